@@ -1,0 +1,67 @@
+#include "CliCommand.h"
+
+#include <algorithm>
+#include <iostream>
+#include <stdexcept>
+
+static std::vector<const CliCommand *> &Registry()
+{
+    static std::vector<const CliCommand *> commands;
+    return commands;
+}
+
+CliCommand::CliCommand(const char *name_, const char *usage_, Run run_)
+    : name(name_), usage(usage_), run(std::move(run_))
+{
+    Registry().push_back(this);
+}
+
+const std::vector<const CliCommand *> &CliCommands()
+{
+    auto &r = Registry();
+    std::sort(r.begin(), r.end(), [](auto *a, auto *b) { return std::string(a->name) < b->name; });
+    return r;
+}
+
+int CliFail(const std::string &file, const std::string &problem)
+{
+    std::cerr << "orolith-cli: " << (file.empty() ? "" : file + ": ") << problem << "\n";
+    return 1;
+}
+
+bool CliArgs::Has(const std::string &name) const
+{
+    return std::any_of(options.begin(), options.end(), [&](auto &o) { return o.first == name; });
+}
+
+std::string CliArgs::Value(const std::string &name, const std::string &fallback) const
+{
+    for (auto &o : options)
+        if (o.first == name)
+            return o.second;
+    return fallback;
+}
+
+CliArgs ParseCliArgs(const std::vector<std::string> &args, const std::vector<std::string> &valued,
+                     const std::vector<std::string> &flags)
+{
+    CliArgs out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        if (a.size() > 2 && a.rfind("--", 0) == 0) {
+            const std::string name = a.substr(2);
+            if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+                out.options.emplace_back(name, "");
+            } else if (std::find(valued.begin(), valued.end(), name) != valued.end()) {
+                if (i + 1 >= args.size())
+                    throw std::invalid_argument("option --" + name + " needs a value");
+                out.options.emplace_back(name, args[++i]);
+            } else {
+                throw std::invalid_argument("unknown option " + a);
+            }
+        } else {
+            out.positional.push_back(a);
+        }
+    }
+    return out;
+}

@@ -1,0 +1,32 @@
+// The sub-commands of orolith-cli. Each command file registers itself with a
+// static CliCommand, so adding a command touches no other file.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct CliCommand {
+    using Run = std::function<int(const std::vector<std::string> &args)>;
+    CliCommand(const char *name, const char *usage, Run run);
+
+    const char *name;
+    const char *usage;
+    Run run;
+};
+
+const std::vector<const CliCommand *> &CliCommands();
+
+// Prints "orolith-cli: FILE: problem" to stderr and returns the exit code 1.
+int CliFail(const std::string &file, const std::string &problem);
+
+// Reads "--name value" options; positional arguments come back in order.
+struct CliArgs {
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> options; // flags carry an empty value
+    bool Has(const std::string &name) const;
+    std::string Value(const std::string &name, const std::string &fallback = {}) const;
+};
+// `flags` name the options that take no value. Throws std::invalid_argument on an unknown option.
+CliArgs ParseCliArgs(const std::vector<std::string> &args, const std::vector<std::string> &valued,
+                     const std::vector<std::string> &flags = {});

@@ -1,0 +1,41 @@
+// orolith-cli: the viewer's terrain, texture and mesh code without windows,
+// for scripts, batch work and tests.
+#include "CliCommand.h"
+
+#include <QGuiApplication>
+
+#include <cstring>
+#include <iostream>
+
+static void Usage(std::ostream &out)
+{
+    out << "usage: orolith-cli COMMAND ARGS...\n\ncommands:\n";
+    for (auto *c : CliCommands())
+        out << "  " << c->usage << "\n";
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        Usage(argc < 2 ? std::cerr : std::cout);
+        return argc < 2 ? 2 : 0;
+    }
+    // Image codecs and fonts need a Gui application; "offscreen" keeps it from needing a display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !std::getenv("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const std::string name = argv[1];
+    for (auto *c : CliCommands()) {
+        if (name == c->name) {
+            std::vector<std::string> args(argv + 2, argv + argc);
+            try {
+                return c->run(args);
+            } catch (const std::exception &e) {
+                return CliFail("", e.what());
+            }
+        }
+    }
+    std::cerr << "orolith-cli: unknown command '" << name << "'\n";
+    Usage(std::cerr);
+    return 2;
+}

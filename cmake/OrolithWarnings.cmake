@@ -1,0 +1,54 @@
+# Warnings and sanitizers shared by every Orolith target.
+add_library(orolith_build_flags INTERFACE)
+target_compile_options(orolith_build_flags INTERFACE -Wall -Wextra -Wshadow=local -Wno-missing-field-initializers)
+if(OROLITH_SANITIZE)
+  target_compile_options(orolith_build_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(orolith_build_flags INTERFACE -fsanitize=address,undefined)
+endif()
+
+# orolith_library(NAME LIBS ... [EXCLUDE file ...]): one library per source
+# folder; every .cpp of the folder belongs to it (except the excluded program
+# entries), so adding a file needs no edit here.
+function(orolith_library name)
+  cmake_parse_arguments(ARG "" "" "LIBS;EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${ex})
+  endforeach()
+  set(cpp ${sources})
+  list(FILTER cpp INCLUDE REGEX "\\.cpp$")
+  if(cpp)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC orolith_build_flags ${ARG_LIBS})
+  else()
+    # A layer with headers only (or nothing yet) still gives its dependants a target.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE orolith_build_flags ${ARG_LIBS})
+  endif()
+endfunction()
+
+# orolith_test_folder(LAYER LIBS ...): the tests of one layer. Files ending in
+# _gui_test.cpp need a display (widgets or a GL context) and run in an
+# executable whose main creates the QApplication; the others run anywhere.
+function(orolith_test_folder layer)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(gui ${all})
+  list(FILTER gui INCLUDE REGEX "_gui_test\\.cpp$")
+  set(plain ${all})
+  list(FILTER plain EXCLUDE REGEX "_gui_test\\.cpp$")
+  if(plain)
+    add_executable(${layer}_tests ${plain})
+    target_link_libraries(${layer}_tests PRIVATE orolith_test_support GTest::gtest GTest::gtest_main ${ARG_LIBS})
+    gtest_discover_tests(${layer}_tests DISCOVERY_MODE PRE_TEST
+      PROPERTIES LABELS "${layer}" ENVIRONMENT "OROLITH_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+  endif()
+  if(gui)
+    add_executable(${layer}_gui_tests ${gui})
+    target_link_libraries(${layer}_gui_tests PRIVATE orolith_test_support orolith_gui_test_main GTest::gtest ${ARG_LIBS})
+    gtest_discover_tests(${layer}_gui_tests DISCOVERY_MODE PRE_TEST
+      PROPERTIES LABELS "${layer};gl" ENVIRONMENT "OROLITH_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+  endif()
+endfunction()

@@ -1,0 +1,40 @@
+// The square height grid: signed 16-bit metres, -32768 marking a void.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// Addressed by column (west to east) then row (north to south), like the
+// tile's own description; stored row by row, the order of the .hgt file, so
+// a load is one sequential pass.
+class TSIArray {
+public:
+    static constexpr int16_t Void = -32768;
+
+    // n × n samples, all zero; n = 0 empties the grid.
+    void SetSize(int n)
+    {
+        n_ = n < 0 ? 0 : n;
+        data_.assign(static_cast<size_t>(n_) * static_cast<size_t>(n_), 0);
+    }
+    int Size() const { return n_; }
+    bool Empty() const { return n_ == 0; }
+
+    int16_t &operator()(int col, int row) { return data_[static_cast<size_t>(row) * n_ + col]; }
+    int16_t operator()(int col, int row) const { return data_[static_cast<size_t>(row) * n_ + col]; }
+
+    int16_t *Row(int row) { return data_.data() + static_cast<size_t>(row) * n_; }
+    const int16_t *Row(int row) const { return data_.data() + static_cast<size_t>(row) * n_; }
+
+    void Swap(TSIArray &other) noexcept
+    {
+        std::swap(n_, other.n_);
+        data_.swap(other.data_);
+    }
+
+private:
+    int n_ = 0;
+    std::vector<int16_t> data_;
+};

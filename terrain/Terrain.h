@@ -1,0 +1,63 @@
+// One loaded terrain: the height grid read from a tile or heightmap, and the
+// shaded, height-coloured texture computed from it. Knows nothing of OpenGL;
+// the terrain views own one and forward to it, the tile browser and the
+// command-line tool use it directly.
+#pragma once
+
+#include "HeightGrid.h"
+
+#include <QImage>
+
+#include <functional>
+#include <string>
+
+class TTerrain {
+public:
+    // World units per metre of height.
+    static constexpr float HeightScale = 0.006f;
+    static constexpr int HgtSize1201 = 2884802;   // 1201² samples of two bytes
+    static constexpr int HgtSize3601 = 25934402;  // 3601² samples of two bytes
+    static constexpr int MaxBitmapWidth = 16384;  // wider heightmaps are refused
+
+    TTerrain();
+
+    // Height grid and its file
+    TSIArray Heights;
+    int GridHigh = -1;       // highest index in both directions
+    int MinHeight = 0;       // lowest non-void sample, metres
+    int MaxHeight = 0;       // highest non-void sample, metres
+    std::string FileName;    // last file given to LoadFromFile
+    bool HgtLoaded = false;  // FileName ends in ".hgt"
+    int WorldSize = 0;       // edge length of the terrain square in world units
+
+    // Texture
+    int Resolution = 256;    // texels per side (and mesh samples per side)
+    bool Gradient = false;   // smooth colour ramp
+    bool Shading = true;     // modulate colours by slope lighting
+    int SeaLevel = 0;        // metres subtracted before colouring
+    QImage TextureBitmap;    // Resolution², Format_RGB32 (B, G, R, x per pixel)
+    bool TextureBuilt = false;
+
+    // Progress in whole percent, 0 … 100; may be empty.
+    std::function<void(int percent)> OnProgress;
+    void DoProgress(float fraction) const;
+
+    // Loading. Each throws ETerrainError (naming the file) on failure and then
+    // leaves the grid, its figures and the texture exactly as they were.
+    void LoadFromFile(const std::string &fileName);  // by extension; others Clear
+    void LoadHgt(const std::string &fileName);
+    void LoadBmp(const std::string &fileName);
+    void Clear();
+    // Writes the grid as a 32-bit grey BMP; false when it cannot be written.
+    bool SaveHeightmap(const std::string &fileName) const;
+
+    bool Empty() const { return Heights.Empty(); }
+
+    // Sampling
+    void WorldToGrid(float p[3]) const;     // world X, Z → grid column, row in place
+    float SampleHeight(float gx, float gz) const;  // world units; voids one metre below MinHeight
+
+    // Texture: normal map, colour ramp and shading into TextureBitmap.
+    void BuildTexture();
+    void ComputeTexture();
+};
