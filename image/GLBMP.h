@@ -70,8 +70,10 @@ public:
     // storage when the context offers GL_EXT_texture_compression_s3tc and
     // falls back to GL_RGBA otherwise; anisotropic sets the largest anisotropy
     // the context allows when it offers GL_EXT_texture_filter_anisotropic.
-    // No pixels: does nothing. The pixels stay in memory.
-    void GenTexture(bool compress, bool anisotropic);
+    // No pixels or no current context: does nothing and gives false. A
+    // texture GL could not build is deleted again (TextureId 0, false). The
+    // pixels stay in memory.
+    bool GenTexture(bool compress, bool anisotropic);
     // Binds the texture to GL_TEXTURE_2D when there is one.
     void Bind() const;
     // Deletes the texture (needs its context current); TextureId becomes 0.
@@ -79,7 +81,8 @@ public:
 
     // Reads the whole current viewport of the current read framebuffer into
     // the pixels and, when fileName is not empty, saves them there. True
-    // unless that save fails.
+    // unless that save fails; false, with the pixels untouched, when no
+    // context is current.
     bool GrabScreen(const std::string &fileName);
     bool ScreenShot(const std::string &fileName) { return GrabScreen(fileName); }
 
