@@ -1,0 +1,204 @@
+// The terrain view: owns one loaded terrain, the OpenGL context of its drawing
+// target, the camera, the mesh and the placemark lists, and draws one frame on
+// request. It is also the brute-force renderer (one vertex-array draw of
+// textured quads); TTopoViewVBO and TTopoViewCLOD replace the mesh operations.
+#pragma once
+
+#include "Terrain.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QOpenGLContext;
+class QSurface;
+class TDrawTarget;
+class TGLBMP;
+struct TLatLon;
+struct TTilePos;
+
+struct TVertex3f {
+    float X, Y, Z;
+};
+struct TTexCoord2f {
+    float S, T;
+};
+
+// Names are cut to this many characters.
+inline constexpr int PlaceNameLength = 40;
+
+struct TPlaceRec {
+    double Lat = 0;       // degrees, north positive
+    double Lon = 0;       // degrees, east positive
+    std::string Name;     // UTF-8, at most PlaceNameLength characters
+    int16_t ClassId = 0;
+};
+
+struct TPlaceClassRec {
+    int16_t Id = 0;
+    std::string Name;     // UTF-8, at most PlaceNameLength characters
+    float R = 0, G = 0, B = 0;  // marker colour, 0 … 1
+    bool Visible = false;
+};
+
+// A, B, C spacing of one glyph, pixels: advance = A + B + C.
+struct TGlyphWidth {
+    int A = 0;
+    unsigned B = 0;
+    int C = 0;
+};
+
+class TTopoView {
+public:
+    TTopoView();
+    virtual ~TTopoView();
+    TTopoView(const TTopoView &) = delete;
+    TTopoView &operator=(const TTopoView &) = delete;
+
+    // The data side: grid, figures and texture bitmap. The reference members
+    // below name its fields the way the drawing code reads them.
+    TTerrain Terrain;
+
+    // Camera and drawing options, written by the owner before each frame.
+    float FieldOfView = 32;     // vertical, degrees
+    QImage &TextureBitmap = Terrain.TextureBitmap;
+    TDrawTarget *DrawControl = nullptr;  // not owned; set before InitGL
+    int &MaxHeight = Terrain.MaxHeight;
+    int &MinHeight = Terrain.MinHeight;
+    float VerticalScale = 1;
+    QColor BackColor = Qt::black;
+    float Yaw = -35;            // about the vertical axis, degrees
+    float Pitch = -35;          // about the horizontal screen axis, degrees
+    bool HikingMode = false;
+    float EyeHeight = 0;        // hiking eye above the ground, world units
+    float OffsetZ = 0;          // scene translation, world units
+    float OffsetX = 0;
+    bool &Gradient = Terrain.Gradient;
+    bool Wireframe = false;
+    std::string &FileName = Terrain.FileName;
+    bool &Shading = Terrain.Shading;
+    bool Loaded = false;
+    // Progress in whole percent, 0 … 100; may be empty.
+    std::function<void(TTopoView &sender, int percent)> OnProgress;
+    TSIArray &Heights = Terrain.Heights;
+    int &GridHigh = Terrain.GridHigh;
+    // Brute-force mesh: four entries per grid cell (the level-of-detail view
+    // keeps three per triangle here).
+    std::vector<TVertex3f> Vertices;
+    std::vector<TTexCoord2f> TexCoords;
+    int &Resolution = Terrain.Resolution;
+    std::unique_ptr<TGLBMP> Texture;
+    bool &TextureBuilt = Terrain.TextureBuilt;
+    int &WorldSize = Terrain.WorldSize;
+    unsigned FontBase = 0;      // first of the 256 glyph display lists
+    std::array<TGlyphWidth, 256> GlyphWidths{};
+    int &SeaLevel = Terrain.SeaLevel;
+    bool GLInitialized = false;
+    bool &HgtLoaded = Terrain.HgtLoaded;
+    std::vector<std::unique_ptr<TPlaceRec>> Places;
+    std::vector<std::unique_ptr<TPlaceClassRec>> PlaceClasses;
+
+    // Virtual operations, in the order the variants override them.
+    virtual void DrawTerrain();
+    virtual void SetLoaded();
+    // Creates the context on DrawControl and makes it current.
+    virtual void InitGL();
+    virtual void ResetCamera();
+    virtual void BuildMesh(int size);
+    virtual float HeightAt(float x, float z);
+
+    void SetBackColor(QColor value);  // takes effect at the next InitGL
+    QSurface *GetDeviceContext() const;
+    QOpenGLContext *GetRenderContext() const;
+
+    // Terrain data. Loading throws ETerrainError naming the file and then
+    // leaves the view as it was (apart from the emptied mesh).
+    void LoadFromFile(const std::string &fileName, bool buildTex = false);
+    void LoadHgt(const std::string &fileName, bool buildTex = false);
+    void LoadBmp(const std::string &fileName, bool buildTex = false);
+    void Clear();
+    bool SaveHeightmap(const std::string &fileName) const;
+    void WorldToGrid(float p[3]) const { Terrain.WorldToGrid(p); }
+    float SampleHeight(float gx, float gz) const { return Terrain.SampleHeight(gx, gz); }
+    void BuildTexture();
+    // Recolours a computed texture for the new level and uploads it again.
+    void SetSeaLevel(int metres);
+
+    // Drawing. Each makes the context current itself.
+    void SetupProjection();
+    void Render();
+    // 0 as is, 1 mirrored left–right, 2 flipped top–bottom, 3 turned by 180°, 4 inverted.
+    void UploadTexture(uint8_t mode);
+    // Draws the current frame again and writes it; the format follows the
+    // extension (.bmp, .jpg, .tga). False when nothing could be written.
+    bool SaveScreenshot(const std::string &fileName);
+    // Writes the terrain texture as last uploaded.
+    bool SaveTexture(const std::string &fileName);
+    // The current frame as a picture, drawn again without presenting it.
+    QImage GrabFrame();
+
+    // Geometry queries
+    float HeightAbove(float x, float z);
+    void GetViewCenter(TTilePos &pos) const;
+    // Ground under pixel (winX, winY) of DrawControl, counted from the top
+    // left. Exact and cheap for the pixel the last frame kept the depth of
+    // (PickPixel, or the pointer over the target); any other pixel costs
+    // drawing the frame once more.
+    void PickGround(int winX, int winY, TTilePos &pos);
+    // The pixel whose depth the next frames keep; empty: the target's pointer.
+    std::optional<QPoint> PickPixel;
+
+    // Placemarks
+    void AddPlace(const TLatLon &where, const std::string &name, int16_t classId);
+    void GetPlace(int index, TPlaceRec &rec) const;
+    void ClearPlaces();
+    void AddPlaceClass(int16_t id, const std::string &name, float r, float g, float b);
+    void SetClassVisible(int16_t id, bool visible);
+    // The first class with this id; all zeros (invisible, black) when none has it.
+    void FindPlaceClass(int16_t id, TPlaceClassRec &rec) const;
+    void ClearPlaceClasses();
+
+    void DoProgress(float fraction);
+
+protected:
+    // Makes the context current on DrawControl and lets the target bind its
+    // framebuffer; false without a context.
+    bool MakeCurrent();
+    // Everything of a frame but presenting it; false when nothing is loaded.
+    bool DrawFrame();
+    void DrawPlaces();
+    void DrawText(const std::string &text);
+    void BuildFont();
+    // Depth (0 … 1) of a pixel of the frame in the back buffer, counted from
+    // the top left; 1 outside the viewport.
+    float ReadDepth(int winX, int winY);
+    // Empties the mesh before a load replaces the grid.
+    virtual void ClearMesh();
+
+    std::unique_ptr<QOpenGLContext> RC;
+    std::unique_ptr<TGLBMP> ScreenImage;  // screenshots, apart from the texture
+
+private:
+    // Matrices and viewport of the last frame drawn, for unprojecting.
+    struct TFrameState {
+        bool Valid = false;
+        std::array<double, 16> ModelView{};
+        std::array<double, 16> Projection{};
+        std::array<int, 4> Viewport{};
+    };
+    struct TKeptDepth {
+        bool Valid = false;
+        QPoint Pixel;
+        float Depth = 1;
+    };
+    TFrameState frame_;
+    TKeptDepth keptDepth_;
+};
