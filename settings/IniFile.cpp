@@ -1,0 +1,161 @@
+#include "IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cctype>
+
+bool SameTextIgnoringCase(const std::string &a, const std::string &b)
+{
+    return a.size() == b.size()
+           && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                  return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+              });
+}
+
+// Text before the first "=" of `line` equals `key`; a line without "=" has no key.
+static bool LineHasKey(const std::string &line, const std::string &key)
+{
+    const auto eq = line.find('=');
+    return eq != std::string::npos && SameTextIgnoringCase(line.substr(0, eq), key);
+}
+
+TIniFile::TIniFile(const std::string &fileName)
+    : fileName_(fileName)
+{
+    QFile file(QString::fromStdString(fileName));
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        SetText(bytes.toStdString());
+    }
+}
+
+void TIniFile::SetText(const std::string &text)
+{
+    sections_.clear();
+    Section *current = nullptr;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
+            ++start;
+        // Lines are kept exactly as they stand: a blank before ";" or "[" makes
+        // an ordinary line, and nothing is trimmed.
+        if (line.empty() || line[0] == ';')
+            continue;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            current = &FindOrAppend(line.substr(1, line.size() - 2));
+            continue;
+        }
+        if (current)
+            current->lines.push_back(line);
+    }
+}
+
+std::string TIniFile::Text() const
+{
+    std::string text;
+    for (const Section &s : sections_) {
+        text += "[" + s.name + "]\r\n";
+        for (const std::string &line : s.lines)
+            text += line + "\r\n";
+        text += "\r\n";
+    }
+    return text;
+}
+
+const TIniFile::Section *TIniFile::Find(const std::string &name) const
+{
+    for (const Section &s : sections_)
+        if (SameTextIgnoringCase(s.name, name))
+            return &s;
+    return nullptr;
+}
+
+TIniFile::Section &TIniFile::FindOrAppend(const std::string &name)
+{
+    if (const Section *s = Find(name))
+        return const_cast<Section &>(*s);
+    sections_.push_back(Section{name, {}});
+    return sections_.back();
+}
+
+bool TIniFile::SectionExists(const std::string &section) const
+{
+    return Find(section) != nullptr;
+}
+
+std::vector<std::string> TIniFile::SectionNames() const
+{
+    std::vector<std::string> names;
+    for (const Section &s : sections_)
+        names.push_back(s.name);
+    return names;
+}
+
+std::string TIniFile::ReadString(const std::string &section, const std::string &key,
+                                 const std::string &defaultValue) const
+{
+    if (const Section *s = Find(section))
+        for (const std::string &line : s->lines)
+            if (LineHasKey(line, key))
+                return line.substr(line.find('=') + 1);
+    return defaultValue;
+}
+
+void TIniFile::WriteString(const std::string &section, const std::string &key, const std::string &value)
+{
+    Section &s = FindOrAppend(section);
+    const std::string line = key + "=" + value;
+    for (std::string &existing : s.lines)
+        if (LineHasKey(existing, key)) {
+            existing = line;
+            return;
+        }
+    s.lines.push_back(line);
+}
+
+std::vector<std::string> TIniFile::ReadSection(const std::string &section) const
+{
+    if (const Section *s = Find(section))
+        return s->lines;
+    return {};
+}
+
+void TIniFile::ReplaceSection(const std::string &section, const std::vector<std::string> &lines)
+{
+    FindOrAppend(section).lines = lines;
+}
+
+void TIniFile::UpdateFile() const
+{
+    const QString path = QString::fromStdString(fileName_);
+    const auto fail = [&](const QString &reason) {
+        throw EIniFileError("Cannot write the settings file " + fileName_ + ": " + reason.toStdString());
+    };
+    if (fileName_.empty())
+        fail("no file name");
+    // The per-user folder may not exist before the first save.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        fail("cannot create the folder " + folder);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        fail(file.errorString());
+    const std::string text = Text();
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+        fail(file.errorString());
+    // commit() does not look at its own final flush: a short write there would
+    // still replace the old file.
+    if (!file.flush())
+        fail(file.errorString());
+    if (!file.commit())
+        fail(file.errorString());
+}

@@ -1,0 +1,58 @@
+// The settings file held in memory as sections of raw lines, read and written whole.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A settings file that could not be written; the message names the file.
+class EIniFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TIniFile {
+public:
+    TIniFile() = default;
+    // Reads `fileName`; a missing or unreadable file gives an empty image.
+    explicit TIniFile(const std::string &fileName);
+
+    const std::string &FileName() const { return fileName_; }
+    void SetFileName(const std::string &fileName) { fileName_ = fileName; }
+
+    // Replaces the image by the sections of `text` (CR LF, LF or CR line ends).
+    void SetText(const std::string &text);
+    // Every section in order: "[name]", its lines, an empty line; CR LF line ends.
+    std::string Text() const;
+
+    bool SectionExists(const std::string &section) const;
+    std::vector<std::string> SectionNames() const;
+    // Everything after the first "=" of the first line whose text before that
+    // "=" equals `key` (letter case ignored, blanks kept).
+    std::string ReadString(const std::string &section, const std::string &key,
+                           const std::string &defaultValue) const;
+    // Replaces the key's first line or appends "key=value" to the section.
+    void WriteString(const std::string &section, const std::string &key, const std::string &value);
+    // The section's stored lines in order; empty for a missing section.
+    std::vector<std::string> ReadSection(const std::string &section) const;
+    // The section then holds exactly `lines`; a missing section is appended.
+    void ReplaceSection(const std::string &section, const std::vector<std::string> &lines);
+
+    // Writes Text() to FileName() through a temporary file renamed into place,
+    // so a failed save leaves the previous file whole. Throws EIniFileError.
+    void UpdateFile() const;
+
+private:
+    struct Section {
+        std::string name;
+        std::vector<std::string> lines;
+    };
+    const Section *Find(const std::string &name) const;
+    Section &FindOrAppend(const std::string &name);
+
+    std::string fileName_;
+    std::vector<Section> sections_;
+};
+
+// Letter case ignored for ASCII letters only; blanks count.
+bool SameTextIgnoringCase(const std::string &a, const std::string &b);

@@ -1,0 +1,158 @@
+#include "Options.h"
+
+#include "IntegerText.h"
+#include "Utils.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+TOptions Options;
+
+namespace {
+
+TTranslationRangeTarget *navigationPad = nullptr;
+std::string iniFileOverride;
+
+const char *const kGeneral = "General";
+const char *const kDisplay = "General.Display";
+const char *const kScene = "General.Scene";
+const char *const kClod = "General.CLOD";
+const char *const kBrowser = "Browser";
+
+QString ExecutablePath()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    // Before the application object exists (start-up, command-line tests).
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
+int32_t ReadInteger(const TIniFile &ini, const char *section, const char *key, int32_t defaultValue)
+{
+    return StrToIntDef(ini.ReadString(section, key, std::to_string(defaultValue)), defaultValue);
+}
+
+// A value that is no number must not keep the program from starting: the key's
+// default stands in for it.
+float ReadDecimal(const TIniFile &ini, const char *section, const char *key, const char *defaultText)
+{
+    try {
+        return static_cast<float>(StrToFloatN(ini.ReadString(section, key, defaultText)));
+    } catch (const EConvertError &) {
+        return static_cast<float>(StrToFloatN(defaultText));
+    }
+}
+
+void WriteDecimal(TIniFile &ini, const char *section, const char *key, float value)
+{
+    ini.WriteString(section, key, FloatToStrN(static_cast<double>(value)));
+}
+
+} // namespace
+
+void RegisterNavigationPad(TTranslationRangeTarget *pad)
+{
+    navigationPad = pad;
+}
+
+std::string ProgramFolder()
+{
+    return IncludeTrailingSeparator(QFileInfo(ExecutablePath()).absolutePath().toStdString());
+}
+
+std::string IniFileName()
+{
+    if (!iniFileOverride.empty())
+        return iniFileOverride;
+    const QFileInfo exe(ExecutablePath());
+    const QString name = exe.completeBaseName() + QStringLiteral(".ini");
+    if (QFileInfo(exe.absolutePath()).isWritable())
+        return (exe.absolutePath() + QLatin1Char('/') + name).toStdString();
+    // An installed program's folder belongs to the system: keep the settings per user.
+    return (QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1Char('/') + name)
+        .toStdString();
+}
+
+void SetIniFileName(const std::string &fileName)
+{
+    iniFileOverride = fileName;
+}
+
+void LoadOptions()
+{
+    Options.IniFile = TIniFile(IniFileName());
+    const TIniFile &ini = Options.IniFile;
+
+    Options.TopoClass = ReadInteger(ini, kGeneral, "TopoClass", 0);
+    if (Options.TopoClass < 0 || Options.TopoClass > 2)
+        Options.TopoClass = 0;
+    // A terrain square or a frame rate of zero or less cannot be drawn.
+    Options.VertexSize = std::max(1, ReadInteger(ini, kDisplay, "VertexSize", 128));
+    Options.VerticalScale = ReadDecimal(ini, kDisplay, "VerticalScale", "1.0");
+    Options.FrameTarget = std::max(1, ReadInteger(ini, kDisplay, "FrameTarget", 50));
+    Options.Resolution = std::clamp(ReadInteger(ini, kScene, "Resolution", 768), kMinResolution, kMaxResolution);
+    Options.BackColor = static_cast<uint32_t>(ReadInteger(ini, kScene, "BackColor", 0x00FFEAB0));
+    Options.Gradient = ReadInteger(ini, kScene, "Gradient", 0) != 0;
+    Options.smallC = ReadDecimal(ini, kClod, "smallC", "0.8");
+    Options.C = ReadDecimal(ini, kClod, "C", "4.0");
+    const std::string folder = ProgramFolder();
+    Options.ZipPath = CombinePath(folder, ini.ReadString(kBrowser, "ZipPath", folder));
+    Options.ZipPath = IncludeTrailingSeparator(Options.ZipPath);
+    ApplyOptionsToControls();
+}
+
+void SaveOptions()
+{
+    TIniFile &ini = Options.IniFile;
+    ini.WriteString(kGeneral, "TopoClass", std::to_string(Options.TopoClass));
+    ini.WriteString(kDisplay, "VertexSize", std::to_string(Options.VertexSize));
+    WriteDecimal(ini, kDisplay, "VerticalScale", Options.VerticalScale);
+    ini.WriteString(kDisplay, "FrameTarget", std::to_string(Options.FrameTarget));
+    ini.WriteString(kScene, "Resolution", std::to_string(Options.Resolution));
+    ini.WriteString(kScene, "BackColor", HexColorText(Options.BackColor));
+    ini.WriteString(kScene, "Gradient", Options.Gradient ? "1" : "0");
+    WriteDecimal(ini, kClod, "smallC", Options.smallC);
+    WriteDecimal(ini, kClod, "C", Options.C);
+    ini.WriteString(kBrowser, "ZipPath", Options.ZipPath);
+}
+
+void WriteIniFile()
+{
+    // The image may come from a file name that has changed since it was read.
+    Options.IniFile.SetFileName(IniFileName());
+    Options.IniFile.UpdateFile();
+}
+
+std::vector<std::string> ReadIniSection(const std::string &section)
+{
+    if (section.empty())
+        return {};
+    return Options.IniFile.ReadSection(section);
+}
+
+void WriteIniSection(const std::string &section, const std::vector<std::string> &lines)
+{
+    if (section.empty())
+        return;
+    for (const std::string &line : lines) {
+        const auto eq = line.find('=');
+        const std::string key = line.substr(0, eq);
+        Options.IniFile.WriteString(section, key, eq == std::string::npos ? "" : line.substr(eq + 1));
+    }
+}
+
+void ReplaceIniSection(const std::string &section, const std::vector<std::string> &lines)
+{
+    if (!section.empty())
+        Options.IniFile.ReplaceSection(section, lines);
+}
+
+void ApplyOptionsToControls()
+{
+    if (navigationPad)
+        navigationPad->SetTranslationRange(-(Options.VertexSize / 2), Options.VertexSize / 2);
+    Options.ZipPath = IncludeTrailingSeparator(Options.ZipPath);
+}
