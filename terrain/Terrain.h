@@ -38,6 +38,10 @@ public:
     QImage TextureBitmap;    // Resolution², Format_RGB32 (B, G, R, x per pixel)
     bool TextureBuilt = false;
 
+    // Threads of the texture computation: 0 uses every core, 1 only the
+    // calling thread. The texture comes out the same bit for bit either way.
+    int TextureThreads = 0;
+
     // Progress in whole percent, 0 … 100; may be empty.
     std::function<void(int percent)> OnProgress;
     void DoProgress(float fraction) const;
@@ -60,4 +64,8 @@ public:
     // Texture: normal map, colour ramp and shading into TextureBitmap.
     void BuildTexture();
     void ComputeTexture();
+
+private:
+    // Swaps a completely read grid in; the only place a load changes state.
+    void Adopt(TSIArray &grid, int minHeight, int maxHeight);
 };

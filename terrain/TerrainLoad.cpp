@@ -1,0 +1,293 @@
+// Reading height files into the grid, writing the grey heightmap, and the two
+// sampling operations every other layer reads heights through.
+#include "Terrain.h"
+#include "TerrainError.h"
+
+#include <QImageReader>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Lower-case extension of the file name without folder, "" when it has none.
+std::string LowerExtension(const std::string &fileName)
+{
+    const size_t slash = fileName.find_last_of('/');
+    const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    const size_t dot = base.find_last_of('.');
+    if (dot == std::string::npos)
+        return {};
+    std::string ext = base.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char ch) { return std::tolower(ch); });
+    return ext;
+}
+
+std::string SystemError(const char *what)
+{
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+// An open descriptor that is closed on every way out.
+class TFileHandle {
+public:
+    explicit TFileHandle(int fd) : fd_(fd) {}
+    ~TFileHandle()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    TFileHandle(TFileHandle &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    TFileHandle(const TFileHandle &) = delete;
+    TFileHandle &operator=(const TFileHandle &) = delete;
+    int Fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Opens a regular file for reading and returns it with its size; folders,
+// devices and pipes are refused with a message a user understands.
+TFileHandle OpenRegularFile(const std::string &fileName, off_t &size)
+{
+    TFileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.Fd() < 0)
+        throw ETerrainError(SystemError("cannot open the file"), fileName);
+    struct stat st {};
+    if (::fstat(file.Fd(), &st) != 0)
+        throw ETerrainError(SystemError("cannot read the file"), fileName);
+    if (S_ISDIR(st.st_mode))
+        throw ETerrainError("is a folder, not a height file", fileName);
+    if (!S_ISREG(st.st_mode))
+        throw ETerrainError("is not a regular file", fileName);
+    size = st.st_size;
+    return file;
+}
+
+// The whole tile in one read (the page cache makes this the cheap part); the
+// size decides the grid before anything is allocated.
+std::unique_ptr<uint8_t[]> ReadHgtFile(const std::string &fileName, size_t &size)
+{
+    off_t fileSize = 0;
+    TFileHandle file = OpenRegularFile(fileName, fileSize);
+    if (fileSize != TTerrain::HgtSize1201 && fileSize != TTerrain::HgtSize3601)
+        throw ETerrainError("Wrong Size of hgt File", fileName);
+    size = static_cast<size_t>(fileSize);
+    std::unique_ptr<uint8_t[]> bytes(new uint8_t[size + 1]);
+    size_t got = 0;
+    // One byte more than expected is asked for, so a file that grew since
+    // fstat is noticed as well as one that shrank.
+    while (got <= size) {
+        const ssize_t n = ::read(file.Fd(), bytes.get() + got, size + 1 - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw ETerrainError(SystemError("cannot read the file"), fileName);
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    if (got != size)
+        throw ETerrainError("Wrong Size of hgt File", fileName);
+    return bytes;
+}
+
+// One file row into one grid row. The running extremes are kept in 16 bits
+// with the void as a neutral value, so the loop has no branch: a void never
+// raises the maximum (it is the smallest int16) and is replaced by the largest
+// value before it meets the minimum.
+void DecodeHgtRow(const uint8_t *src, int16_t *dst, int n, int16_t &lo, int16_t &hi)
+{
+    int16_t l = lo, h = hi;
+    for (int c = 0; c < n; ++c) {
+        const auto v = static_cast<int16_t>(static_cast<uint16_t>(src[2 * c] << 8 | src[2 * c + 1]));
+        dst[c] = v;
+        l = std::min(l, v == TSIArray::Void ? static_cast<int16_t>(INT16_MAX) : v);
+        h = std::max(h, v);
+    }
+    lo = l;
+    hi = h;
+}
+
+}  // namespace
+
+void TTerrain::LoadFromFile(const std::string &fileName)
+{
+    const std::string ext = LowerExtension(fileName);
+    if (ext == "hgt")
+        LoadHgt(fileName);
+    else if (ext == "bmp")
+        LoadBmp(fileName);
+    else
+        Clear();
+    // Only a load that succeeded gets here, so the name always describes the grid.
+    FileName = fileName;
+    HgtLoaded = ext == "hgt";
+}
+
+void TTerrain::LoadHgt(const std::string &fileName)
+{
+    size_t size = 0;
+    const std::unique_ptr<uint8_t[]> bytes = ReadHgtFile(fileName, size);
+    const int high = size == static_cast<size_t>(HgtSize1201) ? 1200 : 3600;
+    const int side = high + 1;
+
+    TSIArray grid;
+    grid.SetSize(side);
+    int16_t lo = INT16_MAX, hi = INT16_MIN;
+    DoProgress(0.0f);
+    for (int r = 0; r < side; ++r) {
+        DecodeHgtRow(bytes.get() + static_cast<size_t>(r) * side * 2, grid.Row(r), side, lo, hi);
+        DoProgress(static_cast<float>(r) / static_cast<float>(high));
+    }
+    // hi stays at the void value only when every sample is a void; the
+    // figures then keep their "nothing seen" starting values.
+    const bool any = hi != TSIArray::Void;
+    Adopt(grid, any ? lo : 9999999, any ? hi : -9999999);
+}
+
+void TTerrain::LoadBmp(const std::string &fileName)
+{
+    off_t fileSize = 0;
+    OpenRegularFile(fileName, fileSize);  // the decoder's own messages for these are vague
+
+    QImageReader reader(QString::fromStdString(fileName));
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        throw ETerrainError("not a bitmap that can be read: " + reader.errorString().toStdString(), fileName);
+    // The grid is width × width, so the width alone decides its memory; check
+    // it from the header before a single pixel is decoded.
+    if (size.width() > MaxBitmapWidth)
+        throw ETerrainError("the bitmap is " + std::to_string(size.width()) + " pixels wide; heightmaps up to " +
+                                std::to_string(MaxBitmapWidth) + " pixels wide can be loaded",
+                            fileName);
+    QImage image;
+    if (!reader.read(&image))
+        throw ETerrainError("cannot decode the bitmap: " + reader.errorString().toStdString(), fileName);
+    image = image.convertToFormat(QImage::Format_RGB32);
+
+    const int side = image.width();
+    const int high = side - 1;
+    const int rows = std::min(image.height(), side);
+    TSIArray grid;
+    grid.SetSize(side);  // rows below the picture stay 0
+    DoProgress(0.0f);
+    int lo = INT_MAX, hi = INT_MIN;
+    for (int y = 0; y < side; ++y) {
+        int16_t *dst = grid.Row(y);
+        if (y < rows) {
+            const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = 0; x < side; ++x) {
+                // Colour as the 24-bit number R + 256·G + 65536·B scaled onto
+                // 0 … 255 grey levels of 4 m: a grey pixel v gives exactly 4·v.
+                const int64_t c = qRed(line[x]) + 256 * qGreen(line[x]) + 65536 * qBlue(line[x]);
+                dst[x] = static_cast<int16_t>(4 * (c * 255 / 16777215));
+            }
+        }
+        const auto [mn, mx] = std::minmax_element(dst, dst + side);
+        lo = std::min(lo, static_cast<int>(*mn));
+        hi = std::max(hi, static_cast<int>(*mx));
+        DoProgress(high > 0 ? static_cast<float>(y) / static_cast<float>(high) : 1.0f);
+    }
+    Adopt(grid, lo, hi);
+}
+
+void TTerrain::Adopt(TSIArray &grid, int minHeight, int maxHeight)
+{
+    Heights.Swap(grid);
+    GridHigh = Heights.Size() - 1;
+    MinHeight = minHeight;
+    MaxHeight = maxHeight;
+    // The texture belonged to the previous grid.
+    TextureBuilt = false;
+}
+
+void TTerrain::Clear()
+{
+    TextureBuilt = false;
+    TextureBitmap = QImage();
+    Heights.SetSize(0);
+    GridHigh = -1;
+}
+
+bool TTerrain::SaveHeightmap(const std::string &fileName) const
+{
+    if (Empty())
+        return false;
+    const int side = Heights.Size();
+    QSaveFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // Qt writes RGB32 images as 24-bit BMPs, so the 32-bit form is written
+    // here: a bottom-up BI_RGB bitmap whose fourth byte stays 0.
+    const uint32_t rowBytes = static_cast<uint32_t>(side) * 4;
+    const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(side);
+    std::vector<uint8_t> header;
+    auto put = [&header](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            header.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    };
+    header = {'B', 'M'};
+    put(54 + imageBytes, 4);  // file size
+    put(0, 4);                // reserved
+    put(54, 4);               // offset of the pixels
+    put(40, 4);               // BITMAPINFOHEADER
+    put(static_cast<uint32_t>(side), 4);
+    put(static_cast<uint32_t>(side), 4);  // positive: rows from the bottom
+    put(1, 2);                // planes
+    put(32, 2);               // bits per pixel
+    put(0, 4);                // BI_RGB
+    put(imageBytes, 4);
+    put(0, 4 * 4);            // resolution and palette counts
+    if (file.write(reinterpret_cast<const char *>(header.data()), static_cast<qint64>(header.size())) != 54)
+        return false;
+
+    std::vector<uint8_t> line(rowBytes, 0);
+    DoProgress(0.0f);
+    for (int written = 0; written < side; ++written) {
+        const int16_t *src = Heights.Row(GridHigh - written);
+        for (int x = 0; x < side; ++x) {
+            // Integer division truncates toward zero; the grey level keeps the
+            // low 8 bits, so heights outside 0 … 1023 m wrap around.
+            const auto grey = static_cast<uint8_t>((src[x] / 4) & 0xFF);
+            line[4 * static_cast<size_t>(x)] = grey;
+            line[4 * static_cast<size_t>(x) + 1] = grey;
+            line[4 * static_cast<size_t>(x) + 2] = grey;
+        }
+        if (file.write(reinterpret_cast<const char *>(line.data()), rowBytes) != rowBytes)
+            return false;
+        DoProgress(GridHigh > 0 ? static_cast<float>(written) / static_cast<float>(GridHigh) : 1.0f);
+    }
+    return file.commit();
+}
+
+void TTerrain::WorldToGrid(float p[3]) const
+{
+    const float half = static_cast<float>(WorldSize) / 2.0f;
+    const auto size = static_cast<float>(WorldSize);
+    const auto high = static_cast<float>(GridHigh);
+    p[0] = (half + p[0]) / size * high;
+    p[2] = (half + p[2]) / size * high;
+}
+
+float TTerrain::SampleHeight(float gx, float gz) const
+{
+    int h = TSIArray::Void;
+    // Written as "inside" so that NaN coordinates count as off the grid.
+    const auto high = static_cast<float>(GridHigh);
+    if (gx >= 0.0f && gz >= 0.0f && gx <= high && gz <= high && !Heights.Empty())
+        h = Heights(static_cast<int>(gx), static_cast<int>(gz));
+    if (h == TSIArray::Void)
+        h = MinHeight - 1;
+    return static_cast<float>(h * 0.006);
+}

@@ -1,0 +1,47 @@
+// Geographic positions on a tile: SRTM tile names, a point inside a tile and
+// its world coordinates, and the text form of a coordinate pair.
+#pragma once
+
+#include <string>
+
+// Latitude then longitude, degrees, north and east positive.
+struct TLatLon {
+    double Lat = 0.0;
+    double Lon = 0.0;
+};
+
+// A tile's south-west corner plus a point inside it, with the terrain square
+// it is drawn on. Every geographic read-out goes through one of these.
+struct TTilePos {
+    double Lat = 0.0;   // south-west corner
+    double Lon = 0.0;
+    double DLat = 0.0;  // offset of the point: 0 southern edge … 1 northern edge
+    double DLon = 0.0;  // 0 western edge … 1 eastern edge
+    int Size = 0;       // edge of the terrain square, world units
+    int High = 0;       // the grid's GridHigh
+
+    void SetOrigin(double lat, double lon);
+    void SetOffset(double dLat, double dLon);
+    // Absolute degrees to offsets from the corner.
+    void SetOffsetFromLatLon(double lat, double lon);
+    // From a scene translation, i.e. the negated world X and Z of the point.
+    void SetOffsetFromWorld(double tx, double tz);
+    TLatLon GetLatLon() const;
+    void GetLatLon(TLatLon &p) const { p = GetLatLon(); }
+    void GetWorldXZ(double &x, double &z) const;
+};
+
+// Sets Lat and Lon from a file name like N47E011.hgt or S05W072.hgt.zip
+// (folder ignored); (0, 0) when the name is not a tile name. Only upper-case
+// hemisphere letters count. The offsets, Size and High are left alone.
+void TileOriginFromName(TTilePos &pos, const std::string &fileName);
+
+// Tile name without extension of the point Lat + DLat, Lon + DLon: hemisphere
+// from the sign, degrees rounded to the nearest integer, halves to even.
+std::string TileNameFor(const TTilePos &pos);
+
+// "11.500000E  47.250000N": longitude first, six decimals, "." whatever the locale.
+std::string FormatLatLon(const TLatLon &p);
+
+// Longitude first, the order of stored placemark lines.
+TLatLon MakeLatLon(double lon, double lat);

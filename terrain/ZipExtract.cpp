@@ -1,0 +1,173 @@
+#include "ZipExtract.h"
+
+#include "Terrain.h"
+#include "TerrainError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+namespace {
+
+// A real archive holds one tile; more members than this are not a tile archive
+// but could fill the disk 25 MB at a time.
+constexpr size_t MaxHgtMembers = 16;
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return std::tolower(ch); });
+    return s;
+}
+
+std::string BareName(const std::string &name)
+{
+    const size_t cut = name.find_last_of("/\\");
+    return cut == std::string::npos ? name : name.substr(cut + 1);
+}
+
+bool IsHgtName(const std::string &bare)
+{
+    return bare.size() > 4 && Lower(bare.substr(bare.size() - 4)) == ".hgt";
+}
+
+struct TMember {
+    zip_uint64_t index;
+    std::string bareName;
+    zip_uint64_t size;
+};
+
+class TZipArchive {
+public:
+    explicit TZipArchive(const std::string &path) : path_(path)
+    {
+        const QFileInfo info(QString::fromStdString(path));
+        if (info.isDir())
+            throw ETerrainError("is a folder, not a ZIP archive", path);
+        int code = 0;
+        zip_ = zip_open(path.c_str(), ZIP_RDONLY, &code);
+        if (!zip_) {
+            if (code == ZIP_ER_NOZIP)
+                throw ETerrainError("is not a ZIP archive", path);
+            zip_error_t error;
+            zip_error_init_with_code(&error, code);
+            const std::string text = zip_error_strerror(&error);
+            zip_error_fini(&error);
+            throw ETerrainError("cannot open the archive: " + text, path);
+        }
+    }
+    ~TZipArchive() { zip_discard(zip_); }
+    TZipArchive(const TZipArchive &) = delete;
+    TZipArchive &operator=(const TZipArchive &) = delete;
+
+    // The ".hgt" members, checked as a whole before any is written.
+    std::vector<TMember> HgtMembers() const
+    {
+        std::vector<TMember> members;
+        const zip_int64_t count = zip_get_num_entries(zip_, 0);
+        for (zip_int64_t i = 0; i < count; ++i) {
+            zip_stat_t st;
+            zip_stat_init(&st);
+            if (zip_stat_index(zip_, static_cast<zip_uint64_t>(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME))
+                continue;
+            const std::string bare = BareName(st.name);
+            if (!IsHgtName(bare))
+                continue;
+            if (!(st.valid & ZIP_STAT_SIZE) || st.size > static_cast<zip_uint64_t>(TTerrain::HgtSize3601))
+                throw ETerrainError("Wrong Size of hgt File", path_);
+            for (const TMember &m : members)
+                if (Lower(m.bareName) == Lower(bare))
+                    throw ETerrainError("the archive holds two members named " + bare, path_);
+            members.push_back({static_cast<zip_uint64_t>(i), bare, st.size});
+        }
+        if (members.empty())
+            throw ETerrainError("the archive holds no .hgt file", path_);
+        if (members.size() > MaxHgtMembers)
+            throw ETerrainError("the archive holds more than " + std::to_string(MaxHgtMembers) + " .hgt files",
+                                path_);
+        return members;
+    }
+
+    // Writes one member to folder/bareName through a temporary file that only
+    // takes the final name once every byte has been read and checked.
+    std::string Extract(const TMember &member, const std::string &folder) const
+    {
+        const QString target = QDir(QString::fromStdString(folder)).filePath(QString::fromStdString(member.bareName));
+        std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> in(zip_fopen_index(zip_, member.index, 0), zip_fclose);
+        if (!in)
+            throw ETerrainError("cannot read " + member.bareName + " from the archive: " + zip_strerror(zip_), path_);
+        QSaveFile out(target);
+        if (!out.open(QIODevice::WriteOnly))
+            throw ETerrainError("cannot write " + target.toStdString() + ": " + out.errorString().toStdString(),
+                                path_);
+        std::vector<char> buffer(1 << 20);
+        zip_uint64_t total = 0;
+        for (;;) {
+            const zip_int64_t n = zip_fread(in.get(), buffer.data(), buffer.size());
+            if (n < 0)
+                throw ETerrainError("the archive is damaged: " + std::string(zip_file_strerror(in.get())), path_);
+            if (n == 0)
+                break;
+            total += static_cast<zip_uint64_t>(n);
+            // The directory's size is only a claim; the data must keep to it.
+            if (total > member.size)
+                throw ETerrainError("the archive is damaged: " + member.bareName + " is longer than recorded",
+                                    path_);
+            if (out.write(buffer.data(), n) != n)
+                throw ETerrainError("cannot write " + target.toStdString() + ": " + out.errorString().toStdString(),
+                                    path_);
+        }
+        if (total != member.size)
+            throw ETerrainError("the archive is damaged: " + member.bareName + " is shorter than recorded", path_);
+        if (!out.commit())
+            throw ETerrainError("cannot write " + target.toStdString() + ": " + out.errorString().toStdString(),
+                                path_);
+        return target.toStdString();
+    }
+
+private:
+    std::string path_;
+    zip_t *zip_ = nullptr;
+};
+
+// Writes the members in order; on any failure removes those already written.
+std::vector<std::string> ExtractAll(const TZipArchive &zip, const std::vector<TMember> &members,
+                                    const std::string &folder)
+{
+    std::vector<std::string> written;
+    try {
+        for (const TMember &m : members)
+            written.push_back(zip.Extract(m, folder));
+    } catch (...) {
+        for (const std::string &path : written)
+            QFile::remove(QString::fromStdString(path));
+        throw;
+    }
+    return written;
+}
+
+}  // namespace
+
+std::vector<std::string> ExtractHgtEntries(const std::string &archive, const std::string &folder)
+{
+    const TZipArchive zip(archive);
+    return ExtractAll(zip, zip.HgtMembers(), folder);
+}
+
+std::string ExtractTileFromZip(const std::string &archive, const std::string &folder)
+{
+    const TZipArchive zip(archive);
+    const std::vector<TMember> members = zip.HgtMembers();
+    std::string wanted = Lower(BareName(archive));
+    if (wanted.size() > 4 && wanted.substr(wanted.size() - 4) == ".zip")
+        wanted.erase(wanted.size() - 4);
+    auto it = std::find_if(members.begin(), members.end(), [&](const TMember &m) { return Lower(m.bareName) == wanted; });
+    const TMember &chosen = it != members.end() ? *it : members.front();
+    return ExtractAll(zip, {chosen}, folder).front();
+}
