@@ -47,7 +47,7 @@ class TGLDrawWindow : public QWindow, public TDrawTarget {
 public:
     explicit TGLDrawWindow(QWindow *parent = nullptr);
 
-    QSurface *Surface() override { return this; }
+    QSurface *Surface() override;
     QSize PixelSize() const override;
     void Present(QOpenGLContext &context) override;
     // The mouse cursor's position over the window, when it is inside.

@@ -1,0 +1,169 @@
+// orolith-cli render FILE OUT.png|bmp|jpg|tga [options]: one frame of the
+// viewer's terrain view, drawn offscreen through the same code as the window.
+#include "CliCommand.h"
+#include "CliLoadTerrain.h"
+#include "CliProgress.h"
+
+#include "DrawTarget.h"
+#include "TerrainError.h"
+#include "TopoView.h"
+#include "Utils.h"
+#include "ViewFactory.h"
+
+#if __has_include("TopoViewCLOD.h")
+#include "TopoViewCLOD.h"
+#define OROLITH_HAVE_CLOD 1
+#endif
+
+#include <QFileInfo>
+#include <QImage>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+const char *const Usage =
+    "render FILE OUT.png|bmp|jpg|tga [--view clod|vbo|base] [--size WxH] [--resolution R]\n"
+    "         [--world-size S] [--yaw D] [--pitch D] [--fov D] [--vscale F] [--sea-level M]\n"
+    "         [--hiking] [--eye-height F] [--wireframe] [--gradient]\n"
+    "                                one frame of the terrain view as a picture";
+
+// The option defaults of the viewer.
+constexpr int DefaultResolution = 768;
+constexpr int DefaultWorldSize = 128;
+constexpr float DefaultC = 4.0f, DefaultSmallC = 0.8f;
+const QColor DefaultSky(176, 234, 255);
+
+double Number(const CliArgs &a, const std::string &name, double fallback)
+{
+    if (!a.Has(name))
+        return fallback;
+    try {
+        const double v = StrToFloatN(a.Value(name));
+        if (std::isfinite(v))
+            return v;
+    } catch (const EConvertError &) {
+    }
+    throw std::invalid_argument("--" + name + " needs a number, not '" + a.Value(name) + "'");
+}
+
+int WholeNumber(const CliArgs &a, const std::string &name, int fallback, int lowest, int highest)
+{
+    const double v = Number(a, name, fallback);
+    if (v != std::trunc(v) || v < lowest || v > highest)
+        throw std::invalid_argument("--" + name + " must be a whole number from " + std::to_string(lowest) +
+                                    " to " + std::to_string(highest));
+    return int(v);
+}
+
+QSize PictureSize(const std::string &text)
+{
+    const QStringList parts = QString::fromStdString(text).split(QLatin1Char('x'));
+    bool okW = false, okH = false;
+    const int w = parts.size() == 2 ? parts[0].toInt(&okW) : 0;
+    const int h = parts.size() == 2 ? parts[1].toInt(&okH) : 0;
+    if (!okW || !okH || w < 1 || h < 1 || w > 8192 || h > 8192)
+        throw std::invalid_argument("--size must look like 1024x768 (1 … 8192 each), not '" + text + "'");
+    return QSize(w, h);
+}
+
+int ViewClass(const std::string &name)
+{
+    if (name == "clod") {
+#ifdef OROLITH_HAVE_CLOD
+        return TopoClassLevelOfDetail;
+#else
+        throw std::invalid_argument("the level-of-detail view is not built into this tool");
+#endif
+    }
+    if (name == "vbo")
+        return TopoClassVertexBuffer;
+    if (name == "base")
+        return TopoClassBase;
+    throw std::invalid_argument("--view must be clod, vbo or base, not '" + name + "'");
+}
+
+int RunRender(const std::vector<std::string> &args)
+{
+    const CliArgs a = ParseCliArgs(args,
+                                   {"view", "size", "resolution", "world-size", "yaw", "pitch", "fov", "vscale",
+                                    "sea-level", "eye-height"},
+                                   {"hiking", "wireframe", "gradient"});
+    if (a.positional.size() != 2)
+        return CliFail("", std::string("usage: ") + Usage);
+    const std::string &in = a.positional[0];
+    const std::string &out = a.positional[1];
+    const QString format = QFileInfo(QString::fromStdString(out)).suffix().toLower();
+    if (format != "png" && format != "bmp" && format != "jpg" && format != "tga")
+        return CliFail(out, "the picture must be .png, .bmp, .jpg or .tga");
+
+    const int topoClass = ViewClass(a.Value("view", "clod"));
+    const QSize size = PictureSize(a.Value("size", "1024x768"));
+    const int resolution = WholeNumber(a, "resolution", DefaultResolution, 2, 8192);
+    const int worldSize = WholeNumber(a, "world-size", DefaultWorldSize, 1, 100000);
+
+    TGLOffscreenTarget target(size);
+    std::unique_ptr<TTopoView> view = CreateTopoView(topoClass);
+    view->DrawControl = &target;
+    view->SetBackColor(DefaultSky);
+    try {
+        view->InitGL();
+    } catch (const std::exception &e) {
+        return CliFail("", std::string(e.what()) + " (rendering needs an X display with OpenGL, e.g. xvfb-run)");
+    }
+#ifdef OROLITH_HAVE_CLOD
+    if (auto *lod = dynamic_cast<TTopoViewCLOD *>(view.get())) {
+        lod->C = DefaultC;
+        lod->SmallC = DefaultSmallC;
+    }
+#endif
+
+    try {
+        CliLoadTerrain(view->Terrain, in);
+    } catch (const ETerrainError &e) {
+        return CliFail(e.File(), e.what());
+    }
+    view->SetLoaded();
+    view->Resolution = resolution;
+    view->Gradient = a.Has("gradient");
+    {
+        TCliProgress progress("Texture");
+        view->Terrain.OnProgress = progress.Callback();
+        view->BuildTexture();
+        view->Terrain.OnProgress = nullptr;
+    }
+    view->UploadTexture(0);
+    {
+        TCliProgress progress("Mesh");
+        view->OnProgress = [&](TTopoView &, int percent) { progress.Report(percent); };
+        view->BuildMesh(worldSize);
+    }
+    view->OnProgress = nullptr;
+
+    view->HikingMode = a.Has("hiking");
+    view->ResetCamera();
+    view->Yaw = float(Number(a, "yaw", view->Yaw));
+    view->Pitch = float(Number(a, "pitch", view->Pitch));
+    view->FieldOfView = float(Number(a, "fov", view->FieldOfView));
+    view->VerticalScale = float(Number(a, "vscale", view->VerticalScale));
+    // The hiking eye starts at the height of the tile's highest point.
+    view->EyeHeight = float(Number(a, "eye-height", view->MaxHeight * TTerrain::HeightScale));
+    view->Wireframe = a.Has("wireframe");
+    if (a.Has("sea-level"))
+        view->SetSeaLevel(WholeNumber(a, "sea-level", 0, -32768, 32767));
+
+    view->Render();
+    if (format == "png") {
+        const QImage frame = view->GrabFrame();
+        if (frame.isNull() || !frame.save(QString::fromStdString(out), "PNG"))
+            return CliFail(out, "the picture could not be written");
+    } else if (!view->SaveScreenshot(out)) {
+        return CliFail(out, "the picture could not be written");
+    }
+    return 0;
+}
+
+const CliCommand command("render", Usage, RunRender);
+
+} // namespace

@@ -1,0 +1,219 @@
+// Life cycle, terrain data, texture and image export of the terrain view.
+// Drawing and picking: TopoViewRender.cpp; mesh: TopoViewMesh.cpp;
+// placemarks: TopoViewPlaces.cpp.
+#include "TopoView.h"
+
+#include "BitmapFont.h"
+#include "DrawTarget.h"
+#include "GLBMP.h"
+
+#include <QOpenGLContext>
+
+#include <cmath>
+#include <stdexcept>
+
+TTopoView::TTopoView()
+    : Texture(std::make_unique<TGLBMP>()), ScreenImage(std::make_unique<TGLBMP>())
+{
+    Terrain.OnProgress = [this](int percent) {
+        if (OnProgress)
+            OnProgress(*this, percent);
+    };
+    ResetCamera();
+    Resolution = 256;
+    Wireframe = false;
+    Shading = true;
+    Clear();
+}
+
+TTopoView::~TTopoView()
+{
+    if (!RC)
+        return;
+    // GL objects of the target (an offscreen framebuffer) go first, while
+    // their context is still current; the context takes textures, lists and
+    // buffers with it.
+    if (MakeCurrent())
+        DrawControl->ReleaseGL();
+    RC->doneCurrent();
+}
+
+void TTopoView::SetLoaded()
+{
+    Loaded = true;
+}
+
+void TTopoView::InitGL()
+{
+    if (!DrawControl)
+        throw std::logic_error("the terrain view has no drawing target");
+    auto context = std::make_unique<QOpenGLContext>();
+    context->setFormat(TerrainSurfaceFormat());
+    if (!context->create())
+        throw std::runtime_error("no OpenGL context could be created");
+    RC = std::move(context);
+    if (!MakeCurrent())
+        throw std::runtime_error("the OpenGL context could not be made current");
+
+    glClearColor(float(BackColor.redF()), float(BackColor.greenF()), float(BackColor.blueF()), 0.0f);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    BuildFont();
+    GLInitialized = true;
+}
+
+void TTopoView::BuildFont()
+{
+    FontBase = BuildBitmapFont(GlyphWidths);
+}
+
+void TTopoView::ResetCamera()
+{
+    Yaw = -35;
+    Pitch = HikingMode ? 20 : -35;
+    FieldOfView = 32;
+    VerticalScale = 1.0f;
+    OffsetX = EyeHeight = OffsetZ = 0;
+    SeaLevel = 0;
+}
+
+void TTopoView::SetBackColor(QColor value)
+{
+    BackColor = value;
+}
+
+QSurface *TTopoView::GetDeviceContext() const
+{
+    return DrawControl ? DrawControl->Surface() : nullptr;
+}
+
+QOpenGLContext *TTopoView::GetRenderContext() const
+{
+    return RC.get();
+}
+
+bool TTopoView::MakeCurrent()
+{
+    if (!RC || !DrawControl)
+        return false;
+    QSurface *surface = DrawControl->Surface();
+    if (QOpenGLContext::currentContext() != RC.get() || RC->surface() != surface)
+        if (!RC->makeCurrent(surface))
+            return false;
+    DrawControl->BeginFrame(*RC);
+    return true;
+}
+
+// ---- terrain data
+
+void TTopoView::ClearMesh()
+{
+    Vertices.clear();
+    TexCoords.clear();
+}
+
+void TTopoView::LoadFromFile(const std::string &fileName, bool buildTex)
+{
+    ClearMesh();
+    Terrain.LoadFromFile(fileName);
+    // Any extension but a height file's clears the terrain.
+    if (Terrain.Empty()) {
+        Clear();
+        return;
+    }
+    if (buildTex)
+        BuildTexture();
+    SetLoaded();
+}
+
+void TTopoView::LoadHgt(const std::string &fileName, bool buildTex)
+{
+    ClearMesh();
+    Terrain.LoadHgt(fileName);
+    if (buildTex)
+        BuildTexture();
+    SetLoaded();
+}
+
+void TTopoView::LoadBmp(const std::string &fileName, bool buildTex)
+{
+    ClearMesh();
+    Terrain.LoadBmp(fileName);
+    if (buildTex)
+        BuildTexture();
+    SetLoaded();
+}
+
+void TTopoView::Clear()
+{
+    Terrain.Clear();
+    Loaded = false;
+    Texture->SetSize(0, 0);
+}
+
+bool TTopoView::SaveHeightmap(const std::string &fileName) const
+{
+    return Loaded && Terrain.SaveHeightmap(fileName);
+}
+
+void TTopoView::BuildTexture()
+{
+    Terrain.BuildTexture();
+}
+
+void TTopoView::SetSeaLevel(int metres)
+{
+    SeaLevel = metres;
+    if (TextureBuilt)
+        BuildTexture();
+    UploadTexture(0);
+}
+
+void TTopoView::DoProgress(float fraction)
+{
+    if (OnProgress)
+        OnProgress(*this, static_cast<int>(std::lround(fraction * 100.0f)));
+}
+
+// ---- texture and pictures
+
+void TTopoView::UploadTexture(uint8_t mode)
+{
+    AssignBitmap(TextureBitmap, *Texture);
+    switch (mode) {
+    case 1: Texture->MirrorHorizontal(); break;
+    case 2: Texture->FlipVertical(); break;
+    case 3: Texture->Rotate180(); break;
+    case 4: Texture->Invert(); break;
+    default: break;
+    }
+    if (MakeCurrent())
+        Texture->GenTexture(true, false);
+}
+
+bool TTopoView::SaveScreenshot(const std::string &fileName)
+{
+    // The back buffer is undefined once a frame was presented: draw it again.
+    if (!MakeCurrent())
+        return false;
+    DrawFrame();
+    return ScreenImage->ScreenShot(fileName);
+}
+
+bool TTopoView::SaveTexture(const std::string &fileName)
+{
+    return Texture->SaveToFile(fileName);
+}
+
+QImage TTopoView::GrabFrame()
+{
+    if (!MakeCurrent())
+        return {};
+    DrawFrame();
+    if (!ScreenImage->GrabScreen(std::string()) || !ScreenImage->HasPixels())
+        return {};
+    // The grab is R, G, B, A with the bottom row first.
+    const QImage bottomUp(ScreenImage->Pixels(), ScreenImage->Width(), ScreenImage->Height(),
+                          QImage::Format_RGBA8888);
+    return bottomUp.mirrored().convertToFormat(QImage::Format_RGB32);
+}

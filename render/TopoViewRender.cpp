@@ -1,0 +1,160 @@
+// One frame of the terrain view: projection, camera, terrain, placemarks,
+// and the depth read-back that ground picking relies on.
+#include "TopoView.h"
+
+#include "DrawTarget.h"
+#include "GLBMP.h"
+#include "TilePos.h"
+
+#include <QOpenGLContext>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+using TMatrix4 = std::array<float, 16>;  // column-major, as GL stores it
+
+// Rotation by `degrees` about the unit axis (x, y, z), as glRotate builds it.
+TMatrix4 AxisAngleRotation(float degrees, float x, float y, float z)
+{
+    const float a = degrees * float(M_PI) / 180.0f;
+    const float c = std::cos(a), s = std::sin(a), t = 1 - c;
+    return {t * x * x + c,     t * x * y + s * z, t * x * z - s * y, 0,
+            t * x * y - s * z, t * y * y + c,     t * y * z + s * x, 0,
+            t * x * z + s * y, t * y * z - s * x, t * z * z + c,     0,
+            0,                 0,                 0,                 1};
+}
+
+TMatrix4 Multiply(const TMatrix4 &a, const TMatrix4 &b)
+{
+    TMatrix4 m{};
+    for (int col = 0; col < 4; ++col)
+        for (int row = 0; row < 4; ++row) {
+            float sum = 0;
+            for (int k = 0; k < 4; ++k)
+                sum += a[k * 4 + row] * b[col * 4 + k];
+            m[col * 4 + row] = sum;
+        }
+    return m;
+}
+
+} // namespace
+
+void TTopoView::SetupProjection()
+{
+    const QSize size = DrawControl ? DrawControl->PixelSize() : QSize(1, 1);
+    const int width = std::max(size.width(), 1), height = std::max(size.height(), 1);
+    glMatrixMode(GL_PROJECTION);
+    glViewport(0, 0, width, height);
+    glLoadIdentity();
+    gluPerspective(FieldOfView, double(width) / double(height), 0.1, 4.0 * WorldSize);
+}
+
+bool TTopoView::DrawFrame()
+{
+    frame_.Valid = false;
+    keptDepth_.Valid = false;
+    SetupProjection();
+    glMatrixMode(GL_MODELVIEW);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPolygonMode(GL_FRONT_AND_BACK, Wireframe ? GL_LINE : GL_FILL);
+    if (!Loaded)
+        return false;
+
+    // Turning the matrix about its own X axis by Pitch and then about its own
+    // Y axis by Yaw is the same as the scene turned by −Pitch about X, then by
+    // −Yaw about Y.
+    const TMatrix4 rotation =
+        Multiply(AxisAngleRotation(-Pitch, 1, 0, 0), AxisAngleRotation(-Yaw, 0, 1, 0));
+    glLoadIdentity();
+    if (!HikingMode)
+        glTranslatef(0, 0, -2.0f * float(WorldSize));  // the orbit distance
+    glMultMatrixf(rotation.data());
+    glTranslatef(OffsetX, HikingMode ? -EyeHeight : 0.0f, OffsetZ);
+    glScalef(1, VerticalScale, 1);
+
+    glGetDoublev(GL_MODELVIEW_MATRIX, frame_.ModelView.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, frame_.Projection.data());
+    glGetIntegerv(GL_VIEWPORT, frame_.Viewport.data());
+    frame_.Valid = true;
+
+    glColor3f(1, 1, 1);
+    Texture->Bind();
+    DrawTerrain();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (HgtLoaded)
+        DrawPlaces();
+    return true;
+}
+
+void TTopoView::Render()
+{
+    if (!MakeCurrent() || !DrawFrame())
+        return;
+    // Keep the depth under the pixel the owner will pick at, while the frame
+    // is still in the back buffer: after the swap its content is undefined.
+    const std::optional<QPoint> pixel = PickPixel ? PickPixel : DrawControl->PointerPixel();
+    if (pixel)
+        keptDepth_ = {true, *pixel, ReadDepth(pixel->x(), pixel->y())};
+    DrawControl->Present(*RC);
+}
+
+float TTopoView::ReadDepth(int winX, int winY)
+{
+    const auto &vp = frame_.Viewport;
+    if (!frame_.Valid || winX < 0 || winY < 0 || winX >= vp[2] || winY >= vp[3])
+        return 1.0f;
+    float depth = 1.0f;
+    glReadPixels(winX, vp[3] - 1 - winY, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+}
+
+float TTopoView::HeightAt(float x, float z)
+{
+    float p[3] = {x, 0, z};
+    WorldToGrid(p);
+    return SampleHeight(p[0], p[2]);
+}
+
+float TTopoView::HeightAbove(float x, float z)
+{
+    return HeightAt(x, z) + 0.03f;
+}
+
+void TTopoView::GetViewCenter(TTilePos &pos) const
+{
+    pos = TTilePos();
+    TileOriginFromName(pos, FileName);
+    pos.Size = WorldSize;
+    pos.High = GridHigh;
+    pos.SetOffsetFromWorld(OffsetX, OffsetZ);
+}
+
+void TTopoView::PickGround(int winX, int winY, TTilePos &pos)
+{
+    GetViewCenter(pos);
+    float depth = 1.0f;
+    if (keptDepth_.Valid && keptDepth_.Pixel == QPoint(winX, winY)) {
+        depth = keptDepth_.Depth;
+    } else {
+        if (!MakeCurrent())
+            return;
+        // An offscreen frame is still there to read; a window's is not.
+        if (!(DrawControl->FrameSurvivesPresent() && frame_.Valid) && !DrawFrame())
+            return;
+        depth = ReadDepth(winX, winY);
+    }
+    if (!frame_.Valid)
+        return;
+
+    // The centre of the pixel, GL's window rows counted from the bottom.
+    const auto &vp = frame_.Viewport;
+    double ox = 0, oy = 0, oz = 0;
+    if (gluUnProject(winX + 0.5, vp[3] - 1 - winY + 0.5, depth, frame_.ModelView.data(),
+                     frame_.Projection.data(), vp.data(), &ox, &oy, &oz) != GL_TRUE)
+        return;
+    const double half = WorldSize / 2.0;
+    pos.SetOffsetFromWorld(std::clamp(-ox, -half, half), std::clamp(-oz, -half, half));
+}
