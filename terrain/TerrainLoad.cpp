@@ -119,6 +119,35 @@ void DecodeHgtRow(const uint8_t *src, int16_t *dst, int n, int16_t &lo, int16_t 
     hi = h;
 }
 
+// Qt's BMP decoder reports success for a file that ends early and leaves the
+// missing rows undefined, so an uncompressed BMP is measured against its own
+// header first. Other formats and compressed BMPs are left to the decoder.
+void CheckBmpComplete(const std::string &fileName, const TFileHandle &file, off_t fileSize)
+{
+    uint8_t h[34] = {};
+    const ssize_t n = ::pread(file.Fd(), h, sizeof h, 0);
+    if (n < 2 || h[0] != 'B' || h[1] != 'M')
+        return;
+    auto u16 = [&](int at) { return static_cast<uint32_t>(h[at] | h[at + 1] << 8); };
+    auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
+    const uint32_t infoSize = u32(14);
+    const bool core = infoSize == 12;  // the old OS/2 header with 16-bit sizes
+    if (n < (core ? 26 : 34))
+        throw ETerrainError("the bitmap file is cut short in its header", fileName);
+    const double width = core ? u16(18) : std::fabs(static_cast<double>(static_cast<int32_t>(u32(18))));
+    const double height = core ? u16(20) : std::fabs(static_cast<double>(static_cast<int32_t>(u32(22))));
+    const uint32_t bits = core ? u16(24) : u16(28);
+    const uint32_t compression = core ? 0 : u32(30);
+    if (compression != 0 && compression != 3 && compression != 6)  // BI_RGB, BI_BITFIELDS, BI_ALPHABITFIELDS
+        return;
+    const double stride = std::floor((width * bits + 31) / 32) * 4;
+    const double needed = u32(10) + stride * height;
+    if (static_cast<double>(fileSize) < needed)
+        throw ETerrainError("the bitmap file is cut short: " + std::to_string(fileSize) + " of " +
+                                std::to_string(static_cast<long long>(needed)) + " bytes",
+                            fileName);
+}
+
 }  // namespace
 
 void TTerrain::LoadFromFile(const std::string &fileName)
@@ -159,7 +188,7 @@ void TTerrain::LoadHgt(const std::string &fileName)
 void TTerrain::LoadBmp(const std::string &fileName)
 {
     off_t fileSize = 0;
-    OpenRegularFile(fileName, fileSize);  // the decoder's own messages for these are vague
+    const TFileHandle file = OpenRegularFile(fileName, fileSize);  // the decoder's messages for these are vague
 
     QImageReader reader(QString::fromStdString(fileName));
     const QSize size = reader.size();
@@ -171,6 +200,7 @@ void TTerrain::LoadBmp(const std::string &fileName)
         throw ETerrainError("the bitmap is " + std::to_string(size.width()) + " pixels wide; heightmaps up to " +
                                 std::to_string(MaxBitmapWidth) + " pixels wide can be loaded",
                             fileName);
+    CheckBmpComplete(fileName, file, fileSize);
     QImage image;
     if (!reader.read(&image))
         throw ETerrainError("cannot decode the bitmap: " + reader.errorString().toStdString(), fileName);
