@@ -96,11 +96,6 @@ void TQuadTreeLod::BeginBuild(TTerrain &terrain, int worldSize, std::vector<TVer
     D2Matrix.SetSize(LatticeSize);
 }
 
-void TQuadTreeLod::LodProgress(float fraction)
-{
-    terrain_->DoProgress(fraction);
-}
-
 void TQuadTreeLod::LatticeToWorld(float p[3]) const
 {
     const double n1 = LatticeSize - 1, s = worldSize_;
@@ -160,13 +155,13 @@ void TQuadTreeLod::ComputeD2(int x, int z, int c)
 void TQuadTreeLod::PropagateD2()
 {
     const int h = (LatticeSize - 1) / 2;
-    LodProgress(0.0f);
+    terrain_->DoProgress(0.0f);
     for (int level = 2; level < h; level *= 2) {
         CheckDescent(level % 2 == 0, "odd propagation level");
         PropagateLevel(h, h, h, level);
-        LodProgress(static_cast<float>(2.0 * level - 2.0) / h);
+        terrain_->DoProgress(static_cast<float>(2.0 * level - 2.0) / h);
     }
-    LodProgress(1.0f);
+    terrain_->DoProgress(1.0f);
 }
 
 void TQuadTreeLod::PropagateLevel(int x, int z, int c, int level)

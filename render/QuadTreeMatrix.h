@@ -56,7 +56,6 @@ uint8_t SaturateD2(double value);
 // The level-of-detail builder. The view that draws the mesh derives from it.
 class TQuadTreeLod {
 public:
-    virtual ~TQuadTreeLod() = default;
 
     static constexpr int InitialLatticeSize = 2049;
 
@@ -74,7 +73,7 @@ public:
     // Refines the lattice over `terrain` (whose grid must be loaded) for a
     // square of edge `worldSize` and replaces `vertices` and `texCoords` by the
     // triangle list, three entries per triangle. Stores `worldSize` as the
-    // terrain's world size. Reports progress (LodProgress) during the
+    // terrain's world size. Reports progress through the terrain during the
     // propagation only.
     void BuildLod(TTerrain &terrain, int worldSize, std::vector<TVertex3f> &vertices,
                   std::vector<TTexCoord2f> &texCoords);
@@ -94,10 +93,6 @@ public:
     void LatticeToGrid(float p[3]) const;
     // Height in metres of the grid sample under lattice point (x, z).
     float LatticeHeightAt(float x, float z) const;
-
-protected:
-    // Fraction 0 … 1 of the propagation done; the terrain's progress by default.
-    virtual void LodProgress(float fraction);
 
 private:
     struct TFan {
