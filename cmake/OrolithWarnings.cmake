@@ -1,7 +1,11 @@
 # Warnings and sanitizers shared by every Orolith target.
 add_library(orolith_build_flags INTERFACE)
-target_compile_options(orolith_build_flags INTERFACE -Wall -Wextra -Wshadow=local -Wno-missing-field-initializers)
-if(OROLITH_SANITIZE)
+target_compile_options(orolith_build_flags INTERFACE -Wall -Wextra -Wno-missing-field-initializers $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
+if(OROLITH_FUZZ)
+  # Every library gets coverage instrumentation; only the harnesses link libFuzzer's main.
+  target_compile_options(orolith_build_flags INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(orolith_build_flags INTERFACE -fsanitize=address,undefined)
+elseif(OROLITH_SANITIZE)
   target_compile_options(orolith_build_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(orolith_build_flags INTERFACE -fsanitize=address,undefined)
 endif()
