@@ -1,0 +1,32 @@
+// A panel filled with a colour that opens the colour dialog on a double click.
+#pragma once
+
+#include <QLabel>
+
+#include <cstdint>
+
+class TColorPanel : public QLabel {
+    Q_OBJECT
+public:
+    explicit TColorPanel(QWidget *parent = nullptr);
+
+    // Colour values keep red in the lowest byte, green next, blue in the third.
+    uint32_t Color() const { return color_; }
+    void SetColor(uint32_t color);
+
+    // Opens the colour dialog preset with the panel's colour; a confirmed
+    // choice becomes the panel's colour.
+    void ChooseColor();
+
+signals:
+    void DoubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    uint32_t color_ = 0;
+};
+
+QColor ColorFromValue(uint32_t color);
+uint32_t ValueFromColor(const QColor &color);
