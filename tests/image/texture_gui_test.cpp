@@ -211,6 +211,26 @@ TEST_F(GLTexture, ScreenShotTakesOnlyTheViewport)
     target.release();
 }
 
+TEST_F(GLTexture, ShotOfA640By480ViewportMakesFilesOfTheExpectedSize)
+{
+    QOpenGLFramebufferObject target(640, 480);
+    ASSERT_TRUE(target.bind());
+    glViewport(0, 0, 640, 480);
+    glClearColor(0.5f, 0.25f, 0.75f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+
+    TestDir dir;
+    TGLBMP image;
+    ASSERT_TRUE(image.ScreenShot(dir.Path("shot.tga")));
+    EXPECT_EQ(image.ByteCount(), 1228800u);
+    EXPECT_EQ(ReadFileBytes(dir.Path("shot.tga")).size(), 1228818u);
+    ASSERT_TRUE(image.ScreenShot(dir.Path("shot.bmp")));
+    EXPECT_EQ(ReadFileBytes(dir.Path("shot.bmp")).size(), 1228854u);
+    ASSERT_TRUE(image.ScreenShot(dir.Path("shot.jpg")));
+    EXPECT_EQ(QImage(QString::fromStdString(dir.Path("shot.jpg"))).size(), QSize(640, 480));
+    target.release();
+}
+
 TEST(GLTextureWithoutContext, NothingHappensWhenNoContextIsCurrent)
 {
     ASSERT_EQ(QOpenGLContext::currentContext(), nullptr);
