@@ -1,0 +1,178 @@
+#include "Placemarks.h"
+
+#include "IntegerText.h"
+#include "Options.h"
+#include "TilePos.h"
+#include "TopoView.h"
+#include "Utils.h"
+
+#include <cstdio>
+
+namespace {
+
+const char *const kPlacesSection = "Places";
+const char *const kClassesSection = "MClasses";
+
+// Pads to `width` characters; a UTF-8 sequence counts as one.
+std::string PadRight(const std::string &text, size_t width)
+{
+    size_t chars = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++chars;
+    return chars >= width ? text : text + std::string(width - chars, ' ');
+}
+
+bool IsBlankOrControl(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string Trim(const std::string &s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlankOrControl(s[b]))
+        ++b;
+    while (e > b && IsBlankOrControl(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+// A stored line taken apart: the key before the first "=", and three tokens
+// split off the value at blanks and commas with the rest after them.
+struct TLineParts {
+    std::string Key;
+    std::string Tokens[3];
+    std::string Rest;
+};
+
+bool SplitLine(const std::string &line, TLineParts &parts)
+{
+    if (line.empty() || line[0] == '#' || line[0] == '/')
+        return false;
+    const auto eq = line.find('=');
+    std::string value;
+    if (eq != std::string::npos) {
+        parts.Key = line.substr(0, eq);
+        value = Trim(line.substr(eq + 1));
+    }
+    const auto isSeparator = [](char c) { return c == ' ' || c == ','; };
+    size_t pos = 0;
+    for (std::string &token : parts.Tokens) {
+        const size_t start = pos;
+        while (pos < value.size() && !isSeparator(value[pos]))
+            ++pos;
+        token = value.substr(start, pos - start);
+        while (pos < value.size() && isSeparator(value[pos]))
+            ++pos;
+    }
+    parts.Rest = value.substr(pos);
+    return true;
+}
+
+} // namespace
+
+int16_t ClassIdFromInt(int32_t value)
+{
+    return static_cast<int16_t>(static_cast<uint16_t>(value));
+}
+
+uint16_t ClassIdText(int16_t id)
+{
+    return static_cast<uint16_t>(id);
+}
+
+std::string PlaceLine(const TPlaceRec &place)
+{
+    return PadRight(place.Name, 40) + "=" + PadRight(FloatToStrN(place.Lon), 12) + ","
+           + PadRight(FloatToStrN(place.Lat), 12) + "," + std::to_string(ClassIdText(place.ClassId));
+}
+
+std::string PlaceClassLine(const TPlaceClassRec &placeClass)
+{
+    return PadRight(std::to_string(ClassIdText(placeClass.Id)), 5) + "=" + PadRight(FloatToStrN(placeClass.R), 3)
+           + "," + PadRight(FloatToStrN(placeClass.G), 3) + "," + PadRight(FloatToStrN(placeClass.B), 3) + ","
+           + placeClass.Name;
+}
+
+uint32_t ColorValueOf(float r, float g, float b)
+{
+    const auto byte = [](float c) { return static_cast<uint32_t>(static_cast<int32_t>(c * 255)) & 0xFF; };
+    return byte(r) | byte(g) << 8 | byte(b) << 16;
+}
+
+void ColorComponents(uint32_t color, float &r, float &g, float &b)
+{
+    r = static_cast<float>(color & 0xFF) / 255;
+    g = static_cast<float>((color >> 8) & 0xFF) / 255;
+    b = static_cast<float>((color >> 16) & 0xFF) / 255;
+}
+
+bool ReadPlaceLine(const std::string &line, TTopoView &view)
+{
+    TLineParts parts;
+    if (!SplitLine(line, parts))
+        return false;
+    try {
+        const double lon = StrToFloatN(parts.Tokens[0]);
+        const double lat = StrToFloatN(parts.Tokens[1]);
+        const int16_t classId = ClassIdFromInt(StrToIntDef(parts.Tokens[2], 0));
+        view.AddPlace(MakeLatLon(lon, lat), Trim(parts.Key), classId);
+        return true;
+    } catch (const EConvertError &) {
+        return false;
+    }
+}
+
+bool ReadPlaceClassLine(const std::string &line, TTopoView &view)
+{
+    TLineParts parts;
+    if (!SplitLine(line, parts))
+        return false;
+    try {
+        const auto r = static_cast<float>(StrToFloatN(parts.Tokens[0]));
+        const auto g = static_cast<float>(StrToFloatN(parts.Tokens[1]));
+        const auto b = static_cast<float>(StrToFloatN(parts.Tokens[2]));
+        view.AddPlaceClass(ClassIdFromInt(StrToIntDef(Trim(parts.Key), 0)), parts.Rest, r, g, b);
+        return true;
+    } catch (const EConvertError &) {
+        return false;
+    }
+}
+
+void LoadPlacemarks(TTopoView &view, TPlacemarkLines &lines)
+{
+    lines.PlaceLines = ReadIniSection(kPlacesSection);
+    lines.ClassLines = ReadIniSection(kClassesSection);
+    PlacemarksFromText(view, lines);
+}
+
+void PlacemarksFromText(TTopoView &view, const TPlacemarkLines &lines)
+{
+    view.ClearPlaces();
+    for (const std::string &line : lines.PlaceLines)
+        ReadPlaceLine(line, view);
+    view.ClearPlaceClasses();
+    for (const std::string &line : lines.ClassLines)
+        ReadPlaceClassLine(line, view);
+}
+
+void PlacemarksToText(const TTopoView &view, TPlacemarkLines &lines)
+{
+    lines.ClassLines.clear();
+    for (const auto &placeClass : view.PlaceClasses)
+        lines.ClassLines.push_back(PlaceClassLine(*placeClass));
+    lines.PlaceLines.clear();
+    for (const auto &place : view.Places)
+        lines.PlaceLines.push_back(PlaceLine(*place));
+}
+
+void StorePlacemarks(const TTopoView &view, TPlacemarkLines &lines)
+{
+    PlacemarksToText(view, lines);
+    // Whole sections, not key by key: a placemark deleted or renamed in the
+    // editor must not come back from its old line, and two placemarks of the
+    // same name both stay.
+    ReplaceIniSection(kPlacesSection, lines.PlaceLines);
+    ReplaceIniSection(kClassesSection, lines.ClassLines);
+}
