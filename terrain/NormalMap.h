@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TTerrain;
@@ -18,6 +19,11 @@ struct TNormal {
 // Resolution × Resolution normals, row by row from the north.
 using TNormalMap = std::vector<TNormal>;
 
+// Rows per band when normals are computed on several threads: small enough
+// to keep every core busy to the end, large enough that the few edge rows a
+// band recomputes at its top don't matter.
+constexpr int NormalBandRows = 16;
+
 // Fills `map` with the normals of terrain's Resolution² texels. Texel
 // (x, y) stands for the grid position (x·N/R, y·N/R); its normal is the mean
 // of the eight triangles it forms with its neighbour texels, whose heights
@@ -30,3 +36,22 @@ using TNormalMap = std::vector<TNormal>;
 // on it. progress(fraction) runs on the calling thread, ending with 1.
 void ComputeNormalMap(const TTerrain &terrain, TNormalMap &map, int threads = 0,
                       const std::function<void(float fraction)> &progress = {});
+
+// The same normals for any band of rows, so a caller can use each band as it
+// comes instead of holding the whole map. One object per thread: it keeps
+// the scratch rows of the band it works on.
+class TNormalRows {
+public:
+    explicit TNormalRows(const TTerrain &terrain);
+    ~TNormalRows();
+    TNormalRows(TNormalRows &&) noexcept;
+    TNormalRows &operator=(TNormalRows &&) noexcept;
+
+    int Resolution() const;
+    // Rows first … last − 1 into out, row `first` at out[0], Resolution per row.
+    void Compute(int first, int last, TNormal *out);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> d_;
+};

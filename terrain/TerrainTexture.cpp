@@ -1,6 +1,7 @@
 #include "TerrainTexture.h"
 
 #include "ColorRamp.h"
+#include "FloatLanes.h"
 #include "ParallelRows.h"
 #include "Terrain.h"
 #include "TerrainError.h"
@@ -18,6 +19,11 @@ namespace {
 constexpr float Diffuse = 0.8f;
 constexpr float Ambient = 0.6f;
 
+bool HasGrid(const TTerrain &t)
+{
+    return t.GridHigh >= 0 && t.Heights.Size() == t.GridHigh + 1;
+}
+
 // The channel products are exact in double, so the truncation sees the true
 // value and a product like 172.9999 never rounds up to 173 first.
 QRgb ShadedPixel(TColor c, float f)
@@ -26,15 +32,94 @@ QRgb ShadedPixel(TColor c, float f)
     return 0xFF000000u | channel(ColorR(c)) << 16 | channel(ColorG(c)) << 8 | channel(ColorB(c));
 }
 
-float LightFactor(TNormal normal, TVec3 light, float diffuse, float ambient)
+// Light factors of texels i … of one row whose normals have been spread
+// into three arrays, as far as whole groups of lanes go.
+template <class T>
+void LightFactors(const float *nx, const float *ny, const float *nz, int count, TVec3 light, float diffuse,
+                  float ambient, float *f, int &i)
 {
-    const TVec3 n = Normalise(TVec3{static_cast<float>(normal.x), static_cast<float>(normal.y), static_cast<float>(normal.z)});
-    return std::clamp(Dot(n, light) * diffuse + ambient, 0.0f, 1.0f);
+    const TVec3T<T> l{light.x, light.y, light.z};
+    for (; i + Width<T>() <= count; i += Width<T>()) {
+        const TVec3T<T> n = Normalise(TVec3T<T>{LoadAt<T>(nx + i), LoadAt<T>(ny + i), LoadAt<T>(nz + i)});
+        StoreAt(Min(Max(Dot(n, l) * T(diffuse) + T(ambient), T(0.0f)), T(1.0f)), f + i);
+    }
 }
 
-bool HasGrid(const TTerrain &t)
+// Colours one texture: what stays the same for every row, prepared once.
+// Rows may be coloured on several threads at once, each with its own TRowScratch.
+class TTexelShader {
+public:
+    struct TRowScratch {
+        std::vector<float> nx, ny, nz, f;
+        explicit TRowScratch(int r) : nx(static_cast<size_t>(r)), ny(nx), nz(nx), f(nx) {}
+    };
+
+    // Sizes `bitmap` to Resolution² (throwing std::bad_alloc when it can't)
+    // and keeps its memory when the size stays, as it does whenever the sea
+    // level moves. Nothing fails after the constructor.
+    TTexelShader(const TTerrain &terrain, TVec3 light, float diffuse, float ambient, QImage &bitmap)
+        : terrain_(terrain), r_(terrain.Resolution), light_(Normalise(light)), diffuse_(diffuse), ambient_(ambient),
+          colors_(HeightColorTable(terrain.SeaLevel)), sampleAt_(static_cast<size_t>(r_))
+    {
+        const int64_t n = terrain.GridHigh;
+        for (int i = 0; i < r_; ++i)
+            sampleAt_[static_cast<size_t>(i)] = static_cast<int>(i * n / r_);
+        if (bitmap.size() != QSize(r_, r_) || bitmap.format() != QImage::Format_RGB32) {
+            QImage fresh(r_, r_, QImage::Format_RGB32);
+            if (fresh.isNull())
+                throw std::bad_alloc();
+            bitmap.swap(fresh);
+        }
+        // Row addresses are taken here: QImage's own accessors may detach,
+        // which is not for several threads at once.
+        bits_ = bitmap.bits();
+        stride_ = bitmap.bytesPerLine();
+    }
+
+    // Row y; without normals every texel gets its full colour.
+    void Row(int y, const TNormal *normals, TRowScratch &s) const
+    {
+        const float *f = normals ? LightRow(normals, s) : nullptr;
+        const int16_t *src = terrain_.Heights.Row(sampleAt_[static_cast<size_t>(y)]);
+        auto *dst = reinterpret_cast<QRgb *>(bits_ + y * stride_);
+        for (int x = 0; x < r_; ++x) {
+            const TColor c = colors_[static_cast<size_t>(src[sampleAt_[static_cast<size_t>(x)]] + 32768)];
+            dst[x] = ShadedPixel(c, f ? f[x] : 1.0f);
+        }
+    }
+
+private:
+    const float *LightRow(const TNormal *normals, TRowScratch &s) const
+    {
+        for (int i = 0; i < r_; ++i) {
+            s.nx[static_cast<size_t>(i)] = normals[i].x;
+            s.ny[static_cast<size_t>(i)] = normals[i].y;
+            s.nz[static_cast<size_t>(i)] = normals[i].z;
+        }
+        int i = 0;
+#ifdef OROLITH_FLOAT_LANES
+        LightFactors<TFloat4>(s.nx.data(), s.ny.data(), s.nz.data(), r_, light_, diffuse_, ambient_, s.f.data(), i);
+#endif
+        LightFactors<float>(s.nx.data(), s.ny.data(), s.nz.data(), r_, light_, diffuse_, ambient_, s.f.data(), i);
+        return s.f.data();
+    }
+
+    const TTerrain &terrain_;
+    int r_;
+    TVec3 light_;
+    float diffuse_, ambient_;
+    std::vector<TColor> colors_;
+    std::vector<int> sampleAt_;  // grid sample under texel i, for rows and columns
+    uchar *bits_ = nullptr;
+    qsizetype stride_ = 0;
+};
+
+std::function<void(int)> FractionOf(int total, const std::function<void(float)> &progress)
 {
-    return t.GridHigh >= 0 && t.Heights.Size() == t.GridHigh + 1;
+    return [total, &progress](int done) {
+        if (progress)
+            progress(total == 0 ? 1.0f : static_cast<float>(done) / static_cast<float>(total));
+    };
 }
 
 } // namespace
@@ -43,9 +128,6 @@ void ShadeTexels(const TTerrain &terrain, const TNormalMap &normals, TVec3 light
                  float ambient, QImage &bitmap, int threads, const std::function<void(float fraction)> &progress)
 {
     const int r = std::max(terrain.Resolution, 0);
-    const int64_t n = std::max(terrain.GridHigh, 0);
-    const bool shade = terrain.Shading && normals.size() == static_cast<size_t>(r) * r;
-    const TVec3 l = Normalise(light);
     if (progress)
         progress(0);
     if (r == 0 || !HasGrid(terrain)) {
@@ -54,36 +136,13 @@ void ShadeTexels(const TTerrain &terrain, const TNormalMap &normals, TVec3 light
             progress(1);
         return;
     }
-
-    const std::vector<TColor> colors = HeightColorTable(terrain.SeaLevel);
-    std::vector<int> sampleAt(static_cast<size_t>(r));
-    for (int i = 0; i < r; ++i)
-        sampleAt[static_cast<size_t>(i)] = static_cast<int>(i * n / r);
-    // The bitmap's memory is reused when the size stays, as it does whenever
-    // the sea level moves. Nothing after this point can fail.
-    if (bitmap.size() != QSize(r, r) || bitmap.format() != QImage::Format_RGB32) {
-        QImage fresh(r, r, QImage::Format_RGB32);
-        if (fresh.isNull())
-            throw std::bad_alloc();
-        bitmap.swap(fresh);
-    }
-    // Row addresses are taken here: QImage's own accessors may detach, which
-    // is not for several threads at once.
-    uchar *bits = bitmap.bits();
-    const qsizetype stride = bitmap.bytesPerLine();
-
-    ParallelRows(r, threads, [&](int y) {
-        const int16_t *src = terrain.Heights.Row(sampleAt[static_cast<size_t>(y)]);
-        auto *dst = reinterpret_cast<QRgb *>(bits + y * stride);
-        const TNormal *rowNormals = shade ? normals.data() + static_cast<size_t>(y) * r : nullptr;
-        for (int x = 0; x < r; ++x) {
-            const TColor c = colors[static_cast<size_t>(src[sampleAt[static_cast<size_t>(x)]] + 32768)];
-            dst[x] = ShadedPixel(c, shade ? LightFactor(rowNormals[x], l, diffuse, ambient) : 1.0f);
-        }
-    }, [&](int done) {
-        if (progress)
-            progress(static_cast<float>(done) / static_cast<float>(r));
-    });
+    const TTexelShader shader(terrain, light, diffuse, ambient, bitmap);
+    const bool shade = terrain.Shading && normals.size() == static_cast<size_t>(r) * r;
+    std::vector<TTexelShader::TRowScratch> scratch(static_cast<size_t>(ResolveThreadCount(threads)),
+                                                   TTexelShader::TRowScratch(shade ? r : 0));
+    ParallelRows(r, threads, [&](int y, int worker) {
+        shader.Row(y, shade ? normals.data() + static_cast<size_t>(y) * r : nullptr, scratch[static_cast<size_t>(worker)]);
+    }, FractionOf(r, progress));
 }
 
 void TTerrain::ComputeTexture()
@@ -92,18 +151,36 @@ void TTerrain::ComputeTexture()
         TextureBitmap = QImage();
         return;
     }
+    const int r = Resolution;
     DoProgress(0);
     try {
-        // Normals are most of the work; the bar gives them its first half.
-        // They are computed before the bitmap is touched, so running out of
-        // memory leaves the old texture as it was.
-        TNormalMap normals;
-        const float shadeFrom = Shading ? 0.5f : 0.0f;
-        if (Shading)
-            ComputeNormalMap(*this, normals, TextureThreads, [this](float f) { DoProgress(f * 0.5f); });
+        // All memory is taken before the bitmap is touched, so running out
+        // of it leaves the old texture as it was.
         GradientColors = Gradient;
-        ShadeTexels(*this, normals, LightDir, Diffuse, Ambient, TextureBitmap, TextureThreads,
-                    [&](float f) { DoProgress(shadeFrom + (1.0f - shadeFrom) * f); });
+        const TTexelShader shader(*this, LightDir, Diffuse, Ambient, TextureBitmap);
+        // Each band's normals are coloured as soon as they are known, so
+        // the whole normal map never has to exist at once.
+        struct TWorker {
+            TNormalRows normals;
+            std::vector<TNormal> band;
+            TTexelShader::TRowScratch scratch;
+        };
+        std::vector<TWorker> workers;
+        const int count = ResolveThreadCount(TextureThreads);
+        for (int i = 0; i < count; ++i)
+            workers.push_back({TNormalRows(*this), std::vector<TNormal>(Shading ? static_cast<size_t>(NormalBandRows) * r : 0),
+                               TTexelShader::TRowScratch(Shading ? r : 0)});
+        const int bands = (r + NormalBandRows - 1) / NormalBandRows;
+        ParallelBands(bands, r, TextureThreads, [&](int band, int worker, const std::function<void()> &rowDone) {
+            TWorker &w = workers[static_cast<size_t>(worker)];
+            const int first = band * NormalBandRows, last = std::min(first + NormalBandRows, r);
+            if (Shading)
+                w.normals.Compute(first, last, w.band.data());
+            for (int y = first; y < last; ++y) {
+                shader.Row(y, Shading ? w.band.data() + static_cast<size_t>(y - first) * r : nullptr, w.scratch);
+                rowDone();
+            }
+        }, [&](int done) { DoProgress(static_cast<float>(done) / static_cast<float>(r)); });
     } catch (const std::bad_alloc &) {
         const std::string side = std::to_string(Resolution);
         throw ETerrainError("Not enough memory for a texture of " + side + " × " + side + " texels", FileName);
