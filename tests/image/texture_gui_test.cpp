@@ -103,25 +103,6 @@ TEST_F(GLTexture, UncompressedUploadIsExactAndBuildsEveryMipmapLevel)
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 4, GL_TEXTURE_HEIGHT, &lastHeight);
     EXPECT_EQ(lastWidth, 1);
     EXPECT_EQ(lastHeight, 1);
-
-    GLint wrap = 0, minFilter = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    EXPECT_EQ(wrap, GL_REPEAT);
-    EXPECT_EQ(minFilter, GL_LINEAR);
-}
-
-TEST_F(GLTexture, OddSizedPicturesAreScaledToPowersOfTwo)
-{
-    TGLBMP image;
-    FillQuadrants(image, 3, 5, Red, Red, Red, Red, 255);
-    ASSERT_TRUE(image.GenTexture(true, false));
-    image.Bind();
-    const Level0 level = ReadBoundLevel0();
-    EXPECT_EQ(level.width & (level.width - 1), 0) << level.width;
-    EXPECT_EQ(level.height & (level.height - 1), 0) << level.height;
-    EXPECT_GT(level.width * level.height, 0);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(GLTexture, ReplacingOrDroppingTheTextureFreesTheOldName)
