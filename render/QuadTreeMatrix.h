@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class TTerrain;
@@ -73,10 +74,11 @@ public:
     // Refines the lattice over `terrain` (whose grid must be loaded) for a
     // square of edge `worldSize` and replaces `vertices` and `texCoords` by the
     // triangle list, three entries per triangle. Stores `worldSize` as the
-    // terrain's world size. Reports progress through the terrain during the
-    // propagation only.
+    // terrain's world size. Reports the fraction done (0 … 1) during the
+    // propagation only, to `progress` or else to the terrain's progress.
+    using TProgress = std::function<void(float fraction)>;
     void BuildLod(TTerrain &terrain, int worldSize, std::vector<TVertex3f> &vertices,
-                  std::vector<TTexCoord2f> &texCoords);
+                  std::vector<TTexCoord2f> &texCoords, TProgress progress = {});
 
     // The steps of BuildLod, open for tests and tools. They work on the
     // terrain, size and output of the current build (BeginBuild sets them).
@@ -101,10 +103,26 @@ private:
     };
     void EmitFanTriangle(const TFan &fan, int a, int b);
     void EmitVertex(int x, int z);
+    // LatticeHeightAt for a lattice point, through the axis table.
+    float MetresAt(int x, int z) const;
+    void BuildAxisTable();
     void PropagateLevel(int x, int z, int c, int level);
     void RaiseFromNeighbours(int x, int z, int level);
 
+    void Progress(float fraction) const;
+
+    // Every mapping from the lattice is separable: one entry per lattice
+    // index serves both x and z, so a vertex costs table reads and one sample.
+    struct TAxis {
+        float grid;        // LatticeToGrid, truncated: the sample read for roughness
+        float world;       // LatticeToWorld
+        float vertexGrid;  // WorldToGrid of `world`: the sample a vertex's height reads
+        float texS, texT;  // texture coordinate of `world` along x and along z
+    };
+    std::vector<TAxis> axis_;
+
     TTerrain *terrain_ = nullptr;
+    TProgress progress_;
     int worldSize_ = 0;
     std::vector<TVertex3f> *vertices_ = nullptr;
     std::vector<TTexCoord2f> *texCoords_ = nullptr;

@@ -16,7 +16,7 @@ void TTopoViewCLOD::BuildMesh(int size)
         ClearMesh();
         return;
     }
-    BuildLod(Terrain, size, Vertices, TexCoords);
+    BuildLod(Terrain, size, Vertices, TexCoords, [this](float fraction) { DoProgress(fraction); });
 }
 
 void TTopoViewCLOD::DrawTerrain()

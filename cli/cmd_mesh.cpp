@@ -1,0 +1,131 @@
+// orolith-cli mesh FILE [options]: builds one view's terrain mesh and prints
+// its size and build time, for comparing the renderers without a window.
+#include "CliCommand.h"
+#include "CliLoadTerrain.h"
+#include "CliProgress.h"
+
+#include "DrawTarget.h"
+#include "TerrainError.h"
+#include "TopoView.h"
+#include "TopoViewCLOD.h"
+#include "TopoViewVBO.h"
+#include "Utils.h"
+#include "ViewFactory.h"
+
+#include <charconv>
+#include <cmath>
+#include <iostream>
+#include <stdexcept>
+
+namespace {
+
+const char *const Usage =
+    "mesh FILE [--view clod|vbo|base] [--vertex-size S] [--resolution R] [--c C] [--smallc c]\n"
+    "                                build a view's mesh and print its size and build time";
+
+// A finite number, or `fallback` when the option is absent.
+double OptionNumber(const CliArgs &a, const std::string &name, double fallback)
+{
+    if (!a.Has(name))
+        return fallback;
+    double v = NAN;
+    try {
+        v = StrToFloatN(a.Value(name));
+    } catch (const EConvertError &) {
+    }
+    if (!std::isfinite(v))
+        throw std::invalid_argument("--" + name + " needs a number, not '" + a.Value(name) + "'");
+    return v;
+}
+
+int OptionInteger(const CliArgs &a, const std::string &name, int fallback, int lowest, int highest)
+{
+    const double v = OptionNumber(a, name, fallback);
+    if (v != std::trunc(v) || v < lowest || v > highest)
+        throw std::invalid_argument("--" + name + " must be a whole number from " + std::to_string(lowest) +
+                                    " to " + std::to_string(highest) + ", not '" + a.Value(name) + "'");
+    return static_cast<int>(v);
+}
+
+int TopoClassNamed(const std::string &name)
+{
+    static const std::pair<const char *, int> names[] = {
+        {"clod", TopoClassLevelOfDetail}, {"vbo", TopoClassVertexBuffer}, {"base", TopoClassBase}};
+    for (const auto &[text, topoClass] : names)
+        if (name == text)
+            return topoClass;
+    throw std::invalid_argument("--view must be clod, vbo or base, not '" + name + "'");
+}
+
+std::string Milliseconds(double ms)
+{
+    char text[32];
+    *std::to_chars(text, text + sizeof text - 1, ms, std::chars_format::fixed, 1).ptr = '\0';
+    return text;
+}
+
+int RunMesh(const std::vector<std::string> &args)
+{
+    const CliArgs a = ParseCliArgs(args, {"view", "vertex-size", "resolution", "c", "smallc"});
+    if (a.positional.size() != 1)
+        return CliFail("", std::string("usage: ") + Usage);
+    const std::string &path = a.positional[0];
+    const std::string viewName = a.Value("view", "clod");
+    const int topoClass = TopoClassNamed(viewName);
+    // The viewer's defaults; the resolution's ceiling keeps a brute-force
+    // mesh (4·(R − 1)² vertices) within a few gigabytes.
+    const int worldSize = OptionInteger(a, "vertex-size", 128, 1, 100000);
+    const int resolution = OptionInteger(a, "resolution", 768, 1, 8192);
+    const double c = OptionNumber(a, "c", 4.0), smallC = OptionNumber(a, "smallc", 0.8);
+
+    // Declared before the view: the view's context must go first.
+    TGLOffscreenTarget target(QSize(16, 16));
+    std::unique_ptr<TTopoView> view = CreateTopoView(topoClass);
+    if (topoClass == TopoClassVertexBuffer) {
+        view->DrawControl = &target;
+        try {
+            view->InitGL();
+        } catch (const std::exception &e) {
+            return CliFail("", std::string(e.what()) + " (the vertex buffer needs an X display with OpenGL, e.g. xvfb-run)");
+        }
+    }
+    auto *lod = dynamic_cast<TTopoViewCLOD *>(view.get());
+    if (lod) {
+        lod->C = static_cast<float>(c);
+        lod->SmallC = static_cast<float>(smallC);
+    }
+    try {
+        CliLoadTerrain(view->Terrain, path);
+    } catch (const ETerrainError &e) {
+        return CliFail(e.File(), e.what());
+    }
+    view->SetLoaded();
+    view->Resolution = resolution;
+
+    double ms = 0;
+    {
+        TCliProgress progress("Mesh");
+        view->OnProgress = [&](TTopoView &, int percent) { progress.Report(percent); };
+        const int64_t start = ReadCounter();
+        view->BuildMesh(worldSize);
+        ms = ElapsedMs(start);
+        view->OnProgress = nullptr;
+    }
+
+    long long vertices = static_cast<long long>(view->Vertices.size());
+    if (auto *vbo = dynamic_cast<TTopoViewVBO *>(view.get()); vbo && vbo->MeshInBuffer())
+        vertices = vbo->VertexCount;
+    // Quads of the brute-force mesh count as two triangles each.
+    const long long triangles = lod ? vertices / 3 : vertices / 4 * 2;
+    std::cout << "View: " << viewName << "\n";
+    if (lod)
+        std::cout << "LatticeSize: " << lod->LatticeSize << "\n";
+    std::cout << "Vertices: " << vertices << "\n"
+              << "Triangles: " << triangles << "\n"
+              << "BuildMs: " << Milliseconds(ms) << "\n";
+    return 0;
+}
+
+const CliCommand command("mesh", Usage, RunMesh);
+
+}  // namespace
