@@ -129,7 +129,11 @@ void TTopoView::GetViewCenter(TTilePos &pos) const
     TileOriginFromName(pos, FileName);
     pos.Size = WorldSize;
     pos.High = GridHigh;
-    pos.SetOffsetFromWorld(OffsetX, OffsetZ);
+    // Before the first mesh there is no square to measure offsets on.
+    if (WorldSize > 0)
+        pos.SetOffsetFromWorld(OffsetX, OffsetZ);
+    else
+        pos.SetOffset(0.5, 0.5);
 }
 
 void TTopoView::PickGround(int winX, int winY, TTilePos &pos)

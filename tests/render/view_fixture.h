@@ -1,0 +1,78 @@
+// Views drawing into an offscreen target, on terrains made in memory.
+#pragma once
+
+#include "DrawTarget.h"
+#include "TopoView.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// Fills the view's grid (side n) as a load would, and marks it loaded.
+inline void FillGrid(TTopoView &view, int n, const std::function<int16_t(int col, int row)> &height,
+                     const std::string &fileName = "N47E011.hgt")
+{
+    view.Heights.SetSize(n);
+    view.MinHeight = 9999999;
+    view.MaxHeight = -9999999;
+    for (int row = 0; row < n; ++row)
+        for (int col = 0; col < n; ++col) {
+            const int16_t h = height(col, row);
+            view.Heights(col, row) = h;
+            view.MinHeight = std::min<int>(view.MinHeight, h);
+            view.MaxHeight = std::max<int>(view.MaxHeight, h);
+        }
+    view.GridHigh = n - 1;
+    view.FileName = fileName;
+    view.HgtLoaded = fileName.size() > 4 && fileName.substr(fileName.size() - 4) == ".hgt";
+    view.SetLoaded();
+}
+
+// Ridges running in both directions, so every part of the picture differs.
+inline int16_t Hills(int col, int row)
+{
+    return int16_t(600 + 400 * std::sin(col * 0.05) * std::cos(row * 0.03) + row);
+}
+
+// A view of the given class on its own offscreen target. The target is
+// declared first: it must outlive the view's context.
+struct TOffscreenView {
+    TGLOffscreenTarget Target;
+    std::unique_ptr<TTopoView> View;
+
+    explicit TOffscreenView(std::unique_ptr<TTopoView> view, QSize size = QSize(320, 240))
+        : Target(size), View(std::move(view))
+    {
+        View->DrawControl = &Target;
+        View->SetBackColor(QColor(176, 234, 255));
+    }
+
+    // Initialises GL, then grid, texture and mesh the way the main window does.
+    TTopoView &Load(int n, const std::function<int16_t(int, int)> &height, int resolution, int worldSize,
+                    const std::string &fileName = "N47E011.hgt")
+    {
+        if (!View->GLInitialized)
+            View->InitGL();
+        FillGrid(*View, n, height, fileName);
+        View->Resolution = resolution;
+        View->BuildTexture();
+        View->UploadTexture(0);
+        View->BuildMesh(worldSize);
+        View->ResetCamera();
+        return *View;
+    }
+};
+
+inline int CountPixels(const QImage &image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+    return count;
+}

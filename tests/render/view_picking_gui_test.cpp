@@ -1,0 +1,146 @@
+// Ground picking and the geographic read-outs of the camera.
+#include "view_fixture.h"
+
+#include "TilePos.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QOpenGLContext>
+#include <QTest>
+#include <GL/glu.h>
+
+#include <array>
+
+namespace {
+
+int16_t Flat(int, int)
+{
+    return 0;
+}
+
+// A gentle dome: smooth depth everywhere, so a pick lands near the point aimed at.
+int16_t Dome(int col, int row)
+{
+    const double dx = col - 60, dz = row - 60;
+    return int16_t(std::max(0.0, 2000 - 0.4 * (dx * dx + dz * dz)));
+}
+
+TEST(ViewPickingGl, AfterResetCameraTheCentrePixelShowsTheTileCentre)
+{
+    TOffscreenView off(std::make_unique<TTopoView>(), QSize(320, 240));
+    TTopoView &view = off.Load(121, Flat, 64, 128, "S05W072.hgt");
+    view.Render();
+    TTilePos pos;
+    view.PickGround(160, 120, pos);
+    EXPECT_EQ(pos.Lat, -5);
+    EXPECT_EQ(pos.Lon, -72);
+    EXPECT_EQ(pos.Size, 128);
+    EXPECT_EQ(pos.High, 120);
+    EXPECT_NEAR(pos.DLat, 0.5, 0.005);
+    EXPECT_NEAR(pos.DLon, 0.5, 0.005);
+
+    // The orbit centre follows the scene translation.
+    view.OffsetX = -32;  // the camera orbits world X = 32: three quarters east
+    TTilePos centre;
+    view.GetViewCenter(centre);
+    EXPECT_DOUBLE_EQ(centre.DLon, 0.75);
+    EXPECT_DOUBLE_EQ(centre.DLat, 0.5);
+}
+
+TEST(ViewPickingGl, BackgroundPixelsClampToTheEdgeOfTheSquare)
+{
+    TOffscreenView off(std::make_unique<TTopoView>(), QSize(320, 240));
+    TTopoView &view = off.Load(121, Flat, 64, 128);
+    view.Render();
+    // Sky (and pixels off the target): depth 1 unprojects onto the far
+    // plane, far beyond the terrain, and lands on the square's edge.
+    for (QPoint pixel : {QPoint(0, 0), QPoint(319, 0), QPoint(160, 0), QPoint(-5, 400)}) {
+        TTilePos pos;
+        view.PickGround(pixel.x(), pixel.y(), pos);
+        SCOPED_TRACE(pixel.x());
+        EXPECT_TRUE(pos.DLat == 0 || pos.DLat == 1 || pos.DLon == 0 || pos.DLon == 1)
+            << pos.DLat << " " << pos.DLon;
+        EXPECT_TRUE(pos.DLat >= 0 && pos.DLat <= 1 && pos.DLon >= 0 && pos.DLon <= 1);
+    }
+}
+
+// Where a world point of the last frame lands on the target, in pixels from the top left.
+QPoint ProjectToPixel(float x, float y, float z, int targetHeight)
+{
+    std::array<double, 16> modelView{}, projection{};
+    std::array<int, 4> viewport{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    glGetIntegerv(GL_VIEWPORT, viewport.data());
+    double wx = 0, wy = 0, wz = 0;
+    gluProject(x, y, z, modelView.data(), projection.data(), viewport.data(), &wx, &wy, &wz);
+    return QPoint(int(wx), targetHeight - 1 - int(wy));
+}
+
+// Aims at a terrain point off the centre (a broken row flip would miss it),
+// picks that pixel and compares the world position found.
+void ExpectRoundTrip(TTopoView &view, int targetHeight, bool announce)
+{
+    const float x = -20, z = 24;
+    const QPoint pixel = ProjectToPixel(x, view.HeightAt(x, z), z, targetHeight);
+    if (announce) {
+        view.PickPixel = pixel;
+        view.Render();
+    }
+    TTilePos pos;
+    view.PickGround(pixel.x(), pixel.y(), pos);
+    double px = 0, pz = 0;
+    pos.GetWorldXZ(px, pz);
+    // One pixel is about 0.3 world units here.
+    EXPECT_NEAR(px, x, 0.5);
+    EXPECT_NEAR(pz, z, 0.5);
+}
+
+TEST(ViewPickingGl, PickingAProjectedPointFindsItAgainOffscreen)
+{
+    TOffscreenView off(std::make_unique<TTopoView>(), QSize(640, 480));
+    TTopoView &view = off.Load(121, Dome, 120, 128);
+    view.VerticalScale = 2;  // undone by the matrices of the frame
+    view.Render();
+    ExpectRoundTrip(view, 480, false);
+    ExpectRoundTrip(view, 480, true);
+}
+
+TEST(ViewPickingGl, PickingOnAWindowWorksForTheKeptPixelAndForAnyOther)
+{
+    TGLDrawWindow window;
+    window.resize(640, 480);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    {
+        TTopoView view;
+        view.DrawControl = &window;
+        view.InitGL();
+        FillGrid(view, 121, Dome);
+        view.Resolution = 120;
+        view.BuildTexture();
+        view.UploadTexture(0);
+        view.BuildMesh(128);
+        view.ResetCamera();
+        view.Render();
+        // No pixel announced: the frame is drawn again to read its depth.
+        ExpectRoundTrip(view, window.PixelSize().height(), false);
+        // Announced: read while the frame was in the back buffer.
+        ExpectRoundTrip(view, window.PixelSize().height(), true);
+    }
+}
+
+TEST(ViewPickingGl, HeightsAtTheCornersOfTheSquareReadTheCornerSamples)
+{
+    TTopoView view;
+    FillGrid(view, 5, [](int col, int row) { return int16_t(100 * col + row); });
+    view.WorldSize = 64;
+    EXPECT_FLOAT_EQ(view.HeightAt(-32, -32), 0);
+    EXPECT_FLOAT_EQ(view.HeightAt(32, 32), 404 * TTerrain::HeightScale);
+    EXPECT_FLOAT_EQ(view.HeightAbove(32, 32), 404 * TTerrain::HeightScale + 0.03f);
+    // Off the square: one metre below the lowest sample.
+    EXPECT_FLOAT_EQ(view.HeightAt(40, 0), -1 * TTerrain::HeightScale);
+}
+
+} // namespace
