@@ -1,6 +1,7 @@
 #include "OptionsDialog.h"
 
 #include "ColorPanel.h"
+#include "DialogButtons.h"
 #include "IntegerText.h"
 #include "TrackBarHint.h"
 #include "Utils.h"
@@ -14,7 +15,6 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
@@ -63,12 +63,7 @@ TfmOptions::TfmOptions(QWidget *parent)
     pcOptions->addTab(tsDisplay, QStringLiteral("Display"));
     pcOptions->addTab(tsScene, QStringLiteral("Scene"));
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfmOptions::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfmOptions::reject);
+    QDialogButtonBox *buttons = OkCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(pcOptions);

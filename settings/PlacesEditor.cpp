@@ -1,6 +1,7 @@
 #include "PlacesEditor.h"
 
 #include "ColorPanel.h"
+#include "DialogButtons.h"
 #include "IntegerText.h"
 #include "Placemarks.h"
 #include "PlacesGrid.h"
@@ -16,7 +17,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -109,12 +109,7 @@ TfmPlaces::TfmPlaces(QWidget *parent)
     pcPlaces->addTab(tsPlaces, QStringLiteral("Places"));
     pcPlaces->addTab(tsClasses, QStringLiteral("Classes"));
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfmPlaces::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfmPlaces::reject);
+    QDialogButtonBox *buttons = OkCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(pcPlaces, 1);
