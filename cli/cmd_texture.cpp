@@ -1,0 +1,76 @@
+// orolith-cli texture FILE OUT.bmp|jpg|tga [--resolution R] [--gradient]
+//                     [--sea-level M] [--no-shading]
+// The terrain texture exactly as the viewer computes and uploads it.
+#include "CliCommand.h"
+#include "CliLoadTerrain.h"
+#include "CliProgress.h"
+
+#include "GLBMP.h"
+#include "Terrain.h"
+#include "TerrainError.h"
+
+#include <QFileInfo>
+
+#include <charconv>
+
+namespace {
+
+const char *const Usage =
+    "texture FILE OUT.bmp|jpg|tga [--resolution R] [--gradient] [--sea-level M] [--no-shading]\n"
+    "                                write the shaded, height-coloured terrain texture";
+
+// The named option as a whole number within lowest … highest; throws
+// std::invalid_argument with the message for the user otherwise.
+int IntegerOption(const CliArgs &a, const std::string &name, int fallback, int lowest, int highest)
+{
+    if (!a.Has(name))
+        return fallback;
+    const std::string text = a.Value(name);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < lowest || value > highest)
+        throw std::invalid_argument("--" + name + " must be a whole number from " + std::to_string(lowest) + " to " +
+                                    std::to_string(highest) + ", not '" + text + "'");
+    return value;
+}
+
+int RunTexture(const std::vector<std::string> &args)
+{
+    const CliArgs a = ParseCliArgs(args, {"resolution", "sea-level"}, {"gradient", "no-shading"});
+    if (a.positional.size() != 2)
+        return CliFail("", std::string("usage: ") + Usage);
+    const std::string &in = a.positional[0];
+    const std::string &out = a.positional[1];
+    const QString type = QFileInfo(QString::fromStdString(out)).suffix().toLower();
+    if (type != "bmp" && type != "jpg" && type != "tga")
+        return CliFail(out, "unknown picture type: the name must end in .bmp, .jpg or .tga");
+    // The viewer's default resolution; 8192² texels are 256 MB already.
+    const int resolution = IntegerOption(a, "resolution", 768, 1, 8192);
+    const int seaLevel = IntegerOption(a, "sea-level", 0, -32768, 32767);
+
+    TTerrain terrain;
+    try {
+        CliLoadTerrain(terrain, in);
+        terrain.Resolution = resolution;
+        terrain.Gradient = a.Has("gradient");
+        terrain.Shading = !a.Has("no-shading");
+        terrain.SeaLevel = seaLevel;
+        TCliProgress progress("Texture " + QFileInfo(QString::fromStdString(in)).fileName().toStdString());
+        terrain.OnProgress = progress.Callback();
+        terrain.BuildTexture();
+        terrain.OnProgress = nullptr;
+    } catch (const ETerrainError &e) {
+        return CliFail(e.File().empty() ? in : e.File(), e.what());
+    }
+    if (!terrain.TextureBuilt)
+        return CliFail(in, "holds no heights to colour");
+    TGLBMP image;
+    AssignBitmap(terrain.TextureBitmap, image);
+    if (!image.SaveToFile(out))
+        return CliFail(out, "cannot write the texture");
+    return 0;
+}
+
+const CliCommand command("texture", Usage, RunTexture);
+
+}  // namespace
