@@ -3,6 +3,7 @@
 #include "SamplePictures.h"
 #include "TestFiles.h"
 
+#include <QColor>
 #include <QImage>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -50,6 +51,22 @@ protected:
         for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
             largest = std::max(largest, std::abs(int(a[i]) - int(b[i])));
         return largest;
+    }
+
+    // Clears a w × h viewport to one colour, then a rectangle (GL window
+    // coordinates: rows counted from the bottom) to another.
+    static void Paint(int w, int h, QColor background, QRect inner = {}, QColor innerColour = {})
+    {
+        glViewport(0, 0, w, h);
+        glClearColor(background.redF(), background.greenF(), background.blueF(), 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (inner.isEmpty())
+            return;
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(inner.x(), inner.y(), inner.width(), inner.height());
+        glClearColor(innerColour.redF(), innerColour.greenF(), innerColour.blueF(), 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
     }
 
     QOffscreenSurface surface_;
@@ -133,15 +150,7 @@ TEST_F(GLTexture, ScreenShotReadsTheViewportUpright)
 {
     QOpenGLFramebufferObject target(40, 30);
     ASSERT_TRUE(target.bind());
-    glViewport(0, 0, 40, 30);
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(1, 0, 0, 1);   // red below
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 15, 40, 15);   // green above (GL counts rows from the bottom)
-    glClearColor(0, 1, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    Paint(40, 30, Qt::red, QRect(0, 15, 40, 15), Qt::green);   // green above red
 
     TestDir dir;
     TGLBMP image;
@@ -174,14 +183,7 @@ TEST_F(GLTexture, ScreenShotTakesOnlyTheViewport)
 {
     QOpenGLFramebufferObject target(40, 30);
     ASSERT_TRUE(target.bind());
-    glViewport(0, 0, 40, 30);
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(10, 5, 20, 10);
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    Paint(40, 30, Qt::blue, QRect(10, 5, 20, 10), Qt::white);
     glViewport(10, 5, 20, 10);
 
     TGLBMP image;
@@ -196,9 +198,7 @@ TEST_F(GLTexture, ShotOfA640By480ViewportMakesFilesOfTheExpectedSize)
 {
     QOpenGLFramebufferObject target(640, 480);
     ASSERT_TRUE(target.bind());
-    glViewport(0, 0, 640, 480);
-    glClearColor(0.5f, 0.25f, 0.75f, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    Paint(640, 480, QColor(128, 64, 192));
 
     TestDir dir;
     TGLBMP image;
