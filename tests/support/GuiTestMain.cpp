@@ -8,11 +8,14 @@
 
 int main(int argc, char **argv)
 {
-    testing::InitGoogleTest(&argc, argv);
-    // Listing the tests (at discovery) must work without a display.
+    // Listing the tests (at discovery) must work without a display; look
+    // before InitGoogleTest, which takes its own flags out of argv.
+    bool listing = false;
     for (int i = 1; i < argc; ++i)
-        if (!std::strcmp(argv[i], "--gtest_list_tests"))
-            return RUN_ALL_TESTS();
+        listing = listing || !std::strcmp(argv[i], "--gtest_list_tests");
+    testing::InitGoogleTest(&argc, argv);
+    if (listing)
+        return RUN_ALL_TESTS();
 
     // Fixed-function GL needs a compatibility context: ask for 2.1 with no profile.
     QSurfaceFormat format;
