@@ -63,17 +63,22 @@ std::string ProgramFolder()
     return IncludeTrailingSeparator(QFileInfo(ExecutablePath()).absolutePath().toStdString());
 }
 
+std::string IniFileLocation(const std::string &executable, bool folderWritable)
+{
+    const QFileInfo exe(QString::fromStdString(executable));
+    const QString name = exe.completeBaseName() + QStringLiteral(".ini");
+    // An installed program's folder belongs to the system: keep the settings per user.
+    const QString folder = folderWritable ? exe.absolutePath()
+                                          : QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return (folder + QLatin1Char('/') + name).toStdString();
+}
+
 std::string IniFileName()
 {
     if (!iniFileOverride.empty())
         return iniFileOverride;
-    const QFileInfo exe(ExecutablePath());
-    const QString name = exe.completeBaseName() + QStringLiteral(".ini");
-    if (QFileInfo(exe.absolutePath()).isWritable())
-        return (exe.absolutePath() + QLatin1Char('/') + name).toStdString();
-    // An installed program's folder belongs to the system: keep the settings per user.
-    return (QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1Char('/') + name)
-        .toStdString();
+    const QString exe = ExecutablePath();
+    return IniFileLocation(exe.toStdString(), QFileInfo(QFileInfo(exe).absolutePath()).isWritable());
 }
 
 void SetIniFileName(const std::string &fileName)

@@ -44,6 +44,8 @@ std::string ProgramFolder();
 // The settings file: beside the executable (same base name, ".ini") when that
 // folder is writable, otherwise in the per-user configuration folder.
 std::string IniFileName();
+// The same rule for a given program path.
+std::string IniFileLocation(const std::string &executable, bool folderWritable);
 // Tests point the settings file elsewhere; an empty name restores the default.
 void SetIniFileName(const std::string &fileName);
 

@@ -9,12 +9,14 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -183,6 +185,29 @@ TEST_F(OptionsDialogTest, SkyColourComesFromTheColourDialogOnlyWhenConfirmed)
     });
     QTest::mouseDClick(d.ofBackColor, Qt::LeftButton);
     EXPECT_EQ(d.ofBackColor->Color(), 0x00FF8000u);
+}
+
+TEST_F(OptionsDialogTest, BrowseButtonTakesTheChosenFolderWithASeparator)
+{
+    TfmOptions d;
+    d.FillFrom(Options);
+    d.show();
+    const QString chosen = QString::fromStdString(dir.Root());
+    QString startedIn;
+    WhenModal<QFileDialog>([&](QFileDialog *f) {
+        startedIn = f->directory().absolutePath();
+        f->setDirectory(chosen);
+        f->selectFile(chosen);
+        static_cast<QDialog *>(f)->accept();
+    });
+    d.ofZipPath->setText("/tmp");
+    QTest::mouseClick(d.ofZipPathBrowse, Qt::LeftButton);
+    EXPECT_EQ(startedIn, "/tmp");
+    EXPECT_EQ(d.ofZipPath->text(), chosen + "/");
+
+    WhenModal<QFileDialog>([](QFileDialog *f) { f->reject(); });
+    QTest::mouseClick(d.ofZipPathBrowse, Qt::LeftButton);
+    EXPECT_EQ(d.ofZipPath->text(), chosen + "/");
 }
 
 TEST(SliderHints, CarryOneCurrentValueLine)

@@ -202,6 +202,11 @@ TEST(SettingsFileLocation, SitsBesideTheProgramUnderItsName)
     SetIniFileName("");
     // The test binary's folder is writable, so the file goes beside it.
     EXPECT_EQ(IniFileName(), ExecutableFolder() + "settings_tests.ini");
+    EXPECT_EQ(IniFileLocation("/opt/orolith/bin/orolith.bin", true), "/opt/orolith/bin/orolith.ini");
+    // An unwritable program folder sends the file to the per-user configuration folder.
+    const std::string perUser = IniFileLocation("/usr/bin/orolith", false);
+    EXPECT_EQ(perUser.substr(perUser.rfind('/')), "/orolith.ini");
+    EXPECT_EQ(perUser.rfind("/usr/bin/", 0), std::string::npos);
     SetIniFileName("/tmp/x.ini");
     EXPECT_EQ(IniFileName(), "/tmp/x.ini");
     SetIniFileName("");
