@@ -66,7 +66,7 @@ void EdgesFrom(const TSamplePoints &p, int j, int di, int dj, int last, TEdgeRow
     for (; i + Width<T>() - 1 <= last; i += Width<T>()) {
         const TVec3T<T> a{LoadAt<T>(p.pos + i + 1), LoadAt<T>(from + i), zFrom};
         const TVec3T<T> b{LoadAt<T>(p.pos + i + di + 1), LoadAt<T>(to + i + di), zTo};
-        out.Put(i, Normalise(b - a));
+        out.Put(i, NormaliseFast(b - a));
     }
 }
 
@@ -82,7 +82,7 @@ void EdgeRow(const TSamplePoints &p, int j, int di, int dj, int first, int last,
 template <class T>
 [[gnu::always_inline]] inline TVec3T<T> FaceNormal(TVec3T<T> u, TVec3T<T> v)
 {
-    return Normalise(Cross(v, u));
+    return NormaliseFast(Cross(v, u));
 }
 
 // The edges around texel row y: east edges of rows y − 1 … y + 1, south

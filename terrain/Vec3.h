@@ -48,3 +48,13 @@ TVec3T<T> Normalise(TVec3T<T> a)
     const T d = PositiveOr(Length(a), 1.0f);
     return {a.x / d, a.y / d, a.z / d};
 }
+
+// One division instead of three: for directions on the way to a result, where
+// the last bit does not matter. Axis-aligned vectors may come out a little
+// shorter than 1, so a result that must be exact is finished with Normalise.
+template <class T>
+TVec3T<T> NormaliseFast(TVec3T<T> a)
+{
+    const T inverse = T(1.0f) / PositiveOr(Length(a), 1.0f);
+    return {a.x * inverse, a.y * inverse, a.z * inverse};
+}

@@ -26,9 +26,9 @@ TNormal ReferenceNormal(const TTerrain &t, int x, int y)
     }
     TVec3 sum;
     for (auto &f : tri) {
-        const TVec3 u = Normalise(p[f[1]] - p[f[2]]);
-        const TVec3 v = Normalise(p[f[0]] - p[f[1]]);
-        sum = sum + Normalise(Cross(v, u));
+        const TVec3 u = NormaliseFast(p[f[1]] - p[f[2]]);
+        const TVec3 v = NormaliseFast(p[f[0]] - p[f[1]]);
+        sum = sum + NormaliseFast(Cross(v, u));
     }
     const TVec3 m = Scale(Normalise(sum), 127.0f);
     return {static_cast<int8_t>(m.x), static_cast<int8_t>(m.y), static_cast<int8_t>(m.z)};
