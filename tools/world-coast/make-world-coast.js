@@ -26,12 +26,14 @@ const Height = 180 * UnitsPerDegree;
 const mesh = topojson.mesh(topology, topology.objects.land);
 
 // Outlines of land cut at the antimeridian, and Antarctica's closing edge
-// along the pole, are artefacts of the data, not coast: a segment running
-// along such an edge ends the current polyline.
+// along the pole, are artefacts of the data, not coast; so is a step from one
+// side of the antimeridian to the other, which would cross the whole map. Such
+// a segment ends the current polyline.
 function onFrameEdge(a, b) {
     const alongMeridian = Math.abs(a[0]) > 179.99 && Math.abs(b[0]) > 179.99 && Math.sign(a[0]) === Math.sign(b[0]);
+    const acrossMeridian = Math.abs(a[0] - b[0]) > 180;
     const alongPole = a[1] < -89.9 && b[1] < -89.9;
-    return alongMeridian || alongPole;
+    return alongMeridian || acrossMeridian || alongPole;
 }
 
 function toMap(p) {

@@ -1,0 +1,261 @@
+#include "Browser.h"
+
+#include "MapImage.h"
+#include "Options.h"
+#include "Resources.h"
+#include "Terrain.h"
+#include "TerrainError.h"
+#include "Utils.h"
+#include "ZipExtract.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// The map pictures and the preview, in pixels.
+constexpr int WorldWidth = 360, WorldHeight = 180;
+constexpr int PartSide = TPartGeometry::Degrees * TPartGeometry::PixelsPerDegree;
+
+constexpr int LargestDoubledPreview = 256;  // previews grow 128, 256, 512 and stay there
+
+// The busy cursor for as long as the preview works, whichever way it ends.
+class TBusyCursor {
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor &) = delete;
+    TBusyCursor &operator=(const TBusyCursor &) = delete;
+};
+
+QPushButton *MakeButton(QWidget *parent, const char *caption, const char *hint, int x, int y)
+{
+    auto *button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setGeometry(x, y, 75, 25);
+    button->setToolTip(QString::fromLatin1(hint));
+    return button;
+}
+
+} // namespace
+
+TfmBrowser::TfmBrowser()
+    : QWidget(nullptr)
+{
+    EnsureResources();
+    setWindowTitle(QStringLiteral("Browse Maps"));
+    setFixedSize(735, 560);
+
+    imWorld = new TMapImage(this);
+    imWorld->setGeometry(5, 5, WorldWidth, WorldHeight);
+    imWorld->setToolTip(QStringLiteral("Choose a part of the world"));
+    imPart = new TMapImage(this);
+    imPart->setGeometry(5, 195, PartSide, PartSide);
+    imPart->setToolTip(QStringLiteral("Choose the SRTM-tile you want to see"));
+    Image1 = new QLabel(this);
+    Image1->setGeometry(370, 195, 360, 360);
+    Image1->setScaledContents(true);
+    Image1->setToolTip(QStringLiteral("Preview"));
+
+    btnReload = MakeButton(this, "Reload", "Reload the list of tiles", 370, 5);
+    btnPreview = MakeButton(this, "Preview", "Generate a higher resolution Preview", 370, 150);
+    btnOpen = MakeButton(this, "Open", "Open SRTM-tile in viewer", 515, 150);
+    QFont bold = btnOpen->font();
+    bold.setBold(true);
+    btnOpen->setFont(bold);
+
+    lbCurr = new QLabel(this);
+    lbCurr->setGeometry(370, 180, 175, 15);
+    lbName = new QLabel(this);
+    lbName->setGeometry(550, 180, 180, 15);
+
+    connect(btnReload, &QPushButton::clicked, this, &TfmBrowser::btnReloadClick);
+    connect(btnPreview, &QPushButton::clicked, this, &TfmBrowser::btnPreviewClick);
+    connect(btnOpen, &QPushButton::clicked, this, &TfmBrowser::btnOpenClick);
+    connect(imWorld, &TMapImage::MouseDown, this, &TfmBrowser::imWorldMouseDown);
+    connect(imPart, &TMapImage::MouseDown, this, &TfmBrowser::imPartMouseDown);
+    connect(imPart, &TMapImage::MouseMove, this, &TfmBrowser::imPartMouseMove);
+
+    WorldPicture = std::make_unique<QSvgRenderer>();
+    WorldBitmap = QImage(WorldWidth, WorldHeight, QImage::Format_RGB32);
+    PartBitmap = QImage(PartSide, PartSide, QImage::Format_RGB32);
+    WorldBitmap.fill(Qt::white);
+    PartBitmap.fill(Qt::white);
+    btnReloadClick();
+}
+
+TfmBrowser::~TfmBrowser() = default;
+
+void TfmBrowser::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        raise();
+    QWidget::changeEvent(event);
+}
+
+void TfmBrowser::RefreshBrowser()
+{
+    ScanTiles();
+    DrawWorldMap();
+    MarkTilesOnWorld();
+    DrawPart();
+    ShowBitmaps();
+}
+
+void TfmBrowser::btnReloadClick()
+{
+    Options.ZipPath = IncludeTrailingSeparator(Options.ZipPath);
+    RefreshBrowser();
+}
+
+void TfmBrowser::DrawWorldMap()
+{
+    if (!WorldPicture->isValid())
+        WorldPicture->load(WorldCoastResource);
+    DrawMapRegion(-180, 90, 180, -90, WorldBitmap, *WorldPicture);
+    DrawGraticule(WorldBitmap);
+}
+
+void TfmBrowser::ScanTiles()
+{
+    TileAvailable.Scan(Options.ZipPath);
+}
+
+void TfmBrowser::MarkTilesOnWorld()
+{
+    MarkTiles(WorldBitmap, TileAvailable);
+}
+
+void TfmBrowser::DrawPart()
+{
+    DrawMapRegion(PartLeft, PartTop, PartLeft + TPartGeometry::Degrees, PartTop - TPartGeometry::Degrees, PartBitmap,
+                  *WorldPicture);
+    TLatLon picked = CurrentTile.GetLatLon();
+    DrawTileCircles(PartBitmap, TPartGeometry{PartTop, PartLeft}, TileAvailable, TilePicked,
+                    static_cast<int>(std::lround(picked.Lat)), static_cast<int>(std::lround(picked.Lon)));
+    ShowBitmaps();
+}
+
+void TfmBrowser::ShowBitmaps()
+{
+    imWorld->setPixmap(QPixmap::fromImage(WorldBitmap));
+    imPart->setPixmap(QPixmap::fromImage(PartBitmap));
+}
+
+void TfmBrowser::SelectPart(int column, int row)
+{
+    PartTop = 90 - row * TPartGeometry::Degrees;
+    PartLeft = column * TPartGeometry::Degrees - 180;
+    DrawPart();
+}
+
+void TfmBrowser::imWorldMouseDown(int x, int y)
+{
+    SelectPart(x / TPartGeometry::Degrees, y / TPartGeometry::Degrees);
+}
+
+TTilePos TfmBrowser::TileAtPartPixel(int x, int y) const
+{
+    const int column = x / TPartGeometry::PixelsPerDegree;
+    const int row = y / TPartGeometry::PixelsPerDegree;
+    TTilePos pos{};
+    pos.SetOrigin(0, 0);
+    pos.SetOffset(PartTop - row - 1, PartLeft + column);
+    return pos;
+}
+
+void TfmBrowser::imPartMouseDown(int x, int y)
+{
+    CurrentTile = TileAtPartPixel(x, y);
+    TilePicked = true;
+    lbName->setText(QString::fromStdString(TileNameFor(CurrentTile)));
+    DrawPart();
+    PreviewSize = 64;
+    btnPreviewClick();
+}
+
+void TfmBrowser::imPartMouseMove(int x, int y)
+{
+    lbCurr->setText(QString::fromStdString(TileNameFor(TileAtPartPixel(x, y))));
+}
+
+std::string TfmBrowser::PickedArchive() const
+{
+    if (!TilePicked)
+        return {};
+    return Options.ZipPath + lbName->text().toStdString() + ".hgt.zip";
+}
+
+QImage TfmBrowser::RenderPreview(const std::string &archive) const
+{
+    // A private folder inside the temporary folder: no file of the user's is
+    // overwritten, and every extracted entry goes with the folder.
+    QTemporaryDir scratch(QString::fromStdString(GetTempFolder() + "orolith-preview-XXXXXX"));
+    if (!scratch.isValid())
+        throw ETerrainError("Cannot create a temporary folder for the preview", archive);
+    const std::string folder = IncludeTrailingSeparator(scratch.path().toStdString());
+    const std::vector<std::string> extracted = ExtractHgtEntries(archive, folder);
+    const std::string member = lbName->text().toStdString() + ".hgt";
+    const std::string tile = folder + member;
+    if (std::find(extracted.begin(), extracted.end(), tile) == extracted.end())
+        throw ETerrainError("the archive holds no " + member, archive);
+
+    TTerrain terrain;
+    try {
+        terrain.LoadFromFile(tile);
+    } catch (const ETerrainError &e) {
+        // The extracted copy's path means nothing to the user: name the archive.
+        throw ETerrainError(member + ": " + e.what(), archive);
+    }
+    terrain.Gradient = Options.Gradient;
+    terrain.Resolution = PreviewSize;
+    terrain.BuildTexture();
+    return terrain.TextureBitmap.copy();
+}
+
+void TfmBrowser::btnPreviewClick()
+{
+    if (PreviewSize <= LargestDoubledPreview)
+        PreviewSize *= 2;
+    const std::string archive = PickedArchive();
+    if (archive.empty() || !QFileInfo(QString::fromStdString(archive)).isFile())
+        return;
+
+    QImage preview;
+    QString failure;
+    {
+        TBusyCursor busy;
+        try {
+            preview = RenderPreview(archive);
+        } catch (const ETerrainError &e) {
+            failure = QString::fromStdString(e.FullMessage());
+        } catch (const std::exception &e) {
+            failure = QString::fromStdString(archive + ": " + e.what());
+        }
+    }
+    // The message waits for the normal cursor; the old preview stays.
+    if (!failure.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), failure);
+        return;
+    }
+    Image1->setPixmap(QPixmap::fromImage(preview));
+}
+
+void TfmBrowser::btnOpenClick()
+{
+    const std::string archive = PickedArchive();
+    if (archive.empty() || !QFileInfo(QString::fromStdString(archive)).isFile())
+        return;
+    if (OnOpenTile)
+        OnOpenTile(archive);
+}
