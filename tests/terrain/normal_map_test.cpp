@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
 // The normal of one texel, written the plain way: nine sample points, eight
-// triangles, one texel at a time. Neighbours outside the map take the height
-// of the nearest texel inside it.
+// triangles with normalised edges, one texel at a time. Neighbours outside
+// the map take the height of the nearest texel inside it.
 TNormal ReferenceNormal(const TTerrain &t, int x, int y)
 {
     static constexpr int dx[9] = {0, 1, 1, 1, 0, -1, -1, -1, 0};
@@ -26,17 +27,18 @@ TNormal ReferenceNormal(const TTerrain &t, int x, int y)
     }
     TVec3 sum;
     for (auto &f : tri) {
-        const TVec3 u = NormaliseFast(p[f[1]] - p[f[2]]);
-        const TVec3 v = NormaliseFast(p[f[0]] - p[f[1]]);
-        sum = sum + NormaliseFast(Cross(v, u));
+        const TVec3 u = Normalise(p[f[1]] - p[f[2]]);
+        const TVec3 v = Normalise(p[f[0]] - p[f[1]]);
+        sum = sum + Normalise(Cross(v, u));
     }
     const TVec3 m = Scale(Normalise(sum), 127.0f);
     return {static_cast<int8_t>(m.x), static_cast<int8_t>(m.y), static_cast<int8_t>(m.z)};
 }
 
-void ExpectNormal(const TNormal &got, const TNormal &want, int x, int y)
+// Equal, or within `slack` in each component.
+void ExpectNormal(const TNormal &got, const TNormal &want, int x, int y, int slack = 0)
 {
-    EXPECT_TRUE(got.x == want.x && got.y == want.y && got.z == want.z)
+    EXPECT_TRUE(std::abs(got.x - want.x) <= slack && std::abs(got.y - want.y) <= slack && std::abs(got.z - want.z) <= slack)
         << "texel (" << x << ", " << y << "): got (" << int(got.x) << ", " << int(got.y) << ", " << int(got.z)
         << "), want (" << int(want.x) << ", " << int(want.y) << ", " << int(want.z) << ")";
 }
@@ -57,6 +59,8 @@ TEST(NormalMap, FlatGroundPointsStraightUpEverywhereIncludingTheEdges)
 
 TEST(NormalMap, MatchesTheTexelByTexelFormulaOnRoughGround)
 {
+    // The map takes shortcuts that change only the rounding, so a component
+    // may end up one unit off now and then, never more.
     // Fewer, as many and more texels than samples; odd sizes leave texels
     // after the last full group of lanes.
     for (int resolution : {37, 101, 150}) {
@@ -66,9 +70,14 @@ TEST(NormalMap, MatchesTheTexelByTexelFormulaOnRoughGround)
         TNormalMap map;
         ComputeNormalMap(t, map, 2);
         ASSERT_EQ(map.size(), static_cast<size_t>(resolution * resolution));
+        int exact = 0;
         for (int y = 0; y < resolution; ++y)
-            for (int x = 0; x < resolution; ++x)
-                ExpectNormal(map[static_cast<size_t>(y * resolution + x)], ReferenceNormal(t, x, y), x, y);
+            for (int x = 0; x < resolution; ++x) {
+                const TNormal got = map[static_cast<size_t>(y * resolution + x)], want = ReferenceNormal(t, x, y);
+                ExpectNormal(got, want, x, y, 1);
+                exact += got.x == want.x && got.y == want.y && got.z == want.z;
+            }
+        EXPECT_GT(exact, resolution * resolution * 9 / 10) << resolution;
     }
 }
 
