@@ -1,0 +1,193 @@
+// The main window: owns the one terrain view, loads terrain files into it,
+// drives drawing at the configured frame rate, turns mouse drags and keys into
+// changes of the navigation pad's camera values, and holds the commands for
+// loading, exporting, options, placemarks and the information dialogs.
+#pragma once
+
+#include "Controls.h"
+#include "Placemarks.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMouseEvent;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QTimer;
+class QToolBar;
+class TGLDrawWindow;
+class TTopoView;
+struct TTilePos;
+
+// The file dialogs of the load and save commands. The default shows Qt's
+// dialogs; tests put their own in to choose a file without a modal dialog.
+struct TFileDialogs {
+    struct TRequest {
+        QString Caption;
+        QString Filter;          // "Text|*.a|Text|*.b" pairs, as the commands spell them
+        int FilterIndex = 1;     // 1-based
+        QString FileName;        // initial name
+        QString DefaultExtension;  // without the dot
+    };
+    // Chosen file (empty when cancelled) and the 1-based filter that was chosen.
+    struct TResult {
+        QString FileName;
+        int FilterIndex = 0;
+    };
+    std::function<TResult(QWidget *parent, const TRequest &)> Open;
+    std::function<TResult(QWidget *parent, const TRequest &)> Save;
+};
+
+class TfmView : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfmView(QWidget *parent = nullptr);
+    ~TfmView() override;
+
+    // The pad and the tile browser, created right after this window.
+    void AttachControls(TfmControls *controls);
+    void AttachBrowser(QWidget *browser, std::function<void()> refresh);
+
+    // Loads a terrain file (.hgt, .hgt.zip, .bmp) into the view; throws
+    // ETerrainError and then leaves the terrain on screen as it was.
+    void LoadTerrainFile(const std::string &fileName);
+    // Loads and shows any failure in a message box; true on success.
+    bool OpenTerrainFile(const std::string &fileName);
+    // Creates the view of the configured class, or replaces it when recreate.
+    void RecreateView(bool recreate);
+    // One tick of the frame loop: draws a frame when the frame period has passed.
+    void AppIdle();
+    void ViewProgress(const void *sender, int percent);
+    static std::string TerrainBmpName(const std::string &fileName);
+
+    // Placemarks: the view's lists against the settings file's text form.
+    void LoadPlacemarks();
+    void PlacemarksFromText();
+    void PlacemarksToText();
+    void StorePlacemarks();
+
+    // Mouse over the drawing panel, in panel client pixels.
+    void PanelDrawMouseDown(Qt::MouseButton button, int x, int y);
+    void PanelDrawMouseUp(Qt::MouseButton button, int x, int y);
+    void PanelDrawMouseMove(int x, int y);
+    // Every key pressed in this window, before its controls.
+    void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+    // The text of the information box.
+    QString InformationText() const;
+
+    TTopoView *View() const { return View_.get(); }
+    TGLDrawWindow *DrawWindow() const { return drawWindow_; }
+    const std::string &CurrentFileName() const { return CurrentFile; }
+    int LastLoadTime() const { return LoadTime; }
+    float FramesPerSecond() const { return Fps; }
+    // Frames drawn since the window was created.
+    int FramesDrawn() const { return framesDrawn_; }
+
+    TFileDialogs FileDialogs;
+
+    // Controls
+    QToolBar *pnControl1;
+    QWidget *pnControl2;
+    QSlider *tbVertScale;
+    QSlider *tbSeaLevel;
+    QLabel *lbSeaLevel;
+    QPushButton *sbSetSea;
+    QPushButton *sbInfo;
+    QFrame *PanelDraw;
+    QProgressBar *ProgressBar;
+    QStatusBar *StatusBar;
+    QWidget *StatusPanel0;
+    QLabel *StatusPanel1;  // ground under the mouse
+    QLabel *StatusPanel2;  // the point the camera looks at
+
+    // Commands
+    QAction *acBrowser, *acLoadFile, *acSaveHM, *acSaveTexture, *acSaveScreen, *acReloadOptions, *acExit,
+        *acGLInfo, *acAboutOrolith, *acShowOptDialog, *acSaveOptions, *acPlaces;
+    std::vector<QAction *> ActionList1;
+    QMenu *mnFile, *mnOptions, *mnInfo;
+
+    void acLoadFileExecute();
+    void acSaveHMExecute();
+    void acSaveTextureExecute();
+    void acSaveScreenExecute();
+    void acShowOptDialogExecute();
+    void acSaveOptionsExecute();
+    void acReloadOptionsExecute();
+    void acPlacesExecute();
+    void acGLInfoExecute();
+    void acAboutOrolithExecute();
+    void acBrowserExecute();
+    void sbSetSeaClick();
+    void sbInfoClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void BuildActions();
+    void BuildMenu();
+    void BuildToolBar();
+    void BuildLeftPanel();
+    void BuildDrawPanel();
+    void BuildStatusBar();
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+
+    void tbVertScaleChange();
+    void tbSeaLevelChange();
+
+    // Frame loop pieces
+    void CopyCameraToView();
+    void UpdateReadouts();
+    QString PositionText(const TTilePos &pos) const;
+    void UpdateFrameRate();
+    void ScheduleNextTick(double delayMs);
+
+    // Runs a command and shows its failure instead of letting it escape.
+    void RunCommand(const std::function<void()> &command);
+    void ShowError(const QString &text);
+    void SaveWith(const QString &filter, const QString &extension, const std::function<void(const QString &, int)> &save);
+
+    int64_t FpsStart = 0;
+    int64_t LastFrame = 0;
+    float Fps = 0;
+    float FpsSmooth = 0;
+    int32_t FrameCount = 0;
+    int32_t LoadTime = 0;
+    int MouseX = 0, MouseY = 0;
+    bool Dragging = false;
+    Qt::MouseButtons MouseButtons;
+    std::string CurrentFile;
+    TPlacemarkLines PlacemarkLines;  // text form of the view's placemarks and classes
+    std::unique_ptr<TTopoView> View_;
+
+    TfmControls *controls_ = nullptr;
+    QWidget *browser_ = nullptr;
+    std::function<void()> refreshBrowser_;
+    TGLDrawWindow *drawWindow_ = nullptr;
+    QWidget *drawContainer_ = nullptr;
+    QTimer *frameTimer_ = nullptr;
+    int framesDrawn_ = 0;
+    bool busyCursor_ = false;
+    bool shownOnce_ = false;
+};
+
+// The program's long-lived windows, created at start in this order.
+extern TfmView *fmView;
+extern TfmControls *fmControls;

@@ -1,0 +1,240 @@
+// The main window's commands: load and export, options, placemarks, the
+// information box and dialogs, the sea level.
+#include "ViewMain.h"
+
+#include "About.h"
+#include "GLInfo.h"
+#include "Options.h"
+#include "PlacesEditor.h"
+#include "TerrainError.h"
+#include "TopoView.h"
+#include "TopoViewVBO.h"
+
+#include <QFileDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QSlider>
+
+namespace {
+
+// "Text|pattern|Text|pattern" into Qt's "Text (pattern);;Text (pattern)".
+QStringList NameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    return filters;
+}
+
+TFileDialogs::TResult RunFileDialog(QWidget *parent, const TFileDialogs::TRequest &request, bool save)
+{
+    QFileDialog dialog(parent, request.Caption);
+    const QStringList filters = NameFilters(request.Filter);
+    dialog.setNameFilters(filters);
+    if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.FilterIndex - 1]);
+    dialog.setDefaultSuffix(request.DefaultExtension);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (!request.FileName.isEmpty())
+        dialog.selectFile(request.FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter())) + 1};
+}
+
+QString CouldNotWrite(const QString &file)
+{
+    return QStringLiteral("%1: the file could not be written.").arg(file);
+}
+
+}  // namespace
+
+void TfmView::RunCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const ETerrainError &e) {
+        ShowError(QString::fromStdString(e.FullMessage()));
+    } catch (const std::exception &e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TfmView::ShowError(const QString &text)
+{
+    QMessageBox::critical(this, windowTitle().section(QLatin1Char(' '), 0, 0), text);
+}
+
+void TfmView::acLoadFileExecute()
+{
+    TFileDialogs::TRequest request;
+    request.Caption = QStringLiteral("Load File");
+    request.Filter = QStringLiteral("Uncompressed Heightmaps|*.hgt|Compressed Heightmaps|*.hgt.zip|Bitmap "
+                                    "Heightmaps|*.bmp|All Heightmaps|*.hgt;*.hgt.zip;*.bmp|All Files|*.*");
+    request.FilterIndex = 4;
+    request.FileName = QStringLiteral("N51E011.hgt.zip");
+    const auto open = FileDialogs.Open ? FileDialogs.Open : [](QWidget *p, const TFileDialogs::TRequest &r) {
+        return RunFileDialog(p, r, false);
+    };
+    const TFileDialogs::TResult chosen = open(this, request);
+    if (!chosen.FileName.isEmpty())
+        LoadTerrainFile(chosen.FileName.toStdString());
+}
+
+void TfmView::SaveWith(const QString &filter, const QString &extension,
+                       const std::function<void(const QString &, int)> &save)
+{
+    TFileDialogs::TRequest request;
+    request.Caption = QStringLiteral("Save");
+    request.Filter = filter;
+    request.FilterIndex = 1;
+    request.DefaultExtension = extension;
+    const auto run = FileDialogs.Save ? FileDialogs.Save : [](QWidget *p, const TFileDialogs::TRequest &r) {
+        return RunFileDialog(p, r, true);
+    };
+    const TFileDialogs::TResult chosen = run(this, request);
+    if (!chosen.FileName.isEmpty())
+        save(chosen.FileName, chosen.FilterIndex);
+}
+
+// The image format follows the chosen name's extension, not the filter.
+void TfmView::acSaveHMExecute()
+{
+    SaveWith(QStringLiteral("Heightmap & Texture(*.bmp)|*.bmp|Heightmap only(*.bmp)|*.bmp"), QStringLiteral("bmp"),
+             [this](const QString &file, int filter) {
+                 if (!View_->SaveHeightmap(file.toStdString()))
+                     throw std::runtime_error(CouldNotWrite(file).toStdString());
+                 // Saved with its texture, the heightmap loads back as it looked.
+                 const QString texture = QString::fromStdString(TerrainBmpName(file.toStdString()));
+                 if (filter == 1 && !View_->SaveTexture(texture.toStdString()))
+                     throw std::runtime_error(CouldNotWrite(texture).toStdString());
+             });
+}
+
+void TfmView::acSaveTextureExecute()
+{
+    SaveWith(QStringLiteral("Texture(*.bmp)|*.bmp|Texture(*.jpg)|*.jpg|Texture(*.tga)|*.tga"), QStringLiteral("jpg"),
+             [this](const QString &file, int) {
+                 if (!View_->SaveTexture(file.toStdString()))
+                     throw std::runtime_error(CouldNotWrite(file).toStdString());
+             });
+}
+
+void TfmView::acSaveScreenExecute()
+{
+    SaveWith(QStringLiteral("Windows Bitmap(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|Truevision Targa(*.tga)|*.tga"),
+             QStringLiteral("jpg"), [this](const QString &file, int) {
+                 if (!View_->SaveScreenshot(file.toStdString()))
+                     throw std::runtime_error(CouldNotWrite(file).toStdString());
+             });
+}
+
+void TfmView::acShowOptDialogExecute()
+{
+    PlacemarksToText();
+    if (ExecuteOptionsDialog(this))
+        RecreateView(true);
+    PlacemarksFromText();
+}
+
+void TfmView::acSaveOptionsExecute()
+{
+    SaveOptions();
+    StorePlacemarks();
+    WriteIniFile();
+}
+
+void TfmView::acReloadOptionsExecute()
+{
+    LoadOptions();
+    RecreateView(true);
+    LoadPlacemarks();
+}
+
+void TfmView::LoadPlacemarks()
+{
+    ::LoadPlacemarks(*View_, PlacemarkLines);
+}
+
+void TfmView::PlacemarksFromText()
+{
+    ::PlacemarksFromText(*View_, PlacemarkLines);
+}
+
+void TfmView::PlacemarksToText()
+{
+    ::PlacemarksToText(*View_, PlacemarkLines);
+}
+
+void TfmView::StorePlacemarks()
+{
+    ::StorePlacemarks(*View_, PlacemarkLines);
+}
+
+void TfmView::acPlacesExecute()
+{
+    ::acPlacesExecute(*View_, this);
+}
+
+void TfmView::acGLInfoExecute()
+{
+    if (!View_)
+        return;
+    TfmGLInfo dialog(this);
+    dialog.InfoDC = View_->GetDeviceContext();
+    dialog.InfoRC = View_->GetRenderContext();
+    dialog.exec();
+}
+
+void TfmView::acAboutOrolithExecute()
+{
+    TfmAbout dialog(this);
+    dialog.exec();
+}
+
+void TfmView::acBrowserExecute()
+{
+    if (!browser_)
+        return;
+    browser_->show();
+    browser_->raise();
+    browser_->activateWindow();
+}
+
+void TfmView::sbSetSeaClick()
+{
+    View_->SetSeaLevel(-tbSeaLevel->value());
+}
+
+QString TfmView::InformationText() const
+{
+    QString text = QStringLiteral("Status:\nVersion: %1\n").arg(ProgramVersionText());
+    if (const auto *vbo = dynamic_cast<const TTopoViewVBO *>(View_.get())) {
+        const double kilobytes = vbo->VertexCount * 20.0 / 1024.0;
+        text += QStringLiteral("VBuffersize in KB: %1\n").arg(QLocale(QLocale::English).toString(kilobytes, 'f', 0));
+    }
+    text += QString::asprintf("Last Loading Time: %.2f sec\n", LoadTime / 1000.0);
+    text += QString::asprintf("Frames per Second: %.1f\n\n\n", double(Fps));
+    text += QStringLiteral("Usage:\n"
+                           "RMB + Move Up/Down  = Rotate Vertical\n"
+                           "RMB + Move Left/Right  = Rotate Horizontal\n"
+                           "LMB + RMB + Move Up/Down  = Zoom In/Out\n"
+                           "Hiking Mode:\n"
+                           "RMB + Move Up/Down   = Look Up/Down");
+    return text;
+}
+
+void TfmView::sbInfoClick()
+{
+    QMessageBox box(QMessageBox::Information, windowTitle().section(QLatin1Char(' '), 0, 0), InformationText(),
+                    QMessageBox::Ok, this);
+    box.exec();
+}

@@ -1,0 +1,179 @@
+// Creating the terrain view and loading terrain files into it.
+#include "ViewMain.h"
+
+#include "DrawTarget.h"
+#include "Options.h"
+#include "TerrainError.h"
+#include "TopoView.h"
+#include "TopoViewCLOD.h"
+#include "Utils.h"
+#include "ViewFactory.h"
+#include "ZipExtract.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QSlider>
+#include <QStatusBar>
+
+#include <cmath>
+
+namespace {
+
+// Extension of a file name from its last ".", lower case; empty when the
+// name part has none.
+std::string LowerExtension(const std::string &fileName)
+{
+    return QFileInfo(QString::fromStdString(fileName)).suffix().toLower().prepend(QLatin1Char('.')).toStdString();
+}
+
+// Removes the extracted copy of a zipped tile however the load ends.
+class TExtractedFile {
+public:
+    ~TExtractedFile()
+    {
+        if (!path_.empty())
+            QFile::remove(QString::fromStdString(path_));
+    }
+    void Set(const std::string &path) { path_ = path; }
+
+private:
+    std::string path_;
+};
+
+QColor ColorFromOption(uint32_t value)
+{
+    // Settings keep colours with red in the lowest byte.
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+}  // namespace
+
+std::string TfmView::TerrainBmpName(const std::string &fileName)
+{
+    const size_t slash = fileName.find_last_of('/');
+    const size_t dot = fileName.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? fileName.substr(0, dot) : fileName) + "_terrain.bmp";
+}
+
+void TfmView::RecreateView(bool recreate)
+{
+    std::string remembered;
+    if (View_) {
+        if (View_->Loaded)
+            remembered = CurrentFile;
+        if (!recreate)
+            return;
+        View_.reset();
+    }
+
+    View_ = CreateTopoView(Options.TopoClass);
+    View_->OnProgress = [this](TTopoView &sender, int percent) { ViewProgress(&sender, percent); };
+    ViewProgress(this, 0);
+    View_->DrawControl = drawWindow_;
+    View_->SetBackColor(ColorFromOption(Options.BackColor));
+    // nearbyint rounds halves to even, as the slider's start value should.
+    tbVertScale->setValue(-int(std::nearbyint(Options.VerticalScale * 10.0)));
+    tbSeaLevelChange();
+    View_->InitGL();
+    if (auto *clod = dynamic_cast<TTopoViewCLOD *>(View_.get())) {
+        clod->SmallC = Options.smallC;
+        clod->C = Options.C;
+    }
+
+    if (!remembered.empty() && QFileInfo::exists(QString::fromStdString(remembered)))
+        OpenTerrainFile(remembered);
+    if (refreshBrowser_)
+        refreshBrowser_();
+}
+
+void TfmView::LoadTerrainFile(const std::string &fileName)
+{
+    const int64_t start = ReadCounter();
+    std::string file = fileName;
+    std::string extension = LowerExtension(file);
+    TExtractedFile extracted;
+    if (extension == ".zip") {
+        // The member has the archive's name without ".zip": N47E011.hgt.zip holds N47E011.hgt.
+        file = ExtractTileFromZip(fileName, GetTempFolder());
+        extracted.Set(file);
+        extension = LowerExtension(file);
+    }
+    if (extension != ".hgt" && extension != ".bmp")
+        throw ETerrainError("Not a terrain file (expected .hgt, .hgt.zip or .bmp)", fileName);
+
+    try {
+        View_->LoadFromFile(file, false);
+    } catch (...) {
+        // A failed read leaves the old grid; give it its mesh back so it stays on screen.
+        if (View_->Loaded && View_->Vertices.empty())
+            View_->BuildMesh(View_->WorldSize);
+        ViewProgress(this, 100);
+        throw;
+    }
+    CurrentFile = fileName;
+    View_->Resolution = Options.Resolution;
+    View_->Gradient = Options.Gradient;
+
+    QImage companion;
+    if (extension == ".bmp")
+        companion.load(QString::fromStdString(TerrainBmpName(file)));
+    if (companion.isNull())
+        View_->BuildTexture();
+    else
+        View_->TextureBitmap = companion.convertToFormat(QImage::Format_RGB32);
+    View_->UploadTexture(0);
+    View_->BuildMesh(Options.VertexSize);
+
+    LoadTime = int32_t(ElapsedMs(start));
+    View_->ResetCamera();
+    // The walker's eye starts at the height of the tile's highest point.
+    if (controls_)
+        controls_->SetValue(pvHikeY, View_->MaxHeight * TTerrain::HeightScale);
+}
+
+bool TfmView::OpenTerrainFile(const std::string &fileName)
+{
+    try {
+        LoadTerrainFile(fileName);
+        return true;
+    } catch (const ETerrainError &e) {
+        ShowError(QString::fromStdString(e.FullMessage()));
+    } catch (const std::exception &e) {
+        ShowError(QStringLiteral("%1: %2").arg(QString::fromStdString(fileName), QString::fromLocal8Bit(e.what())));
+    }
+    return false;
+}
+
+void TfmView::ViewProgress(const void *sender, int percent)
+{
+    if (percent == 0) {
+        if (ProgressBar->parentWidget() != StatusPanel0) {
+            ProgressBar->setParent(StatusPanel0);
+            FormResize();
+        }
+        ProgressBar->show();
+        if (sender != this && !busyCursor_) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            busyCursor_ = true;
+        }
+    } else if (percent == 100) {
+        ProgressBar->hide();
+        if (busyCursor_) {
+            QApplication::restoreOverrideCursor();
+            busyCursor_ = false;
+        }
+        StatusPanel1->clear();
+    }
+    if (ProgressBar->value() != percent) {
+        ProgressBar->setValue(percent);
+        // Loading runs without the event loop: paint the bar now.
+        if (ProgressBar->isVisible())
+            ProgressBar->repaint();
+    }
+}

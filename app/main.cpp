@@ -1,0 +1,81 @@
+// Orolith: a 3D viewer for SRTM elevation tiles.
+#include "Browser.h"
+#include "DrawTarget.h"
+#include "Options.h"
+#include "ProgramWindows.h"
+#include "Utils.h"
+#include "ViewMain.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QPixmap>
+#include <QScreen>
+#include <QSurfaceFormat>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// The picture of the main window with the pad over it, as on screen, once the
+// tile has been drawn for a moment; then the program ends.
+void TakeScreenshotLater(TProgramWindows &windows, const QString &png)
+{
+    QTimer::singleShot(3000, windows.View(), [&windows, png] {
+        TfmView *view = windows.View();
+        const QRect area = view->frameGeometry();
+        const QPixmap shot = view->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        if (!shot.save(png)) {
+            std::fprintf(stderr, "orolith: %s: the screenshot could not be written\n", qPrintable(png));
+            QCoreApplication::exit(1);
+            return;
+        }
+        QCoreApplication::quit();
+    });
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    CounterFrequency();
+    // Fixed-function GL needs a compatibility context; every surface shares this format.
+    QSurfaceFormat::setDefaultFormat(TerrainSurfaceFormat());
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orolith"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("3D viewer for SRTM elevation tiles"));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp"),
+                                 QStringLiteral("[FILE]"));
+    const QCommandLineOption settings(QStringLiteral("settings"),
+                                      QStringLiteral("Read and save the settings in FILE instead of beside the program."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Open FILE, save a picture of the window as PNG, and quit."),
+                                        QStringLiteral("PNG"));
+    parser.addOptions({settings, screenshot});
+    parser.process(app);
+    if (parser.isSet(settings))
+        SetIniFileName(parser.value(settings).toStdString());
+
+    // The settings are read before any window exists.
+    LoadOptions();
+
+    TProgramWindows windows;
+    const QStringList files = parser.positionalArguments();
+    if (parser.isSet(screenshot)) {
+        windows.View()->setGeometry(0, 0, 1100, 720);
+        windows.View()->show();
+        windows.Browser()->hide();
+        TakeScreenshotLater(windows, parser.value(screenshot));
+    } else {
+        windows.View()->showMaximized();
+    }
+    if (!files.isEmpty())
+        // After the first events, so the drawing window exists on screen.
+        QTimer::singleShot(0, windows.View(),
+                           [&windows, file = files.first()] { windows.View()->OpenTerrainFile(file.toStdString()); });
+    return app.exec();
+}

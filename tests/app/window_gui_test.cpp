@@ -1,0 +1,261 @@
+// The main window as a user meets it: start-up, commands and menus, the
+// frame loop's caption and read-outs, mouse drags and keys.
+#include "MainWindowFixture.h"
+
+#include "Browser.h"
+#include "DrawTarget.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QWindow>
+
+namespace {
+
+TEST_F(MainWindowTest, StartsItsWindowsInOrderAndShowsThePadInTheCorner)
+{
+    EXPECT_EQ(fmView, &view());
+    EXPECT_EQ(fmControls, &pad());
+    // The pad belongs to the main window, so it stays above it.
+    EXPECT_EQ(pad().parentWidget(), &view());
+    EXPECT_EQ(view().windowTitle(), "Orolith");
+    EXPECT_EQ(pad().windowTitle(), "Controls");
+    EXPECT_EQ(windows->Browser()->windowTitle(), "Browse Maps");
+    ASSERT_NE(view().View(), nullptr);
+    EXPECT_FALSE(topo().Loaded);
+
+    ShowWindows();
+    EXPECT_TRUE(pad().isVisible());
+    EXPECT_TRUE(windows->Browser()->isVisible());
+    QTest::qWait(50);
+    EXPECT_EQ(pad().frameGeometry().right(), view().frameGeometry().right());
+    // The translation sliders span the terrain square (VertexSize 128).
+    EXPECT_EQ(pad().tbTransX->minimum(), -64);
+    EXPECT_EQ(pad().tbTransZ->maximum(), 64);
+    // The first progress report moved the bar into the status bar.
+    EXPECT_EQ(view().ProgressBar->parentWidget(), view().StatusPanel0);
+}
+
+TEST_F(MainWindowTest, CommandsCarryCategoryCaptionHintAndShortcut)
+{
+    struct Row {
+        QAction *action;
+        const char *category, *caption, *hint, *shortcut;
+    };
+    TfmView &v = view();
+    const Row rows[] = {
+        {v.acBrowser, "File", "Browser...", "Browse Maps", ""},
+        {v.acLoadFile, "File", "Load File", "Load Height Data from a file", "Ctrl+O"},
+        {v.acSaveHM, "File", "Save Heightmap", "Save the Heightmap", ""},
+        {v.acSaveTexture, "File", "Save Texture", "Save the Current Texture", ""},
+        {v.acSaveScreen, "File", "Save Screenshot", "Save a Screenshot of the current image", ""},
+        {v.acReloadOptions, "Options", "Reload Options", "Reload Options From Ini File", ""},
+        {v.acExit, "File", "Exit", "Exit Orolith", "Alt+F4"},
+        {v.acGLInfo, "Info", "OpenGL-Info", "Show Info about OpenGL", ""},
+        {v.acAboutOrolith, "Info", "About Orolith", "About Orolith", ""},
+        {v.acShowOptDialog, "Options", "Options...", "Show Options Dialog", ""},
+        {v.acSaveOptions, "Options", "Save Options", "Save Options", ""},
+        {v.acPlaces, "Options", "Placemarks/Classes", "Edit Placemarks and Classes", ""},
+    };
+    ASSERT_EQ(v.ActionList1.size(), std::size(rows));
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.caption);
+        EXPECT_EQ(r.action->property("category").toString(), r.category);
+        EXPECT_EQ(r.action->text(), r.caption);
+        EXPECT_EQ(r.action->toolTip(), r.hint);
+        EXPECT_EQ(r.action->shortcut().toString(QKeySequence::PortableText), r.shortcut);
+    }
+}
+
+QStringList MenuItems(QMenu *menu)
+{
+    QStringList items;
+    for (QAction *a : menu->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return items;
+}
+
+TEST_F(MainWindowTest, MenusToolBarAndPanelAreLaidOutAsTabled)
+{
+    QStringList menus;
+    for (QAction *a : view().menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, QStringList({"File", "Options", "Info"}));
+    EXPECT_EQ(MenuItems(view().mnFile), QStringList({"Load File", "-", "Browser...", "-", "Save Screenshot",
+                                                     "Save Heightmap", "Save Texture", "-", "Exit"}));
+    EXPECT_EQ(MenuItems(view().mnOptions),
+              QStringList({"Options...", "Save Options", "Reload Options", "-", "Placemarks/Classes"}));
+    EXPECT_EQ(MenuItems(view().mnInfo), QStringList({"OpenGL-Info", "About Orolith"}));
+
+    QStringList tools;
+    for (QAction *a : view().pnControl1->actions())
+        tools << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(tools, QStringList({"Load File", "-", "Browser...", "-", "Save Screenshot", "Save Heightmap"}));
+
+    EXPECT_EQ(view().sbSetSea->text(), "Set");
+    EXPECT_EQ(view().sbSetSea->toolTip(), "Set Sealevel");
+    EXPECT_EQ(view().sbInfo->toolTip(), "View Information");
+    EXPECT_EQ(view().tbVertScale->value(), -10);
+    EXPECT_TRUE(view().tbVertScale->toolTip().startsWith("Vertical Scaling\nCurrent Value: 1.0"));
+    view().tbSeaLevel->setValue(-250);
+    EXPECT_EQ(view().lbSeaLevel->text(), "250");
+    EXPECT_TRUE(view().tbSeaLevel->toolTip().endsWith("Current Value: 250.0"));
+}
+
+TEST_F(MainWindowTest, CaptionShowsTheFrameRateAfterASecond)
+{
+    ShowWindows();
+    EXPECT_EQ(view().windowTitle(), "Orolith");
+    QTest::qWait(1300);
+    const QRegularExpression caption(QStringLiteral("^Orolith - FPS : (\\d+)$"));
+    const auto match = caption.match(view().windowTitle());
+    ASSERT_TRUE(match.hasMatch()) << view().windowTitle().toStdString();
+    // Without a terrain the loop still ticks, at most FrameTarget times a second.
+    EXPECT_GT(match.captured(1).toInt(), 5);
+    EXPECT_LE(match.captured(1).toInt(), 51);
+}
+
+TEST_F(MainWindowTest, ReadoutsShowPositionAndHeightOfTheCentre)
+{
+    ShowWindows();
+    view().LoadTerrainFile(WriteRampTile(dir, "N47E011.hgt"));
+    QTest::qWait(200);
+    // The camera looks at the tile's centre: 11.5E 47.5N, 600 columns of 10/12 m.
+    EXPECT_EQ(view().StatusPanel2->text(), "11.500000E  47.500000N: 500.0 m");
+    // The loaded tile sets the hiking eye to its highest point.
+    EXPECT_FLOAT_EQ(pad().GetValue(pvHikeY), 1000 * 0.006f);
+}
+
+class DragTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        ShowWindows();
+        pad().SetValue(pvHeading, 0);
+        pad().SetValue(pvTilt, 0);
+    }
+    void Send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
+    {
+        QMouseEvent e(type, at, view().DrawWindow()->mapToGlobal(at), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(view().DrawWindow(), &e);
+    }
+    // Presses the buttons one after another at `from`, moves to each point, releases.
+    void Drag(Qt::MouseButtons buttons, QPoint from, std::initializer_list<QPoint> to)
+    {
+        Qt::MouseButtons held;
+        for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+            if (buttons & b)
+                Send(QEvent::MouseButtonPress, from, b, held |= b);
+        for (QPoint p : to)
+            Send(QEvent::MouseMove, p, Qt::NoButton, held);
+        for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+            if (buttons & b)
+                Send(QEvent::MouseButtonRelease, *(to.end() - 1), b, held &= ~Qt::MouseButtons(b));
+    }
+};
+
+TEST_F(DragTest, RightDragTurnsHeadingAndTilt)
+{
+    Drag(Qt::RightButton, {100, 100}, {{110, 104}});
+    EXPECT_EQ(pad().GetValue(pvHeading), 5);
+    EXPECT_EQ(pad().GetValue(pvTilt), 2);
+    Drag(Qt::RightButton, {100, 100}, {{103, 100}});
+    EXPECT_EQ(pad().GetValue(pvHeading), 6);
+    // Each move counts on its own: two 3-pixel moves are 1 + 1, not 3.
+    Drag(Qt::RightButton, {100, 100}, {{103, 100}, {106, 100}});
+    EXPECT_EQ(pad().GetValue(pvHeading), 8);
+}
+
+TEST_F(DragTest, LeftDragPansBothButtonsZoomMiddleDoesNothing)
+{
+    Drag(Qt::LeftButton, {100, 100}, {{110, 110}});
+    EXPECT_EQ(pad().GetValue(pvTransX), 4);
+    EXPECT_EQ(pad().GetValue(pvTransZ), 2);
+
+    const float focal = pad().GetValue(pvFocal);
+    Drag(Qt::LeftButton | Qt::RightButton, {100, 100}, {{100, 110}});
+    EXPECT_EQ(pad().GetValue(pvFocal), focal + 5);
+
+    Drag(Qt::RightButton | Qt::MiddleButton, {100, 100}, {{150, 150}});
+    EXPECT_EQ(pad().GetValue(pvHeading), 0);
+    EXPECT_EQ(pad().GetValue(pvFocal), focal + 5);
+
+    // Moves without a pressed button change nothing.
+    Send(QEvent::MouseMove, {10, 10}, Qt::NoButton, Qt::NoButton);
+    Send(QEvent::MouseMove, {90, 90}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(pad().GetValue(pvTransX), 4);
+}
+
+TEST_F(MainWindowTest, KeysToggleOutlinesAndReachThePad)
+{
+    ShowWindows();
+    QWindow *draw = view().DrawWindow();
+    QTest::keyClick(draw, Qt::Key_W);
+    EXPECT_TRUE(topo().Wireframe);
+    QTest::keyClick(draw, Qt::Key_W, Qt::ShiftModifier);
+    EXPECT_FALSE(topo().Wireframe);
+
+    // A keypad key pressed in the main window walks the pad, once per press.
+    QTest::keyClick(draw, Qt::Key_8, Qt::KeypadModifier);
+    EXPECT_FLOAT_EQ(pad().Speed, 0.1f);
+    QTest::keyClick(&view(), Qt::Key_8, Qt::KeypadModifier);
+    EXPECT_FLOAT_EQ(pad().Speed, 0.2f);
+    QTest::keyClick(view().tbSeaLevel, Qt::Key_5, Qt::KeypadModifier);
+    EXPECT_EQ(pad().Speed, 0);
+}
+
+TEST_F(MainWindowTest, SliderCopiesReachTheViewWithTheNextFrame)
+{
+    ShowWindows();
+    view().LoadTerrainFile(WriteRampTile(dir, "N47E011.hgt"));
+    view().tbVertScale->setValue(-25);
+    pad().SetValue(pvTilt, -60);
+    pad().SetValue(pvFocal, 50);
+    QTest::qWait(150);
+    EXPECT_FLOAT_EQ(topo().VerticalScale, 2.5f);
+    EXPECT_EQ(topo().Pitch, -60);
+    EXPECT_EQ(topo().FieldOfView, 50);
+    EXPECT_EQ(topo().Yaw, 35);
+
+    // In hiking mode the walker's position and direction drive the camera.
+    pad().cbHiking->click();
+    pad().HikeHeading = 90;
+    QTest::qWait(150);
+    EXPECT_TRUE(topo().HikingMode);
+    EXPECT_NEAR(topo().Yaw, 90, 1e-3);
+    EXPECT_EQ(topo().FieldOfView, 80);
+}
+
+TEST_F(MainWindowTest, InformationBoxNamesVersionLoadTimeAndUsage)
+{
+    QString text;
+    DismissNextMessage(text);
+    view().sbInfo->click();
+    EXPECT_TRUE(text.startsWith("Status:\nVersion: ")) << text.toStdString();
+    EXPECT_FALSE(text.contains("VBuffersize"));
+    EXPECT_TRUE(text.contains("\nLast Loading Time: 0.00 sec\nFrames per Second: 0.0\n\n\nUsage:\n"));
+    EXPECT_TRUE(text.endsWith("Hiking Mode:\nRMB + Move Up/Down   = Look Up/Down"));
+}
+
+class VertexBufferWindowTest : public MainWindowTest {
+protected:
+    VertexBufferWindowTest() : MainWindowTest(1, 768) {}
+};
+
+TEST_F(VertexBufferWindowTest, InformationBoxShowsTheBufferSize)
+{
+    ShowWindows();
+    view().LoadTerrainFile(WriteRampTile(dir, "N47E011.hgt"));
+    EXPECT_TRUE(view().InformationText().contains("\nVBuffersize in KB: 45,960\nLast Loading Time: "))
+        << view().InformationText().toStdString();
+}
+
+}  // namespace
