@@ -84,7 +84,10 @@ uint16_t ClassIdText(int16_t id)
 
 std::string PlaceLine(const TPlaceRec &place)
 {
-    return PadRight(place.Name, 40) + "=" + PadRight(FloatToStrN(place.Lon), 12) + ","
+    // A line starting with "#" or "/" reads as a comment; a leading blank keeps
+    // such a name (the reader trims it off again).
+    const bool looksLikeComment = !place.Name.empty() && (place.Name[0] == '#' || place.Name[0] == '/');
+    return PadRight(looksLikeComment ? " " + place.Name : place.Name, 40) + "=" + PadRight(FloatToStrN(place.Lon), 12) + ","
            + PadRight(FloatToStrN(place.Lat), 12) + "," + std::to_string(ClassIdText(place.ClassId));
 }
 

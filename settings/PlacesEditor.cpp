@@ -323,6 +323,13 @@ bool TfmPlaces::ReadGrids(QString &message)
             if (IsGridRowEmpty(grid, row))
                 continue;
             const TGridRow texts = GridRow(grid, row);
+            // The stored line ends its name at the first "=": such a name would be lost.
+            if (texts[0].contains(QLatin1Char('='))) {
+                message = QStringLiteral("Places, row %1, column \"Name\": a name cannot contain \"=\".").arg(row + 1);
+                pcPlaces->setCurrentWidget(tsPlaces);
+                grid->setCurrentCell(row, 0);
+                return false;
+            }
             const double lon = number(1, "Longitude");
             const double lat = number(2, "Latitude");
             const int16_t classId = ClassIdFromInt(StrToIntDef(Utf8(texts[3]), 0));

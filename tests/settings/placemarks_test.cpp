@@ -191,3 +191,17 @@ TEST_F(PlacemarkStorage, SavedListsComeBackAsTheyWereWithoutDeletedOnes)
     EXPECT_EQ(std::vector<std::string>(sections.end() - 2, sections.end()),
               (std::vector<std::string>{"Places", "MClasses"}));
 }
+
+TEST_F(PlacemarkStorage, NamesThatLookLikeCommentsSurviveTheFile)
+{
+    LoadOptions();
+    TTopoView view;
+    view.AddPlace(TLatLon{46.0, 7.0}, "#1 Summit", 0);
+    view.AddPlace(TLatLon{46.5, 7.5}, "/dev/null Pass", 0);
+    Save(view);
+
+    LoadOptions();
+    TTopoView loaded;
+    LoadPlacemarks(loaded, lines);
+    EXPECT_EQ(Names(loaded), (std::vector<std::string>{"#1 Summit", "/dev/null Pass"}));
+}

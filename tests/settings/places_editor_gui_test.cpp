@@ -186,6 +186,7 @@ TEST(PlacesEditor, ABadCellKeepsTheEditorOpenAndTheViewWhole)
     };
     for (const Case c : {Case{true, 1, "east", "Places, row 2, column \"Longitude\""},
                          Case{true, 2, "", "Places, row 2, column \"Latitude\""},
+                         Case{true, 0, "Piz=Bernina", "Places, row 2, column \"Name\""},
                          Case{false, 1, "x1", "Classes, row 2, column \"ID\""},
                          Case{false, 3, "red", "Classes, row 2, column \"Color\""},
                          Case{false, 0, "yes", "Classes, row 2, column \"Visible\""}}) {
