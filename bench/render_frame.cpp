@@ -1,0 +1,154 @@
+// What a frame of the terrain view costs beyond drawing the terrain: the bare
+// draw (clear + the textured mesh, finished) against the whole frame as the window
+// shows it (projection, camera, texture, mesh, the depth read-back for
+// picking, buffer swap to a real window), measured alternately in the same
+// loop so both see the same machine load. Also the mesh build. Base and
+// vertex-buffer views at the viewer's defaults (Resolution 768, VertexSize
+// 128) on a 1201 and a 3601 tile, 1024 × 768. Run under an X server.
+#include "DrawTarget.h"
+#include "GLBMP.h"
+#include "SyntheticTile.h"
+#include "TopoView.h"
+#include "TilePos.h"
+#include "TopoViewVBO.h"
+#include "ViewFactory.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QOpenGLContext>
+#include <QTemporaryDir>
+#include <qopengl.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr uint32_t Seed = 8;
+constexpr int Resolution = 768;
+constexpr int WorldSize = 128;
+QTemporaryDir *workDir = nullptr;
+
+std::string TilePath(int side)
+{
+    static std::map<int, std::string> written;
+    std::string &path = written[side];
+    if (path.empty()) {
+        path = workDir->filePath(side == 1201 ? "N47E008.hgt" : "N46E008.hgt").toStdString();
+        WriteSyntheticTile(path, side, Seed);
+    }
+    return path;
+}
+
+// A shown 1024 × 768 window with a view loaded as the main window loads a tile.
+struct TWindowScene {
+    TGLDrawWindow Window;
+    std::unique_ptr<TTopoView> View;
+
+    TWindowScene(int topoClass, int side)
+    {
+        Window.resize(1024, 768);
+        Window.show();
+        QApplication::processEvents();
+        View = CreateTopoView(topoClass);
+        View->DrawControl = &Window;
+        View->InitGL();
+        View->LoadFromFile(TilePath(side));
+        View->Resolution = Resolution;
+        View->BuildTexture();
+        View->UploadTexture(0);
+        View->BuildMesh(WorldSize);
+        View->ResetCamera();
+        // The main window picks under the mouse after every frame.
+        View->PickPixel = QPoint(512, 384);
+        View->Render();
+    }
+    ~TWindowScene() { View.reset(); }
+};
+
+double MsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Args: view class, tile side. Time per iteration: one bare draw plus one whole frame.
+void BM_Frame(benchmark::State &state)
+{
+    const int topoClass = int(state.range(0));
+    TWindowScene scene(topoClass, int(state.range(1)));
+    TTopoView &view = *scene.View;
+    static bool named = false;
+    if (!named) {
+        named = true;
+        benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
+    }
+    double bareMs = 0, wholeMs = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        view.GetRenderContext()->makeCurrent(&scene.Window);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        view.Texture->Bind();  // the same textured draw the frame makes
+        view.DrawTerrain();
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glFinish();  // the software renderer works until asked to finish
+        bareMs += MsSince(start);
+
+        start = std::chrono::steady_clock::now();
+        view.Render();
+        TTilePos pos;
+        view.PickGround(512, 384, pos);
+        glFinish();
+        wholeMs += MsSince(start);
+    }
+    const double n = double(state.iterations());
+    state.counters["bare_ms"] = bareMs / n;
+    state.counters["whole_ms"] = wholeMs / n;
+    state.counters["whole/bare"] = wholeMs / bareMs;
+    state.counters["triangles"] = 2.0 * (Resolution - 1) * (Resolution - 1);
+    if (auto *vbo = dynamic_cast<TTopoViewVBO *>(&view))
+        state.counters["in_buffer"] = vbo->MeshInBuffer();
+}
+BENCHMARK(BM_Frame)
+    ->ArgNames({"view", "side"})
+    ->Args({TopoClassBase, 1201})
+    ->Args({TopoClassVertexBuffer, 1201})
+    ->Args({TopoClassBase, 3601})
+    ->Args({TopoClassVertexBuffer, 3601})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(4.0);
+
+// Args: view class, tile side.
+void BM_BuildMesh(benchmark::State &state)
+{
+    TWindowScene scene(int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        scene.View->BuildMesh(WorldSize);
+        benchmark::ClobberMemory();
+    }
+    state.counters["vertices"] = 4.0 * (Resolution - 1) * (Resolution - 1);
+}
+BENCHMARK(BM_BuildMesh)
+    ->ArgNames({"view", "side"})
+    ->Args({TopoClassBase, 1201})
+    ->Args({TopoClassVertexBuffer, 1201})
+    ->Args({TopoClassBase, 3601})
+    ->Args({TopoClassVertexBuffer, 3601})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QSurfaceFormat::setDefaultFormat(TerrainSurfaceFormat());
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    workDir = &dir;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

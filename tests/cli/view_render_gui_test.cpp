@@ -1,0 +1,89 @@
+// orolith-cli render: one frame of the terrain view written as a picture.
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QProcess>
+
+#include <cmath>
+
+namespace {
+
+struct TRenderRun {
+    int code = -1;
+    std::string err;
+};
+
+TRenderRun RunRender(const QStringList &args)
+{
+    QProcess p;
+    p.start(OROLITH_CLI, QStringList{"render"} + args);
+    EXPECT_TRUE(p.waitForFinished(120000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardError().toStdString()};
+}
+
+QString Q(const std::string &s)
+{
+    return QString::fromStdString(s);
+}
+
+constexpr QRgb Sky = 0xFFB0EAFF;  // the viewer's default background
+
+struct TRenderFiles {
+    TestDir dir;
+    std::string tile = WriteHgt(dir, "N47E011.hgt", 1201, [](int col, int row) {
+        return int16_t(500 + 300 * std::sin(col * 0.02) + 200 * std::cos(row * 0.015));
+    });
+    QStringList Args(const std::string &out, const QStringList &more = {}) const
+    {
+        return QStringList{Q(tile), Q(dir.Path(out)), "--size", "200x150", "--resolution", "64"} + more;
+    }
+};
+
+TEST(CliRender, DrawsTheTerrainUnderTheSkyAsPngOrThroughTheImageWriters)
+{
+    TRenderFiles f;
+    ASSERT_EQ(RunRender(f.Args("base.png", {"--view", "base"})).code, 0);
+    const QImage base(Q(f.dir.Path("base.png")));
+    ASSERT_EQ(base.size(), QSize(200, 150));
+    EXPECT_EQ(base.pixel(100, 0), Sky);
+    EXPECT_NE(base.pixel(100, 75), Sky);
+
+    // Another renderer of the same quads, another writer: the same picture.
+    ASSERT_EQ(RunRender(f.Args("vbo.bmp", {"--view", "vbo"})).code, 0);
+    EXPECT_EQ(ReadFileBytes(f.dir.Path("vbo.bmp")).size(), 200u * 150 * 4 + 54);
+    EXPECT_EQ(QImage(Q(f.dir.Path("vbo.bmp"))).convertToFormat(QImage::Format_RGB32),
+              base.convertToFormat(QImage::Format_RGB32));
+
+    // Camera options change the picture.
+    ASSERT_EQ(RunRender(f.Args("turned.png", {"--view", "base", "--yaw", "60", "--pitch", "-80"})).code, 0);
+    EXPECT_NE(QImage(Q(f.dir.Path("turned.png"))), base);
+}
+
+TEST(CliRender, RefusesBadInputWithAMessageAndWritesNothing)
+{
+    TRenderFiles f;
+    struct TCase {
+        QStringList args;
+        std::string says;
+    } cases[] = {
+        {f.Args("a.png", {"--view", "fast"}), "--view"},
+        {{Q(f.tile), Q(f.dir.Path("a.png")), "--size", "0x5"}, "--size"},
+        {f.Args("a.png", {"--yaw", "north"}), "--yaw"},
+        {{Q(f.tile), Q(f.dir.Path("a.png")), "--resolution", "2.5"}, "--resolution"},
+        {{Q(f.tile), Q(f.dir.Path("a.gif"))}, "a.gif"},
+        {{Q(f.dir.Path("missing.hgt")), Q(f.dir.Path("a.png"))}, "missing.hgt"},
+        {{Q(f.tile)}, "usage"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const TRenderRun run = RunRender(c.args);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(QFile::exists(Q(f.dir.Path("a.png"))));
+    EXPECT_FALSE(QFile::exists(Q(f.dir.Path("a.gif"))));
+}
+
+} // namespace
