@@ -30,9 +30,6 @@ TEST(AboutBox, ShowsTheBuildsVersionCopyrightAndPictures)
     EXPECT_EQ(d.windowTitle(), "About Orolith");
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+\\.\\d+$")).match(d.lbVersion->text()).hasMatch())
         << d.lbVersion->text().toStdString();
-    EXPECT_EQ(d.Label1->text(), "Version: ");
-    EXPECT_EQ(d.Label2->text(), "A Tool to display SRTM Data");
-    EXPECT_EQ(d.Label4->text(), "Many thanks to NASA for publishing these files!");
     EXPECT_FALSE(d.lbCopyRight->text().isEmpty());
     // Both pictures come from the program's resources, not a file beside it.
     ASSERT_FALSE(d.imPic->pixmap().isNull());
