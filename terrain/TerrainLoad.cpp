@@ -296,7 +296,8 @@ bool TTerrain::SaveHeightmap(const std::string &fileName) const
     put(32, 2);               // bits per pixel
     put(0, 4);                // BI_RGB
     put(imageBytes, 4);
-    put(0, 4 * 4);            // resolution and palette counts
+    for (int field = 0; field < 4; ++field)
+        put(0, 4);            // resolutions and palette counts
     if (file.write(reinterpret_cast<const char *>(header.data()), static_cast<qint64>(header.size())) != 54)
         return false;
 
