@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "FormControls.h"
 #include "KeyPreview.h"
 #include "Options.h"
 #include "TopoView.h"
@@ -27,29 +28,6 @@ static void InitPadPictures()
 namespace {
 
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
-
-QSlider *MakeSlider(QWidget *parent, Qt::Orientation orientation, QRect geometry, int min, int max,
-                    int position, int tick, const QString &hint)
-{
-    auto *s = new QSlider(orientation, parent);
-    s->setGeometry(geometry);
-    s->setRange(min, max);
-    s->setValue(position);
-    s->setTickInterval(tick);
-    s->setTickPosition(orientation == Qt::Horizontal ? QSlider::TicksBelow : QSlider::TicksRight);
-    s->setPageStep(tick);
-    s->setToolTip(hint);
-    return s;
-}
-
-QPushButton *MakeButton(QWidget *parent, QRect geometry, const QString &caption, const QString &hint)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setGeometry(geometry);
-    b->setToolTip(hint);
-    b->setFocusPolicy(Qt::TabFocus);
-    return b;
-}
 
 QIcon PadPicture(const QString &name)
 {
@@ -97,7 +75,7 @@ TfmControls::TfmControls(QWidget *mainWindow)
     cbHiking->move(5, 10);
     cbHiking->setFocusPolicy(Qt::TabFocus);
     sbReset = MakeButton(this, QRect(220, 10, 41, 22), QStringLiteral("Reset"), QString());
-    tbDist = MakeSlider(this, Qt::Horizontal, QRect(6, 34, 214, 28), 0, 100, 35, 5,
+    tbDist = MakeTrackBar(this, Qt::Horizontal, QRect(6, 34, 214, 28), 0, 100, 35, 5,
                         QStringLiteral("Focal Length"));
 
     Notebook1 = new QStackedWidget(this);
@@ -142,13 +120,13 @@ void TfmControls::SetTranslationRange(int32_t minimum, int32_t maximum)
 
 void TfmControls::BuildNormalPage(QWidget *page)
 {
-    tbAngle = MakeSlider(page, Qt::Horizontal, QRect(5, 7, 217, 28), -180, 180, -35, 5, QStringLiteral("Tilt"));
-    tbViewPos = MakeSlider(page, Qt::Horizontal, QRect(5, 31, 217, 28), 0, 360, 35, 10, QStringLiteral("Heading"));
+    tbAngle = MakeTrackBar(page, Qt::Horizontal, QRect(5, 7, 217, 28), -180, 180, -35, 5, QStringLiteral("Tilt"));
+    tbViewPos = MakeTrackBar(page, Qt::Horizontal, QRect(5, 31, 217, 28), 0, 360, 35, 10, QStringLiteral("Heading"));
     sbRotate = MakeButton(page, QRect(225, 33, 41, 22), QStringLiteral("Rot"), QStringLiteral("Rotate"));
     sbRotate->setCheckable(true);
-    tbTransX = MakeSlider(page, Qt::Horizontal, QRect(5, 67, 217, 28), 0, 360, 0, 10,
+    tbTransX = MakeTrackBar(page, Qt::Horizontal, QRect(5, 67, 217, 28), 0, 360, 0, 10,
                           QStringLiteral("Horizontal Translation"));
-    tbTransZ = MakeSlider(page, Qt::Horizontal, QRect(5, 92, 217, 28), 0, 360, 0, 10,
+    tbTransZ = MakeTrackBar(page, Qt::Horizontal, QRect(5, 92, 217, 28), 0, 360, 0, 10,
                           QStringLiteral("Vertical Translation"));
     sbViewStandard = MakeButton(page, QRect(10, 129, 41, 22), QStringLiteral("Std"),
                                 QStringLiteral("Set to Standard View"));
@@ -159,7 +137,7 @@ void TfmControls::BuildNormalPage(QWidget *page)
 
 void TfmControls::BuildHikingPage(QWidget *page)
 {
-    tbSpeed = MakeSlider(page, Qt::Vertical, QRect(5, 5, 45, 150), 1, 10, 5, 1,
+    tbSpeed = MakeTrackBar(page, Qt::Vertical, QRect(5, 5, 45, 150), 1, 10, 5, 1,
                          QStringLiteral("Geschwindigkeit minimal"));
     connect(tbSpeed, &QSlider::valueChanged, this, &TfmControls::tbSpeedChange);
 

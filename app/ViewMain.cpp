@@ -4,6 +4,7 @@
 #include "ViewMain.h"
 
 #include "DrawTarget.h"
+#include "FormControls.h"
 #include "KeyPreview.h"
 #include "Options.h"
 #include "TopoView.h"
@@ -44,29 +45,16 @@ QAction *MakeAction(QObject *owner, std::vector<QAction *> &list, const char *ca
     return a;
 }
 
+// The lowest position is at the top: more exaggeration and higher sea levels
+// sit higher up the panel.
 QSlider *MakeVerticalSlider(QWidget *parent, QRect geometry, int min, int max, int position, int tick,
                             const QString &hint)
 {
-    auto *s = new QSlider(Qt::Vertical, parent);
-    s->setGeometry(geometry);
-    s->setRange(min, max);
-    s->setValue(position);
-    s->setTickInterval(tick);
-    s->setTickPosition(QSlider::TicksRight);
-    // The lowest position is at the top: more exaggeration and higher sea
-    // levels sit higher up the panel.
+    QSlider *s = MakeTrackBar(parent, Qt::Vertical, geometry, min, max, position, tick, hint);
     s->setInvertedAppearance(true);
     s->setInvertedControls(true);
-    s->setToolTip(hint);
+    s->setFocusPolicy(Qt::NoFocus);
     return s;
-}
-
-QPushButton *MakePanelButton(QWidget *parent, QRect geometry, const QString &caption, const QString &hint)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setGeometry(geometry);
-    b->setToolTip(hint);
-    return b;
 }
 
 }  // namespace
@@ -201,14 +189,13 @@ void TfmView::BuildLeftPanel()
                                      QStringLiteral("Vertical Scaling"));
     tbSeaLevel = MakeVerticalSlider(pnControl2, QRect(5, 172, 43, 212), -8000, 100, 0, 100,
                                     QStringLiteral("Sea Level"));
-    tbSeaLevel->setPageStep(100);
     lbSeaLevel = new QLabel(pnControl2);
     lbSeaLevel->setGeometry(5, 385, 43, 13);
     lbSeaLevel->setAlignment(Qt::AlignCenter);
-    sbSetSea = MakePanelButton(pnControl2, QRect(5, 401, 43, 22), QStringLiteral("Set"), QStringLiteral("Set Sealevel"));
-    sbInfo = MakePanelButton(pnControl2, QRect(5, 429, 43, 22), QStringLiteral("Info"), QStringLiteral("View Information"));
+    sbSetSea = MakeButton(pnControl2, QRect(5, 401, 43, 22), QStringLiteral("Set"), QStringLiteral("Set Sealevel"));
+    sbInfo = MakeButton(pnControl2, QRect(5, 429, 43, 22), QStringLiteral("Info"), QStringLiteral("View Information"));
     // Clicks must not take the keys away from the terrain.
-    for (QWidget *w : std::initializer_list<QWidget *>{tbVertScale, tbSeaLevel, sbSetSea, sbInfo})
+    for (QWidget *w : {sbSetSea, sbInfo})
         w->setFocusPolicy(Qt::NoFocus);
 
     connect(tbVertScale, &QSlider::valueChanged, this, &TfmView::tbVertScaleChange);
