@@ -152,6 +152,11 @@ void TTerrain::ComputeTexture()
         return;
     }
     const int r = Resolution;
+    const std::string side = std::to_string(r);
+    if (r > MaxTextureResolution)
+        throw ETerrainError("A texture of " + side + " × " + side + " texels is too large (at most " +
+                                std::to_string(MaxTextureResolution) + " a side)",
+                            FileName);
     DoProgress(0);
     try {
         // All memory is taken before the bitmap is touched, so running out
@@ -182,7 +187,6 @@ void TTerrain::ComputeTexture()
             }
         }, [&](int done) { DoProgress(static_cast<float>(done) / static_cast<float>(r)); });
     } catch (const std::bad_alloc &) {
-        const std::string side = std::to_string(Resolution);
         throw ETerrainError("Not enough memory for a texture of " + side + " × " + side + " texels", FileName);
     }
 }

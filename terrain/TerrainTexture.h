@@ -10,6 +10,10 @@
 
 class TTerrain;
 
+// The largest texture side BuildTexture accepts: 16384² texels are 1 GB of
+// bitmap already, and anything larger is a typing error, not a wish.
+constexpr int MaxTextureResolution = 16384;
+
 // From the north-west (−X, −Z) at about 26.6° above the horizon; not yet
 // normalised, as ShadeTexels normalises whatever light it is given.
 extern const TVec3 LightDir;

@@ -218,7 +218,7 @@ TEST_F(TerrainTexture, ASingleSampleGridStillGivesAFiniteTexture)
     ExpectEverywhere(t, {34, 88, 19});  // (57, 148, 33) × 0.6, the ambient light alone
 }
 
-TEST_F(TerrainTexture, RunningOutOfMemoryKeepsTheOldTexture)
+TEST_F(TerrainTexture, AnOversizedResolutionIsRefusedAndKeepsTheOldTexture)
 {
     TTerrain t;
     t.FileName = "N47E008.hgt";
@@ -231,10 +231,11 @@ TEST_F(TerrainTexture, RunningOutOfMemoryKeepsTheOldTexture)
         t.BuildTexture();
         FAIL() << "no error";
     } catch (const ETerrainError &e) {
-        EXPECT_NE(std::string(e.what()).find("Not enough memory"), std::string::npos) << e.what();
+        EXPECT_STREQ(e.what(), "A texture of 2000000 × 2000000 texels is too large (at most 16384 a side)");
         EXPECT_EQ(e.File(), "N47E008.hgt");
     }
     EXPECT_EQ(t.TextureBitmap, before);
+    EXPECT_TRUE(t.TextureBuilt);
 }
 
 } // namespace
