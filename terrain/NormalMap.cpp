@@ -107,6 +107,8 @@ struct TNormalRows::TState {
         sampleAt.resize(static_cast<size_t>(r));
         for (int i = 0; i < r; ++i)
             sampleAt[static_cast<size_t>(i)] = std::trunc(pos[static_cast<size_t>(i + 1)]);
+        // Sized for a whole band now, so the worker threads never allocate.
+        heights.resize(static_cast<size_t>(NormalBandRows + 2) * (r + 2));
     }
 
     // Heights of texel rows first − 1 … last; a neighbour beyond the map's
@@ -131,11 +133,6 @@ TNormalRows::TNormalRows(const TTerrain &terrain) : d_(std::make_unique<TState>(
 TNormalRows::~TNormalRows() = default;
 TNormalRows::TNormalRows(TNormalRows &&) noexcept = default;
 TNormalRows &TNormalRows::operator=(TNormalRows &&) noexcept = default;
-
-int TNormalRows::Resolution() const
-{
-    return d_->r;
-}
 
 void TNormalRows::Compute(int first, int last, TNormal *out)
 {

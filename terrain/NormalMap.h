@@ -20,8 +20,8 @@ struct TNormal {
 using TNormalMap = std::vector<TNormal>;
 
 // Rows per band when normals are computed on several threads: small enough
-// to keep every core busy to the end, large enough that the few edge rows a
-// band recomputes at its top don't matter.
+// to keep every core busy to the end, large enough that the two rows of
+// heights a band reads beyond its own don't matter.
 constexpr int NormalBandRows = 16;
 
 // Fills `map` with the normals of terrain's Resolution² texels. Texel
@@ -47,8 +47,8 @@ public:
     TNormalRows(TNormalRows &&) noexcept;
     TNormalRows &operator=(TNormalRows &&) noexcept;
 
-    int Resolution() const;
-    // Rows first … last − 1 into out, row `first` at out[0], Resolution per row.
+    // Rows first … last − 1 into out, row `first` at out[0], Resolution
+    // normals a row. Bands longer than NormalBandRows need memory first.
     void Compute(int first, int last, TNormal *out);
 
 private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -34,8 +35,13 @@ void ParallelBands(int bands, int rows, int threads,
 
     std::vector<std::jthread> helpers;
     const int count = std::min(ResolveThreadCount(threads), std::max(bands, 1));
-    for (int i = 1; i < count; ++i)
-        helpers.emplace_back(drain, i, std::cref(countOnly));
+    // A thread the system refuses only means fewer hands: the caller and
+    // whatever helpers did start still take every band.
+    try {
+        for (int i = 1; i < count; ++i)
+            helpers.emplace_back(drain, i, std::cref(countOnly));
+    } catch (const std::system_error &) {
+    }
     drain(0, countAndReport);
     helpers.clear(); // joins
     if (onRowsDone)

@@ -136,10 +136,10 @@ void ShadeTexels(const TTerrain &terrain, const TNormalMap &normals, TVec3 light
             progress(1);
         return;
     }
-    const TTexelShader shader(terrain, light, diffuse, ambient, bitmap);
     const bool shade = terrain.Shading && normals.size() == static_cast<size_t>(r) * r;
     std::vector<TTexelShader::TRowScratch> scratch(static_cast<size_t>(ResolveThreadCount(threads)),
                                                    TTexelShader::TRowScratch(shade ? r : 0));
+    const TTexelShader shader(terrain, light, diffuse, ambient, bitmap);  // last: it may replace the bitmap
     ParallelRows(r, threads, [&](int y, int worker) {
         shader.Row(y, shade ? normals.data() + static_cast<size_t>(y) * r : nullptr, scratch[static_cast<size_t>(worker)]);
     }, FractionOf(r, progress));
@@ -159,10 +159,6 @@ void TTerrain::ComputeTexture()
                             FileName);
     DoProgress(0);
     try {
-        // All memory is taken before the bitmap is touched, so running out
-        // of it leaves the old texture as it was.
-        GradientColors = Gradient;
-        const TTexelShader shader(*this, LightDir, Diffuse, Ambient, TextureBitmap);
         // Each band's normals are coloured as soon as they are known, so
         // the whole normal map never has to exist at once.
         struct TWorker {
@@ -175,6 +171,10 @@ void TTerrain::ComputeTexture()
         for (int i = 0; i < count; ++i)
             workers.push_back({TNormalRows(*this), std::vector<TNormal>(Shading ? static_cast<size_t>(NormalBandRows) * r : 0),
                                TTexelShader::TRowScratch(Shading ? r : 0)});
+        // The shader comes last: it may replace the bitmap, and any memory
+        // that runs out before it leaves the old texture as it was.
+        GradientColors = Gradient;
+        const TTexelShader shader(*this, LightDir, Diffuse, Ambient, TextureBitmap);
         const int bands = (r + NormalBandRows - 1) / NormalBandRows;
         ParallelBands(bands, r, TextureThreads, [&](int band, int worker, const std::function<void()> &rowDone) {
             TWorker &w = workers[static_cast<size_t>(worker)];
