@@ -1,5 +1,6 @@
 #include "ColorRamp.h"
 #include "TerrainError.h"
+#include "TerrainTexture.h"
 #include "TextureTestTerrain.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +156,23 @@ TEST_F(TerrainTexture, EveryThreadCountGivesTheSameBits)
         EXPECT_EQ(std::memcmp(t.TextureBitmap.constBits(), single.constBits(), static_cast<size_t>(single.sizeInBytes())), 0)
             << threads << " threads";
     }
+}
+
+TEST_F(TerrainTexture, IsTheWholeNormalMapShadedInOnePass)
+{
+    // BuildTexture colours each band of normals as it comes; the result must
+    // be what the two separate passes give.
+    TTerrain t;
+    FillRoughTerrain(t, 201, 13);
+    t.Resolution = 173;
+    t.SeaLevel = 1200;
+    t.BuildTexture();
+    TNormalMap normals;
+    ComputeNormalMap(t, normals, 1);
+    QImage separate;
+    ShadeTexels(t, normals, LightDir, 0.8f, 0.6f, separate, 1);
+    ASSERT_EQ(separate.size(), t.TextureBitmap.size());
+    EXPECT_EQ(std::memcmp(separate.constBits(), t.TextureBitmap.constBits(), static_cast<size_t>(separate.sizeInBytes())), 0);
 }
 
 TEST_F(TerrainTexture, ProgressClimbsFromZeroToOneHundredOnce)
