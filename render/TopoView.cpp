@@ -128,17 +128,18 @@ void TTopoView::LoadFromFile(const std::string &fileName, bool buildTex)
 
 void TTopoView::LoadHgt(const std::string &fileName, bool buildTex)
 {
-    ClearMesh();
-    Terrain.LoadHgt(fileName);
-    if (buildTex)
-        BuildTexture();
-    SetLoaded();
+    LoadWith([&] { Terrain.LoadHgt(fileName); }, buildTex);
 }
 
 void TTopoView::LoadBmp(const std::string &fileName, bool buildTex)
 {
+    LoadWith([&] { Terrain.LoadBmp(fileName); }, buildTex);
+}
+
+void TTopoView::LoadWith(const std::function<void()> &load, bool buildTex)
+{
     ClearMesh();
-    Terrain.LoadBmp(fileName);
+    load();
     if (buildTex)
         BuildTexture();
     SetLoaded();

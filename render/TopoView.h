@@ -182,6 +182,9 @@ protected:
     float ReadDepth(int winX, int winY);
     // Empties the mesh before a load replaces the grid.
     virtual void ClearMesh();
+    // Empties the mesh, runs a loader of the terrain, then the texture if
+    // asked for, and marks the view loaded.
+    void LoadWith(const std::function<void()> &load, bool buildTex);
 
     std::unique_ptr<QOpenGLContext> RC;
     std::unique_ptr<TGLBMP> ScreenImage;  // screenshots, apart from the texture
