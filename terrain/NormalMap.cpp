@@ -89,13 +89,33 @@ void NormalRow(const TSamplePoints &p, int y, TNormal *out)
     }
 }
 
+// SampleHeight for every possible raw height h of an on-grid sample, indexed
+// by h + 32768: the world height, or the void height for −32768. Read from
+// SampleHeight itself, on a small grid that holds each height once, so the
+// conversion stays defined in one place; a table lookup per texel then
+// replaces a call.
+std::vector<float> WorldHeights(const TTerrain &terrain)
+{
+    TTerrain all;
+    all.Heights.SetSize(256);
+    all.GridHigh = 255;
+    all.MinHeight = terrain.MinHeight;
+    for (int i = 0; i < 65536; ++i)
+        all.Heights(i % 256, i / 256) = static_cast<int16_t>(i - 32768);
+    std::vector<float> table(65536);
+    for (int i = 0; i < 65536; ++i)
+        table[static_cast<size_t>(i)] = all.SampleHeight(static_cast<float>(i % 256), static_cast<float>(i / 256));
+    return table;
+}
+
 } // namespace
 
 struct TNormalRows::TState {
     const TTerrain &terrain;
     int r;
     std::vector<float> pos;       // grid X and Z of texels −1 … R
-    std::vector<float> sampleAt;  // the whole grid samples texels 0 … R − 1 read
+    std::vector<int> sampleAt;    // the grid sample texels 0 … R − 1 read
+    std::vector<float> world;     // WorldHeights
     std::vector<float> heights;   // the band's height rows
 
     TState(const TTerrain &t, int resolution) : terrain(t), r(resolution)
@@ -104,9 +124,12 @@ struct TNormalRows::TState {
         pos.resize(static_cast<size_t>(r) + 2);
         for (int i = -1; i <= r; ++i)
             pos[static_cast<size_t>(i + 1)] = TexelGridPos(i, n, r);
+        // Trunc of the float position: never beyond GridHigh − 1, so always on the grid.
         sampleAt.resize(static_cast<size_t>(r));
         for (int i = 0; i < r; ++i)
-            sampleAt[static_cast<size_t>(i)] = std::trunc(pos[static_cast<size_t>(i + 1)]);
+            sampleAt[static_cast<size_t>(i)] = static_cast<int>(pos[static_cast<size_t>(i + 1)]);
+        if (r > 0 && terrain.GridHigh >= 0 && terrain.Heights.Size() == terrain.GridHigh + 1)
+            world = WorldHeights(terrain);
         // Sized for a whole band now, so the worker threads never allocate.
         heights.resize(static_cast<size_t>(NormalBandRows + 2) * (r + 2));
     }
@@ -117,11 +140,15 @@ struct TNormalRows::TState {
     {
         const int padded = r + 2;
         heights.resize(static_cast<size_t>(last - first + 2) * padded);
+        if (world.empty()) {  // no grid: flat ground
+            std::fill(heights.begin(), heights.end(), 0.0f);
+            return {r, pos.data(), heights.data(), first - 1};
+        }
         for (int j = first - 1; j <= last; ++j) {
-            const float z = sampleAt[static_cast<size_t>(std::clamp(j, 0, r - 1))];
+            const int16_t *grid = terrain.Heights.Row(sampleAt[static_cast<size_t>(std::clamp(j, 0, r - 1))]);
             float *h = heights.data() + static_cast<size_t>(j - first + 1) * padded;
             for (int c = 0; c < r; ++c)
-                h[c + 1] = terrain.SampleHeight(sampleAt[static_cast<size_t>(c)], z);
+                h[c + 1] = world[static_cast<size_t>(grid[sampleAt[static_cast<size_t>(c)]] + 32768)];
             h[0] = h[1];
             h[r + 1] = h[r];
         }

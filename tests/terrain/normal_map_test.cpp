@@ -99,6 +99,17 @@ TEST(NormalMap, SlopesTiltTheNormalAgainstTheRise)
         }
 }
 
+TEST(NormalMap, WithoutAGridTheGroundIsFlat)
+{
+    TTerrain t;
+    t.Resolution = 9;
+    TNormalMap map;
+    ComputeNormalMap(t, map);
+    ASSERT_EQ(map.size(), 81u);
+    for (int i = 0; i < 81; ++i)
+        ExpectNormal(map[static_cast<size_t>(i)], {0, 127, 0}, i % 9, i / 9);
+}
+
 TEST(NormalMap, ReportsProgressFromZeroToOne)
 {
     TTerrain t;
