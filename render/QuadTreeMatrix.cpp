@@ -27,7 +27,7 @@ void TQuadTreeMatrix::Clear()
 int LodLatticeSize(int worldSize)
 {
     int steps = 4;  // four lattice steps per unit of the next power of two
-    while (steps < 2048 && steps < 4 * worldSize)
+    while (steps < 2048 && steps < 4LL * worldSize)
         steps *= 2;
     return steps + 1;
 }
@@ -73,6 +73,18 @@ void AdviseHugePages([[maybe_unused]] std::vector<T> &v)
     if (last > first)
         madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);  // only advice: failure is harmless
 #endif
+}
+
+// Calls visit(x, z, c) for the four children of a node, in the order every
+// pass uses.
+template <class F>
+void ForEachChild(int x, int z, int c, F &&visit)
+{
+    const int k = c / 2;
+    visit(x + k, z + k, k);
+    visit(x + k, z - k, k);
+    visit(x - k, z + k, k);
+    visit(x - k, z - k, k);
 }
 
 // Ring points of a fan, R1 … R9 as multiples of the half-extent; R9 closes the ring.
@@ -207,11 +219,7 @@ void TQuadTreeLod::ComputeD2(int x, int z, int c)
     D2Matrix(x, z) = SaturateD2(std::trunc(dh * (1.0 / (2.0 * c))));
 
     if (c > 1) {
-        const int k = c / 2;
-        ComputeD2(x + k, z + k, k);
-        ComputeD2(x + k, z - k, k);
-        ComputeD2(x - k, z + k, k);
-        ComputeD2(x - k, z - k, k);
+        ForEachChild(x, z, c, [this](int cx, int cz, int cc) { ComputeD2(cx, cz, cc); });
     }
 }
 
@@ -236,11 +244,7 @@ void TQuadTreeLod::PropagateLevel(int x, int z, int c, int level)
 {
     if (c > level) {
         CheckDescent(c > 1, "split below the smallest node");
-        const int k = c / 2;
-        PropagateLevel(x + k, z + k, k, level);
-        PropagateLevel(x + k, z - k, k, level);
-        PropagateLevel(x - k, z + k, k, level);
-        PropagateLevel(x - k, z - k, k, level);
+        ForEachChild(x, z, c, [this, level](int cx, int cz, int cc) { PropagateLevel(cx, cz, cc, level); });
         return;
     }
     CheckDescent(c == level, "descent missed the level");
@@ -270,11 +274,7 @@ void TQuadTreeLod::Refine(int x, int z, int c)
         return;  // drawn by the parent's fan
     SubdivMatrix(x, z) = 1;
     if (c >= 2) {
-        const int k = c / 2;
-        Refine(x + k, z + k, k);
-        Refine(x + k, z - k, k);
-        Refine(x - k, z + k, k);
-        Refine(x - k, z - k, k);
+        ForEachChild(x, z, c, [this](int cx, int cz, int cc) { Refine(cx, cz, cc); });
     }
 }
 
@@ -307,11 +307,7 @@ void TQuadTreeLod::EmitNode(int x, int z, int c)
         }
     }
     if (c > 1) {
-        const int k = c / 2;
-        EmitNode(x + k, z + k, k);
-        EmitNode(x + k, z - k, k);
-        EmitNode(x - k, z + k, k);
-        EmitNode(x - k, z - k, k);
+        ForEachChild(x, z, c, [this](int cx, int cz, int cc) { EmitNode(cx, cz, cc); });
     }
 }
 
