@@ -99,13 +99,18 @@ bool TTopoViewVBO::FillBuffer(int size)
     api_->BindBuffer(GL_ARRAY_BUFFER_ARB, BufferId);
     while (glGetError() != GL_NO_ERROR) {
     }
-    api_->BufferData(GL_ARRAY_BUFFER_ARB, GLsizeiptrARB(bytes), nullptr, GL_STATIC_DRAW_ARB);
+    // A store of the right size is written over in place: allocating tens of
+    // megabytes anew costs more than the whole fill on a software renderer.
+    if (bytes != storeBytes_)
+        api_->BufferData(GL_ARRAY_BUFFER_ARB, GLsizeiptrARB(bytes), nullptr, GL_STATIC_DRAW_ARB);
+    storeBytes_ = bytes;
     void *mapped = nullptr;
     if (glGetError() == GL_NO_ERROR && bytes > 0)
         mapped = api_->MapBuffer(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB);
     if (!mapped && bytes > 0) {
         // Give back whatever store was allocated before falling back.
         api_->BufferData(GL_ARRAY_BUFFER_ARB, 0, nullptr, GL_STATIC_DRAW_ARB);
+        storeBytes_ = 0;
         api_->BindBuffer(GL_ARRAY_BUFFER_ARB, 0);
         return false;
     }
@@ -123,8 +128,10 @@ bool TTopoViewVBO::FillBuffer(int size)
     // An unmap that fails means the store was lost while mapped.
     const bool kept = !mapped || api_->UnmapBuffer(GL_ARRAY_BUFFER_ARB) == GL_TRUE;
     api_->BindBuffer(GL_ARRAY_BUFFER_ARB, 0);
-    if (!kept)
+    if (!kept) {
         VertexCount = 0;
+        storeBytes_ = 0;
+    }
     return kept;
 }
 

@@ -52,4 +52,5 @@ private:
     struct TBufferApi;
     std::unique_ptr<TBufferApi> api_;
     bool meshInBuffer_ = false;
+    long long storeBytes_ = 0;  // size of the buffer's data store
 };

@@ -93,6 +93,23 @@ TEST(ViewMeshGl, VertexBufferAndBaseViewsDrawIdenticalPictures)
     EXPECT_LT(CountPixels(a, qRgb(176, 234, 255)), a.width() * a.height() * 3 / 4);
 }
 
+TEST(ViewMeshGl, RebuildingTheBufferedMeshDrawsTheNewTerrainAtAnyResolution)
+{
+    auto valley = [](int col, int row) { return int16_t(std::abs(col - 60) * 20 + row); };
+    TOffscreenView vbo(std::make_unique<TTopoViewVBO>());
+    vbo.Load(121, Hills, 64, 128);
+    vbo.View->GrabFrame();
+    // Same size of store (written over in place), then a larger and a smaller one.
+    for (int resolution : {64, 100, 20}) {
+        SCOPED_TRACE(resolution);
+        vbo.Load(121, valley, resolution, 128);
+        TOffscreenView base(std::make_unique<TTopoView>());
+        base.Load(121, valley, resolution, 128);
+        EXPECT_EQ(static_cast<TTopoViewVBO &>(*vbo.View).VertexCount, 4 * (resolution - 1) * (resolution - 1));
+        EXPECT_EQ(vbo.View->GrabFrame(), base.View->GrabFrame());
+    }
+}
+
 // Stands for a driver whose buffer mapping fails (a store too large to map).
 void *APIENTRY FailingMap(GLenum, GLenum)
 {
