@@ -82,17 +82,6 @@ TEST(LodViewGl, CameraMovesChangeThePictureButNotTheMesh)
     EXPECT_EQ(0, std::memcmp(view.TexCoords.data(), texCoords.data(), texCoords.size() * sizeof(TTexCoord2f)));
 }
 
-TEST(LodViewGl, UnrefinedRootDrawsOnlyTheBackground)
-{
-    TOffscreenView v(std::make_unique<TTopoViewCLOD>());
-    TTopoViewCLOD &view = InitWithDefaults(v);
-    view.C = 1e6f;
-    v.Load(121, Hills, 32, 64);
-    EXPECT_TRUE(view.Vertices.empty());
-    const QImage picture = view.GrabFrame();
-    EXPECT_EQ(CountPixels(picture, Sky), picture.width() * picture.height());
-}
-
 TEST(LodView, BuildsOnlyOverALoadedGridAndReportsProgress)
 {
     TTopoViewCLOD view;
