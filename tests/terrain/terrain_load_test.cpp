@@ -225,7 +225,8 @@ std::vector<uint8_t> BmpHeader(int32_t width, int32_t height)
     put(32, 2);
     put(0, 4);
     put(image, 4);
-    put(0, 16);
+    for (int field = 0; field < 4; ++field)
+        put(0, 4);
     return h;
 }
 
