@@ -54,17 +54,12 @@ void InitColorTable()
         AddColorStop(s.Height, s.Color);
 }
 
-TColor HeightColor(int16_t h, int sea)
+namespace {
+
+// The colour of the height d above the sea, given the index of the first
+// stop at or above it (or of the last stop when none is).
+TColor StopColor(int d, size_t upper)
 {
-    if (ColorTable.empty())
-        return 0;
-    if (h == TSIArray::Void)
-        return ColorTable.front().Color;
-    const auto d = static_cast<int16_t>(static_cast<uint16_t>(h - sea));
-    size_t upper = 0;
-    // A table that stops short of 32767 leaves the highest ground in its last colour.
-    while (upper + 1 < ColorTable.size() && ColorTable[upper].Height < d)
-        ++upper;
     const TColorStop &hi = ColorTable[upper];
     const TColorStop &lo = ColorTable[upper == 0 ? 0 : upper - 1];
     if (!GradientColors || hi.Height <= lo.Height || d > hi.Height)
@@ -74,10 +69,41 @@ TColor HeightColor(int16_t h, int sea)
                      Blend(ColorB(lo.Color), ColorB(hi.Color), t));
 }
 
+// Moves `upper` on to the first stop at or above d. A table that stops short
+// of 32767 leaves the highest ground in its last colour.
+void FindUpperStop(int d, size_t &upper)
+{
+    while (upper + 1 < ColorTable.size() && ColorTable[upper].Height < d)
+        ++upper;
+}
+
+} // namespace
+
+TColor HeightColor(int16_t h, int sea)
+{
+    if (ColorTable.empty())
+        return 0;
+    if (h == TSIArray::Void)
+        return ColorTable.front().Color;
+    const auto d = static_cast<int16_t>(static_cast<uint16_t>(h - sea));
+    size_t upper = 0;
+    FindUpperStop(d, upper);
+    return StopColor(d, upper);
+}
+
 std::vector<TColor> HeightColorTable(int sea)
 {
-    std::vector<TColor> table(65536);
-    for (int h = -32768; h <= 32767; ++h)
-        table[static_cast<size_t>(h + 32768)] = HeightColor(static_cast<int16_t>(h), sea);
+    std::vector<TColor> table(65536, 0);
+    if (ColorTable.empty())
+        return table;
+    // Every d = h − sea once, in ascending order, so the stop search only
+    // ever moves forward.
+    size_t upper = 0;
+    for (int d = -32768; d <= 32767; ++d) {
+        FindUpperStop(d, upper);
+        const auto h = static_cast<int16_t>(static_cast<uint16_t>(d + sea));
+        table[static_cast<size_t>(h + 32768)] = StopColor(d, upper);
+    }
+    table[0] = ColorTable.front().Color;  // voids, whatever the sea level
     return table;
 }

@@ -102,10 +102,13 @@ TEST_F(ColorRamp, TableForEveryHeightMatchesSingleLookups)
 {
     for (bool gradient : {false, true}) {
         GradientColors = gradient;
-        const std::vector<TColor> table = HeightColorTable(120);
-        ASSERT_EQ(table.size(), 65536u);
-        for (int h : {-32768, -32767, -1, 0, 119, 120, 125, 1620, 32767})
-            EXPECT_EQ(table[static_cast<size_t>(h + 32768)], HeightColor(static_cast<int16_t>(h), 120)) << h;
+        for (int sea : {120, 0, -700, 32767, -32768}) {
+            const std::vector<TColor> table = HeightColorTable(sea);
+            ASSERT_EQ(table.size(), 65536u);
+            for (int h = -32768; h <= 32767; ++h)
+                ASSERT_EQ(table[static_cast<size_t>(h + 32768)], HeightColor(static_cast<int16_t>(h), sea))
+                    << h << " sea " << sea << " gradient " << gradient;
+        }
     }
 }
 
