@@ -4,9 +4,13 @@
 
 #include "Browser.h"
 #include "DrawTarget.h"
+#include "OptionsDialog.h"
+#include "TopoViewVBO.h"
+#include "TilePos.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -256,6 +260,87 @@ TEST_F(VertexBufferWindowTest, InformationBoxShowsTheBufferSize)
     view().LoadTerrainFile(WriteRampTile(dir, "N47E011.hgt"));
     EXPECT_TRUE(view().InformationText().contains("\nVBuffersize in KB: 45,960\nLast Loading Time: "))
         << view().InformationText().toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// Presses OK (accept) or Escape (reject) in the next modal dialog and keeps its title.
+void AnswerNextDialog(bool accept, QString &title)
+{
+    WhenModal([accept, &title](QWidget *w) {
+        title = w->windowTitle();
+        if (auto *dialog = qobject_cast<QDialog *>(w); dialog && accept)
+            dialog->accept();
+        else
+            QTest::keyClick(w, Qt::Key_Escape);
+    });
+}
+
+TEST_F(MainWindowTest, OptionsDialogRecreatesTheViewOnlyWhenAccepted)
+{
+    ShowWindows();
+    const std::string tile = WriteRampTile(dir, "N47E011.hgt");
+    view().LoadTerrainFile(tile);
+    topo().AddPlaceClass(3, "Peaks", 1, 0, 0);
+    topo().AddPlace(MakeLatLon(11.25, 47.25), "Summit", 3);
+    topo().SetClassVisible(3, false);
+
+    // A view that was not re-created keeps this.
+    topo().Wireframe = true;
+    QString title;
+    AnswerNextDialog(false, title);
+    view().acShowOptDialog->trigger();
+    EXPECT_EQ(title, "Options");
+    EXPECT_TRUE(topo().Wireframe);
+
+    WhenModal([](QWidget *w) {
+        auto *dialog = qobject_cast<TfmOptions *>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->ofTopoClass->setCurrentIndex(1);
+        dialog->accept();
+    });
+    view().acShowOptDialog->trigger();
+    EXPECT_FALSE(topo().Wireframe);
+    EXPECT_NE(dynamic_cast<TTopoViewVBO *>(&topo()), nullptr);
+    // The new view shows the same tile with the same placemarks, every class visible again.
+    EXPECT_TRUE(topo().Loaded);
+    ASSERT_EQ(topo().Places.size(), 1u);
+    EXPECT_EQ(topo().Places[0]->Name, "Summit");
+    ASSERT_EQ(topo().PlaceClasses.size(), 1u);
+    EXPECT_TRUE(topo().PlaceClasses[0]->Visible);
+}
+
+TEST_F(MainWindowTest, InfoAndPlacemarkDialogsOpenModallyAndChangeNothingOnCancel)
+{
+    ShowWindows();
+    topo().AddPlaceClass(1, "Huts", 0, 0, 1);
+    QString title;
+    AnswerNextDialog(false, title);
+    view().acPlaces->trigger();
+    EXPECT_EQ(title, "Places/Classes");
+    EXPECT_EQ(topo().PlaceClasses.size(), 1u);
+
+    AnswerNextDialog(false, title);
+    view().acGLInfo->trigger();
+    EXPECT_EQ(title, "OpenGL Info");
+
+    AnswerNextDialog(true, title);
+    view().acAboutOrolith->trigger();
+    EXPECT_EQ(title, "About Orolith");
+}
+
+TEST_F(MainWindowTest, BrowserOpensItsTileInTheMainWindow)
+{
+    ShowWindows();
+    const std::string archive = dir.Path("N45E007.hgt.zip");
+    WriteZip(archive, "N45E007.hgt", MakeHgtBytes(1201, [](int, int) { return int16_t(100); }));
+    view().acBrowser->trigger();
+    EXPECT_TRUE(windows->Browser()->isVisible());
+    windows->Browser()->OnOpenTile(archive);
+    EXPECT_TRUE(topo().Loaded);
+    EXPECT_EQ(view().CurrentFileName(), archive);
 }
 
 }  // namespace
