@@ -72,6 +72,14 @@ protected:
     TTopoView &topo() { return *view().View(); }
     // Shows the main window and waits until it can be drawn into.
     void ShowWindows();
+    // Lets the frame loop draw the next frame; false when none came within seconds.
+    bool WaitForFrame()
+    {
+        const int before = view().FramesDrawn();
+        for (int i = 0; i < 500 && view().FramesDrawn() == before; ++i)
+            QTest::qWait(10);
+        return view().FramesDrawn() != before;
+    }
 
     TestDir dir;
     std::string iniFile;

@@ -238,14 +238,4 @@ TEST_F(PadTest, HikingModeSwitchesPageAndCamera)
     EXPECT_EQ(pad.GetValue(pvFocal), 35);
 }
 
-// The timer keeps running in both modes and turns the heading slider.
-TEST_F(PadTest, TimerDrivesTheRotation)
-{
-    pad.sbRotate->setChecked(true);
-    pad.RotAngle = 35;
-    pad.tmrRot->start();
-    QTest::qWait(400);
-    EXPECT_GT(pad.RotAngle, 35.5f);
-}
-
 }  // namespace

@@ -158,7 +158,7 @@ TEST_F(LoadTest, SetRecoloursAComputedTexture)
 TEST_F(LoadTest, SaveCommandsWriteTheFormatOfTheExtension)
 {
     view().LoadTerrainFile(WriteRampTile(dir, "N47E011.hgt"));
-    QTest::qWait(100);
+    ASSERT_TRUE(WaitForFrame());
 
     requests.clear();
     ChooseForSave(dir.Path("only.bmp"), 2);

@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, ReadoutsShowPositionAndHeightOfTheCentre)
 {
     ShowWindows();
     view().LoadTerrainFile(WriteRampTile(dir, "N47E011.hgt"));
-    QTest::qWait(200);
+    ASSERT_TRUE(WaitForFrame());
     // The camera looks at the tile's centre: 11.5E 47.5N, 600 columns of 10/12 m.
     EXPECT_EQ(view().StatusPanel2->text(), "11.500000E  47.500000N: 500.0 m");
     // The loaded tile sets the hiking eye to its highest point.
@@ -223,7 +223,7 @@ TEST_F(MainWindowTest, SliderCopiesReachTheViewWithTheNextFrame)
     view().tbVertScale->setValue(-25);
     pad().SetValue(pvTilt, -60);
     pad().SetValue(pvFocal, 50);
-    QTest::qWait(150);
+    ASSERT_TRUE(WaitForFrame());
     EXPECT_FLOAT_EQ(topo().VerticalScale, 2.5f);
     EXPECT_EQ(topo().Pitch, -60);
     EXPECT_EQ(topo().FieldOfView, 50);
@@ -232,7 +232,7 @@ TEST_F(MainWindowTest, SliderCopiesReachTheViewWithTheNextFrame)
     // In hiking mode the walker's position and direction drive the camera.
     pad().cbHiking->click();
     pad().HikeHeading = 90;
-    QTest::qWait(150);
+    ASSERT_TRUE(WaitForFrame());
     EXPECT_TRUE(topo().HikingMode);
     EXPECT_NEAR(topo().Yaw, 90, 1e-3);
     EXPECT_EQ(topo().FieldOfView, 80);
