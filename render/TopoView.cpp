@@ -173,7 +173,7 @@ void TTopoView::SetSeaLevel(int metres)
 void TTopoView::DoProgress(float fraction)
 {
     if (OnProgress)
-        OnProgress(*this, static_cast<int>(std::lround(fraction * 100.0f)));
+        OnProgress(*this, static_cast<int>(std::nearbyint(fraction * 100.0f)));  // halves to even
 }
 
 // ---- texture and pictures
