@@ -5,13 +5,14 @@
 #include "Resources.h"
 #include "ViewMain.h"
 
+#include <QApplication>
 #include <QIcon>
 
 TProgramWindows::TProgramWindows()
 {
     EnsureResources();
     view_ = std::make_unique<TfmView>();
-    view_->setWindowIcon(QIcon(IconResource));
+    QApplication::setWindowIcon(QIcon(IconResource));
     controls_ = new TfmControls(view_.get());
     fmControls = controls_;
     view_->AttachControls(controls_);
