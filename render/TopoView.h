@@ -70,7 +70,7 @@ public:
     // Camera and drawing options, written by the owner before each frame.
     float FieldOfView = 32;     // vertical, degrees
     QImage &TextureBitmap = Terrain.TextureBitmap;
-    TDrawTarget *DrawControl = nullptr;  // not owned; set before InitGL
+    TDrawTarget *DrawControl = nullptr;  // not owned, must outlive the view; set before InitGL
     int &MaxHeight = Terrain.MaxHeight;
     int &MinHeight = Terrain.MinHeight;
     float VerticalScale = 1;
