@@ -175,6 +175,9 @@ protected:
     // Everything of a frame but presenting it; false when nothing is loaded.
     bool DrawFrame();
     void DrawPlaces();
+    // One draw of Vertices/TexCoords from client memory as GL primitives of
+    // the given kind (GL_QUADS for the base mesh, GL_TRIANGLES for a list).
+    void DrawMeshArrays(unsigned primitive);
     void DrawText(const std::string &text);
     void BuildFont();
     // Depth (0 … 1) of a pixel of the frame in the back buffer, counted from

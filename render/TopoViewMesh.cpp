@@ -25,10 +25,15 @@ void TTopoView::BuildMesh(int size)
 
 void TTopoView::DrawTerrain()
 {
+    DrawMeshArrays(GL_QUADS);
+}
+
+void TTopoView::DrawMeshArrays(unsigned primitive)
+{
     glVertexPointer(3, GL_FLOAT, sizeof(TVertex3f), Vertices.data());
     glTexCoordPointer(2, GL_FLOAT, sizeof(TTexCoord2f), TexCoords.data());
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     if (!Vertices.empty())
-        glDrawArrays(GL_QUADS, 0, GLsizei(Vertices.size()));
+        glDrawArrays(primitive, 0, GLsizei(Vertices.size()));
 }
