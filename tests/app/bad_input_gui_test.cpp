@@ -1,0 +1,85 @@
+// What the main window does with save targets it cannot write and with a
+// heightmap whose companion texture is broken: the user reads the file's
+// name, and nothing already on disk or on screen is lost.
+#include "MainWindowFixture.h"
+
+#include "Terrain.h"
+
+#include <QAction>
+#include <QFileInfo>
+
+#include <filesystem>
+
+namespace {
+
+class BadInputWindow : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        ShowWindows();
+        view().LoadTerrainFile(WriteRampTile(dir, "N47E011.hgt"));
+    }
+    void ChooseForSave(const std::string &file, int filter)
+    {
+        view().FileDialogs.Save = [file, filter](QWidget *, const TFileDialogs::TRequest &) {
+            return TFileDialogs::TResult{QString::fromStdString(file), filter};
+        };
+    }
+    std::string Text(const std::string &file) const
+    {
+        const std::vector<uint8_t> bytes = ReadFileBytes(file);
+        return {bytes.begin(), bytes.end()};
+    }
+};
+
+}  // namespace
+
+TEST_F(BadInputWindow, HeightmapIntoAFolderThatIsNotThereNamesTheFileAndWritesNothing)
+{
+    for (const char *target : {"missing-folder/hm.bmp", "N47E011.hgt/hm.bmp"}) {
+        ChooseForSave(dir.Path(target), 1);
+        QString message;
+        DismissNextMessage(message);
+        view().acSaveHM->trigger();
+        EXPECT_EQ(message.toStdString(), dir.Path(target) + ": the file could not be written.");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("missing-folder")));
+    // The tile that stood in for a folder is still the tile, and still shown.
+    EXPECT_EQ(std::filesystem::file_size(dir.Path("N47E011.hgt")), uintmax_t(TTerrain::HgtSize1201));
+    EXPECT_TRUE(topo().Loaded);
+    EXPECT_EQ(topo().MaxHeight, 1000);
+}
+
+TEST_F(BadInputWindow, SettingsFileThatCannotBeWrittenIsReportedAndTheOldOneStays)
+{
+    const std::string before = Text(iniFile);
+    const std::string blocked = dir.Path("orolith.ini/inside.ini");  // its "folder" is a regular file
+    SetIniFileName(blocked);
+    Options.FrameTarget = 25;
+    QString message;
+    DismissNextMessage(message);
+    view().acSaveOptions->trigger();
+    EXPECT_TRUE(message.startsWith(QString::fromStdString("Cannot write the settings file " + blocked + ": ")))
+        << message.toStdString();
+    EXPECT_EQ(Text(iniFile), before);
+    // The program carries on with what it had.
+    EXPECT_EQ(Options.FrameTarget, 25);
+    EXPECT_TRUE(WaitForFrame());
+}
+
+TEST_F(BadInputWindow, BrokenCompanionTextureIsPassedOverAndTheTextureComputed)
+{
+    const std::string heightmap = dir.Path("ramp.bmp");
+    ASSERT_TRUE(topo().SaveHeightmap(heightmap));
+    for (const std::vector<uint8_t> &companion :
+         {std::vector<uint8_t>(300, 0x5A), std::vector<uint8_t>{'B', 'M', 1, 2, 3}, std::vector<uint8_t>{}}) {
+        WriteFileBytes(dir.Path("ramp_terrain.bmp"), companion);
+        topo().TextureBuilt = false;
+        view().LoadTerrainFile(heightmap);
+        EXPECT_TRUE(topo().Loaded);
+        EXPECT_TRUE(topo().TextureBuilt) << companion.size();
+        EXPECT_EQ(topo().TextureBitmap.size(), QSize(64, 64)) << companion.size();
+        EXPECT_EQ(view().CurrentFileName(), heightmap);
+    }
+    EXPECT_TRUE(WaitForFrame());
+}
