@@ -3,6 +3,7 @@
 // VertexSize 128, C 4.0, c 0.8) on a 1201 and a 3601 tile, the build at the
 // largest lattice, and milliseconds per 1024 × 768 frame in a window.
 // Run under an X server (xvfb-run) for the frame benchmarks.
+#include "GLBenchMain.h"
 #include "DrawTarget.h"
 #include "GLBMP.h"
 #include "SyntheticTile.h"
@@ -30,19 +31,6 @@ namespace {
 constexpr uint32_t Seed = 8;
 constexpr int Resolution = 768;
 constexpr double BruteForceTriangles = 2.0 * (Resolution - 1) * (Resolution - 1);
-QTemporaryDir *workDir = nullptr;
-
-std::string TilePath(int side)
-{
-    static std::map<int, std::string> written;
-    auto &path = written[side];
-    if (path.empty()) {
-        path = workDir->filePath(side == 1201 ? "N47E008.hgt" : "N46E008.hgt").toStdString();
-        WriteSyntheticTile(path, side, Seed);
-    }
-    return path;
-}
-
 // The viewer's defaults; C is set apart because InitGL resets it.
 void SetLodOptions(TTopoView &view, float c = 4.0f)
 {
@@ -55,7 +43,7 @@ void SetLodOptions(TTopoView &view, float c = 4.0f)
 std::unique_ptr<TTopoView> LoadedView(int topoClass, int side)
 {
     std::unique_ptr<TTopoView> view = CreateTopoView(topoClass);
-    view->LoadFromFile(TilePath(side));
+    view->LoadFromFile(BenchTilePath(side));
     view->Resolution = Resolution;
     SetLodOptions(*view);
     return view;
@@ -177,19 +165,5 @@ BENCHMARK(BM_Frame)
 
 int main(int argc, char **argv)
 {
-    QSurfaceFormat::setDefaultFormat(TerrainSurfaceFormat());
-    QApplication app(argc, argv);
-    QTemporaryDir dir;
-    workDir = &dir;
-    {
-        QOffscreenSurface surface;
-        surface.create();
-        QOpenGLContext context;
-        if (context.create() && context.makeCurrent(&surface))
-            benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGLBenchmarks(argc, argv);
 }

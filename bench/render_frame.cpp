@@ -6,6 +6,7 @@
 // a view, and the rebuilds of a new tile. Base and
 // vertex-buffer views at the viewer's defaults (Resolution 768, VertexSize
 // 128) on a 1201 and a 3601 tile, 1024 × 768. Run under an X server.
+#include "GLBenchMain.h"
 #include "DrawTarget.h"
 #include "GLBMP.h"
 #include "SyntheticTile.h"
@@ -32,19 +33,6 @@ namespace {
 constexpr uint32_t Seed = 8;
 constexpr int Resolution = 768;
 constexpr int WorldSize = 128;
-QTemporaryDir *workDir = nullptr;
-
-std::string TilePath(int side)
-{
-    static std::map<int, std::string> written;
-    std::string &path = written[side];
-    if (path.empty()) {
-        path = workDir->filePath(side == 1201 ? "N47E008.hgt" : "N46E008.hgt").toStdString();
-        WriteSyntheticTile(path, side, Seed);
-    }
-    return path;
-}
-
 double MsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -64,7 +52,7 @@ struct TWindowScene {
         View = CreateTopoView(topoClass);
         View->DrawControl = &Window;
         View->InitGL();
-        View->LoadFromFile(TilePath(side));
+        View->LoadFromFile(BenchTilePath(side));
         View->Resolution = Resolution;
         View->BuildTexture();
         View->UploadTexture(0);
@@ -135,32 +123,9 @@ void BM_BuildMesh(benchmark::State &state)
 }
 BENCHMARK(BM_BuildMesh)->Apply(ViewsAndTiles)->MinTime(2.0);
 
-// The renderer's name heads the report: the figures mean little without it.
-void NameRenderer()
-{
-    QOffscreenSurface surface;
-    surface.setFormat(TerrainSurfaceFormat());
-    surface.create();
-    QOpenGLContext context;
-    context.setFormat(TerrainSurfaceFormat());
-    if (context.create() && context.makeCurrent(&surface)) {
-        benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
-        benchmark::AddCustomContext("GL_VERSION", reinterpret_cast<const char *>(glGetString(GL_VERSION)));
-        context.doneCurrent();
-    }
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QSurfaceFormat::setDefaultFormat(TerrainSurfaceFormat());
-    QApplication app(argc, argv);
-    QTemporaryDir dir;
-    workDir = &dir;
-    benchmark::Initialize(&argc, argv);
-    NameRenderer();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGLBenchmarks(argc, argv);
 }

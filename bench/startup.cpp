@@ -6,6 +6,7 @@
 // through idle time between frames (the busy-waiting pacing this program's
 // precise timer replaces). Needs a display: run under xvfb-run.
 #include "Options.h"
+#include "GLBenchMain.h"
 #include "DrawTarget.h"
 #include "ProgramWindows.h"
 #include "SyntheticTile.h"
@@ -28,17 +29,10 @@
 
 namespace {
 
-QTemporaryDir *workDir = nullptr;
-
-std::string WorkPath(const std::string &name)
-{
-    return workDir->filePath(QString::fromStdString(name)).toStdString();
-}
-
 const std::string &Tile3601()
 {
     static const std::string path = [] {
-        const std::string p = WorkPath("N46E010.hgt");
+        const std::string p = BenchFile("N46E010.hgt");
         WriteSyntheticTile(p, 3601, 7);
         return p;
     }();
@@ -50,11 +44,11 @@ const std::string &Tile3601()
 // side) that draws in a fraction of a frame period.
 void UseSettings(int frameTarget, bool light = false)
 {
-    const std::string ini = WorkPath("orolith.ini");
+    const std::string ini = BenchFile("orolith.ini");
     std::ofstream out(ini);
     out << "[General]\nTopoClass=" << (light ? 2 : 0) << "\n[General.Display]\nFrameTarget=" << frameTarget
         << "\n[General.Scene]\nResolution=" << (light ? 128 : 768) << "\n[Browser]\nZipPath="
-        << workDir->path().toStdString() << "/\n";
+        << BenchWorkDir->path().toStdString() << "/\n";
     out.close();
     SetIniFileName(ini);
     LoadOptions();
@@ -170,13 +164,7 @@ BENCHMARK(BM_ProcessorUseWithTileLoaded)
 
 int main(int argc, char **argv)
 {
-    QSurfaceFormat::setDefaultFormat(TerrainSurfaceFormat());
-    QApplication app(argc, argv);
-    QTemporaryDir dir;
-    workDir = &dir;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = RunGLBenchmarks(argc, argv);
     SetIniFileName({});
-    return 0;
+    return status;
 }

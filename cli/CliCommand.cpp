@@ -1,6 +1,9 @@
 #include "CliCommand.h"
 
+#include "Utils.h"
+
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <stdexcept>
 
@@ -36,10 +39,32 @@ bool CliArgs::Has(const std::string &name) const
 
 std::string CliArgs::Value(const std::string &name, const std::string &fallback) const
 {
-    for (auto &o : options)
-        if (o.first == name)
-            return o.second;
+    for (auto o = options.rbegin(); o != options.rend(); ++o)
+        if (o->first == name)
+            return o->second;
     return fallback;
+}
+
+double CliArgs::Number(const std::string &name, double fallback) const
+{
+    if (!Has(name))
+        return fallback;
+    try {
+        const double v = StrToFloatN(Value(name));
+        if (std::isfinite(v))
+            return v;
+    } catch (const EConvertError &) {
+    }
+    throw std::invalid_argument("--" + name + " needs a number, not '" + Value(name) + "'");
+}
+
+int CliArgs::WholeNumber(const std::string &name, int fallback, int lowest, int highest) const
+{
+    const double v = Number(name, fallback);
+    if (v != std::trunc(v) || v < lowest || v > highest)
+        throw std::invalid_argument("--" + name + " must be a whole number from " + std::to_string(lowest) + " to " +
+                                    std::to_string(highest) + ", not '" + Value(name) + "'");
+    return static_cast<int>(v);
 }
 
 CliArgs ParseCliArgs(const std::vector<std::string> &args, const std::vector<std::string> &valued,

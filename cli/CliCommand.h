@@ -25,7 +25,14 @@ struct CliArgs {
     std::vector<std::string> positional;
     std::vector<std::pair<std::string, std::string>> options; // flags carry an empty value
     bool Has(const std::string &name) const;
+    // The value of the last occurrence, as with most command-line tools.
     std::string Value(const std::string &name, const std::string &fallback = {}) const;
+    // A finite number ("." or "," as decimal separator), or `fallback` when
+    // the option is absent; throws std::invalid_argument with the message for
+    // the user otherwise.
+    double Number(const std::string &name, double fallback) const;
+    // A whole number within lowest … highest, or `fallback` when absent.
+    int WholeNumber(const std::string &name, int fallback, int lowest, int highest) const;
 };
 // `flags` name the options that take no value. Throws std::invalid_argument on an unknown option.
 CliArgs ParseCliArgs(const std::vector<std::string> &args, const std::vector<std::string> &valued,

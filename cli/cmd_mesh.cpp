@@ -23,30 +23,6 @@ const char *const Usage =
     "mesh FILE [--view clod|vbo|base] [--vertex-size S] [--resolution R] [--c C] [--smallc c]\n"
     "                                build a view's mesh and print its size and build time";
 
-// A finite number, or `fallback` when the option is absent.
-double OptionNumber(const CliArgs &a, const std::string &name, double fallback)
-{
-    if (!a.Has(name))
-        return fallback;
-    double v = NAN;
-    try {
-        v = StrToFloatN(a.Value(name));
-    } catch (const EConvertError &) {
-    }
-    if (!std::isfinite(v))
-        throw std::invalid_argument("--" + name + " needs a number, not '" + a.Value(name) + "'");
-    return v;
-}
-
-int OptionInteger(const CliArgs &a, const std::string &name, int fallback, int lowest, int highest)
-{
-    const double v = OptionNumber(a, name, fallback);
-    if (v != std::trunc(v) || v < lowest || v > highest)
-        throw std::invalid_argument("--" + name + " must be a whole number from " + std::to_string(lowest) +
-                                    " to " + std::to_string(highest) + ", not '" + a.Value(name) + "'");
-    return static_cast<int>(v);
-}
-
 int TopoClassNamed(const std::string &name)
 {
     static const std::pair<const char *, int> names[] = {
@@ -74,9 +50,9 @@ int RunMesh(const std::vector<std::string> &args)
     const int topoClass = TopoClassNamed(viewName);
     // The viewer's defaults; the resolution's ceiling keeps a brute-force
     // mesh (4·(R − 1)² vertices) within a few gigabytes.
-    const int worldSize = OptionInteger(a, "vertex-size", 128, 1, 100000);
-    const int resolution = OptionInteger(a, "resolution", 768, 1, 8192);
-    const double c = OptionNumber(a, "c", 4.0), smallC = OptionNumber(a, "smallc", 0.8);
+    const int worldSize = a.WholeNumber("vertex-size", 128, 1, 100000);
+    const int resolution = a.WholeNumber("resolution", 768, 1, 8192);
+    const double c = a.Number("c", 4.0), smallC = a.Number("smallc", 0.8);
 
     // Declared before the view: the view's context must go first.
     TGLOffscreenTarget target(QSize(16, 16));

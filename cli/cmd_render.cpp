@@ -35,28 +35,6 @@ constexpr int DefaultWorldSize = 128;
 constexpr float DefaultC = 4.0f, DefaultSmallC = 0.8f;
 const QColor DefaultSky(176, 234, 255);
 
-double Number(const CliArgs &a, const std::string &name, double fallback)
-{
-    if (!a.Has(name))
-        return fallback;
-    try {
-        const double v = StrToFloatN(a.Value(name));
-        if (std::isfinite(v))
-            return v;
-    } catch (const EConvertError &) {
-    }
-    throw std::invalid_argument("--" + name + " needs a number, not '" + a.Value(name) + "'");
-}
-
-int WholeNumber(const CliArgs &a, const std::string &name, int fallback, int lowest, int highest)
-{
-    const double v = Number(a, name, fallback);
-    if (v != std::trunc(v) || v < lowest || v > highest)
-        throw std::invalid_argument("--" + name + " must be a whole number from " + std::to_string(lowest) +
-                                    " to " + std::to_string(highest));
-    return int(v);
-}
-
 QSize PictureSize(const std::string &text)
 {
     const QStringList parts = QString::fromStdString(text).split(QLatin1Char('x'));
@@ -100,8 +78,8 @@ int RunRender(const std::vector<std::string> &args)
 
     const int topoClass = ViewClass(a.Value("view", "clod"));
     const QSize size = PictureSize(a.Value("size", "1024x768"));
-    const int resolution = WholeNumber(a, "resolution", DefaultResolution, 2, 8192);
-    const int worldSize = WholeNumber(a, "world-size", DefaultWorldSize, 1, 100000);
+    const int resolution = a.WholeNumber("resolution", DefaultResolution, 2, 8192);
+    const int worldSize = a.WholeNumber("world-size", DefaultWorldSize, 1, 100000);
 
     TGLOffscreenTarget target(size);
     std::unique_ptr<TTopoView> view = CreateTopoView(topoClass);
@@ -143,15 +121,15 @@ int RunRender(const std::vector<std::string> &args)
 
     view->HikingMode = a.Has("hiking");
     view->ResetCamera();
-    view->Yaw = float(Number(a, "yaw", view->Yaw));
-    view->Pitch = float(Number(a, "pitch", view->Pitch));
-    view->FieldOfView = float(Number(a, "fov", view->FieldOfView));
-    view->VerticalScale = float(Number(a, "vscale", view->VerticalScale));
+    view->Yaw = float(a.Number("yaw", view->Yaw));
+    view->Pitch = float(a.Number("pitch", view->Pitch));
+    view->FieldOfView = float(a.Number("fov", view->FieldOfView));
+    view->VerticalScale = float(a.Number("vscale", view->VerticalScale));
     // The hiking eye starts at the height of the tile's highest point.
-    view->EyeHeight = float(Number(a, "eye-height", view->MaxHeight * TTerrain::HeightScale));
+    view->EyeHeight = float(a.Number("eye-height", view->MaxHeight * TTerrain::HeightScale));
     view->Wireframe = a.Has("wireframe");
     if (a.Has("sea-level"))
-        view->SetSeaLevel(WholeNumber(a, "sea-level", 0, -32768, 32767));
+        view->SetSeaLevel(a.WholeNumber("sea-level", 0, -32768, 32767));
 
     view->Render();
     if (format == "png") {

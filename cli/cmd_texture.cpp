@@ -19,21 +19,6 @@ const char *const Usage =
     "texture FILE OUT.bmp|jpg|tga [--resolution R] [--gradient] [--sea-level M] [--no-shading]\n"
     "                                write the shaded, height-coloured terrain texture";
 
-// The named option as a whole number within lowest … highest; throws
-// std::invalid_argument with the message for the user otherwise.
-int IntegerOption(const CliArgs &a, const std::string &name, int fallback, int lowest, int highest)
-{
-    if (!a.Has(name))
-        return fallback;
-    const std::string text = a.Value(name);
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < lowest || value > highest)
-        throw std::invalid_argument("--" + name + " must be a whole number from " + std::to_string(lowest) + " to " +
-                                    std::to_string(highest) + ", not '" + text + "'");
-    return value;
-}
-
 int RunTexture(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs(args, {"resolution", "sea-level"}, {"gradient", "no-shading"});
@@ -45,8 +30,8 @@ int RunTexture(const std::vector<std::string> &args)
     if (type != "bmp" && type != "jpg" && type != "tga")
         return CliFail(out, "unknown picture type: the name must end in .bmp, .jpg or .tga");
     // The viewer's default resolution; 8192² texels are 256 MB already.
-    const int resolution = IntegerOption(a, "resolution", 768, 1, 8192);
-    const int seaLevel = IntegerOption(a, "sea-level", 0, -32768, 32767);
+    const int resolution = a.WholeNumber("resolution", 768, 1, 8192);
+    const int seaLevel = a.WholeNumber("sea-level", 0, -32768, 32767);
 
     TTerrain terrain;
     try {

@@ -1,26 +1,18 @@
 // orolith-cli texture: the viewer's terrain texture written to a picture file.
+#include "RunCli.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QProcess>
 
 #include <filesystem>
 
 namespace {
 
-struct TTextureRun {
-    int code = -1;
-    std::string err;
-};
-
-TTextureRun RunTexture(const QStringList &args)
+TCliRun RunTexture(const QStringList &args)
 {
-    QProcess p;
-    p.start(OROLITH_CLI, QStringList{"texture"} + args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardError().toStdString()};
+    return RunCli(QStringList{"texture"} + args);
 }
 
 QString Q(const std::string &s)
@@ -85,14 +77,14 @@ TEST(CliTexture, RefusesBadArgumentsWithoutWritingAnything)
         {{Q(tile)}, "usage: texture FILE"},
     };
     for (const auto &c : cases) {
-        const TTextureRun run = RunTexture(c.args);
+        const TCliRun run = RunTexture(c.args);
         EXPECT_EQ(run.code, 1) << c.message;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.Path("t.bmp")));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("t.png")));
 
-    const TTextureRun unwritable = RunTexture({Q(tile), Q(dir.Path("no/such/folder/t.bmp"))});
+    const TCliRun unwritable = RunTexture({Q(tile), Q(dir.Path("no/such/folder/t.bmp"))});
     EXPECT_EQ(unwritable.code, 1);
     EXPECT_NE(unwritable.err.find("cannot write the texture"), std::string::npos) << unwritable.err;
 }

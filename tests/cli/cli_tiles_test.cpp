@@ -1,11 +1,10 @@
 // orolith-cli's synth, info and heightmap commands, driven as scripts drive them.
+#include "RunCli.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <zip.h>
 
@@ -13,31 +12,6 @@
 #include <map>
 
 namespace {
-
-struct TRun {
-    int code = -1;
-    std::string out, err;
-};
-
-// Runs the tool with TMPDIR pointing at `tmp`, so what it leaves there can be
-// seen, and with a runtime folder of its own, so Qt has nothing to warn about.
-TRun Cli(const QStringList &args, const std::string &tmp = {})
-{
-    static const TestDir runtime;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Root()));
-    if (!tmp.empty())
-        env.insert("TMPDIR", QString::fromStdString(tmp));
-    p.setProcessEnvironment(env);
-    p.start(OROLITH_CLI, args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    TRun r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
-}
 
 QStringList Args(std::initializer_list<std::string> list)
 {
@@ -81,12 +55,12 @@ TEST(CliTiles, SynthInfoAndHeightmapAgree)
 {
     TestDir dir;
     const std::string tile = dir.Path("N47E008.hgt");
-    TRun synth = Cli(Args({"synth", tile, "--seed", "11"}));
+    TCliRun synth = RunCli(Args({"synth", tile, "--seed", "11"}));
     ASSERT_EQ(synth.code, 0) << synth.err;
     EXPECT_EQ(synth.err, "");  // no progress bar when stderr is not a terminal
     EXPECT_EQ(std::filesystem::file_size(tile), 2884802u);
 
-    TRun info = Cli(Args({"info", tile}));
+    TCliRun info = RunCli(Args({"info", tile}));
     ASSERT_EQ(info.code, 0) << info.err;
     EXPECT_EQ(info.err, "");
     auto f = Fields(info.out);
@@ -104,7 +78,7 @@ TEST(CliTiles, SynthInfoAndHeightmapAgree)
     const std::string archive = dir.Path("S05W072.hgt.zip");
     ZipFile(archive, "S05W072.hgt", tile);
     std::filesystem::create_directory(dir.Path("tmp"));
-    TRun zipped = Cli(Args({"info", archive}), dir.Path("tmp"));
+    TCliRun zipped = RunCli(Args({"info", archive}), dir.Path("tmp"));
     ASSERT_EQ(zipped.code, 0) << zipped.err;
     auto z = Fields(zipped.out);
     EXPECT_EQ(z["MinHeight"], f["MinHeight"]);
@@ -114,12 +88,12 @@ TEST(CliTiles, SynthInfoAndHeightmapAgree)
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path("tmp")));
 
     const std::string bmp = dir.Path("hm.bmp");
-    TRun hm = Cli(Args({"heightmap", archive, bmp}));
+    TCliRun hm = RunCli(Args({"heightmap", archive, bmp}));
     ASSERT_EQ(hm.code, 0) << hm.err;
     const std::vector<uint8_t> bytes = ReadFileBytes(bmp);
     ASSERT_GT(bytes.size(), 54u);
     EXPECT_EQ(bytes[28], 32);  // bits per pixel
-    TRun back = Cli(Args({"info", bmp}));
+    TCliRun back = RunCli(Args({"info", bmp}));
     ASSERT_EQ(back.code, 0) << back.err;
     auto b = Fields(back.out);
     EXPECT_EQ(b["Samples"], "1201");
@@ -147,7 +121,7 @@ TEST(CliTiles, BadInputGivesOneLineNamingTheFile)
         {Args({"synth", dir.Path("no/folder/s.hgt")}), dir.Path("no/folder/s.hgt"), "cannot write"},
     };
     for (const Case &c : cases) {
-        const TRun r = Cli(c.args);
+        const TCliRun r = RunCli(c.args);
         const std::string what = c.args.join(' ').toStdString();
         EXPECT_NE(r.code, 0) << what;
         EXPECT_EQ(r.out, "") << what;

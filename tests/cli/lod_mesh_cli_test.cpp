@@ -1,25 +1,17 @@
 // orolith-cli mesh, run as a script runs it.
+#include "RunCli.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 
 #include <string>
 
 namespace {
 
-struct TMeshRun {
-    int code = -1;
-    std::string out, err;
-};
-
-TMeshRun Mesh(const QStringList &args)
+TCliRun Mesh(const QStringList &args)
 {
-    QProcess p;
-    p.start(OROLITH_CLI, QStringList{"mesh"} + args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    return {p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+    return RunCli(QStringList{"mesh"} + args);
 }
 
 bool Has(const std::string &text, const std::string &line)
@@ -32,7 +24,7 @@ TEST(LodMeshCli, CountsTheMeshOfEachView)
     TestDir dir;
     const QString flat = QString::fromStdString(WriteHgt(dir, "N47E011.hgt", 1201, [](int, int) { return int16_t(300); }));
 
-    const TMeshRun lod = Mesh({flat});
+    const TCliRun lod = Mesh({flat});
     ASSERT_EQ(lod.code, 0) << lod.err;
     EXPECT_TRUE(Has(lod.out, "View: clod"));
     EXPECT_TRUE(Has(lod.out, "LatticeSize: 513"));
@@ -41,12 +33,12 @@ TEST(LodMeshCli, CountsTheMeshOfEachView)
     EXPECT_NE(lod.out.find("BuildMs: "), std::string::npos);
 
     // A coarser C and the comma decimal separator; the size picks the lattice.
-    const TMeshRun coarse = Mesh({flat, "--vertex-size", "32", "--c", "12,0", "--smallc", "0.5"});
+    const TCliRun coarse = Mesh({flat, "--vertex-size", "32", "--c", "12,0", "--smallc", "0.5"});
     ASSERT_EQ(coarse.code, 0) << coarse.err;
     EXPECT_TRUE(Has(coarse.out, "LatticeSize: 129"));
     EXPECT_TRUE(Has(coarse.out, "Triangles: 512"));  // half-extent 8 fans: (128 / 16)² × 8
 
-    const TMeshRun base = Mesh({flat, "--view", "base", "--resolution", "3"});
+    const TCliRun base = Mesh({flat, "--view", "base", "--resolution", "3"});
     ASSERT_EQ(base.code, 0) << base.err;
     EXPECT_EQ(base.out.find("LatticeSize"), std::string::npos);
     EXPECT_TRUE(Has(base.out, "Vertices: 16"));
@@ -69,7 +61,7 @@ TEST(LodMeshCli, RefusesBadInputWithAMessage)
         {{}, "usage: mesh FILE"},
     };
     for (const auto &c : cases) {
-        const TMeshRun r = Mesh(c.args);
+        const TCliRun r = Mesh(c.args);
         EXPECT_EQ(r.code, 1) << c.message;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty()) << r.out;

@@ -1,26 +1,18 @@
 // orolith-cli render: one frame of the terrain view written as a picture.
+#include "RunCli.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QProcess>
 
 #include <cmath>
 
 namespace {
 
-struct TRenderRun {
-    int code = -1;
-    std::string err;
-};
-
-TRenderRun RunRender(const QStringList &args)
+TCliRun RunRender(const QStringList &args)
 {
-    QProcess p;
-    p.start(OROLITH_CLI, QStringList{"render"} + args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardError().toStdString()};
+    return RunCli(QStringList{"render"} + args);
 }
 
 QString Q(const std::string &s)
@@ -78,7 +70,7 @@ TEST(CliRender, RefusesBadInputWithAMessageAndWritesNothing)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const TRenderRun run = RunRender(c.args);
+        const TCliRun run = RunRender(c.args);
         EXPECT_EQ(run.code, 1);
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
     }
