@@ -21,10 +21,5 @@ void TTopoViewCLOD::BuildMesh(int size)
 
 void TTopoViewCLOD::DrawTerrain()
 {
-    glVertexPointer(3, GL_FLOAT, sizeof(TVertex3f), Vertices.data());
-    glTexCoordPointer(2, GL_FLOAT, sizeof(TTexCoord2f), TexCoords.data());
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    if (!Vertices.empty())
-        glDrawArrays(GL_TRIANGLES, 0, GLsizei(Vertices.size()));
+    DrawMeshArrays(GL_TRIANGLES);
 }
