@@ -6,6 +6,7 @@
 #include "TopoView.h"
 #include "Utils.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -133,9 +134,14 @@ bool ReadPlaceClassLine(const std::string &line, TTopoView &view)
     if (!SplitLine(line, parts))
         return false;
     try {
-        const auto r = static_cast<float>(StrToFloatN(parts.Tokens[0]));
-        const auto g = static_cast<float>(StrToFloatN(parts.Tokens[1]));
-        const auto b = static_cast<float>(StrToFloatN(parts.Tokens[2]));
+        // Components outside 0 … 1 draw as their nearest end anyway; kept as
+        // read they could overflow a float and not be written back.
+        const auto component = [](const std::string &token) {
+            return static_cast<float>(std::clamp(StrToFloatN(token), 0.0, 1.0));
+        };
+        const float r = component(parts.Tokens[0]);
+        const float g = component(parts.Tokens[1]);
+        const float b = component(parts.Tokens[2]);
         view.AddPlaceClass(ClassIdFromInt(StrToIntDef(Trim(parts.Key), 0)), parts.Rest, r, g, b);
         return true;
     } catch (const EConvertError &) {

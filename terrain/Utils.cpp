@@ -99,8 +99,11 @@ double StrToFloatN(const std::string &text)
     double value = 0;
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
-        // Overflow gives an infinity, underflow zero, as the masked FPU would.
+        // Underflow reads as zero; a number too large for a double is no
+        // number the program could write back, so it is refused.
         value = std::strtod(std::string(first, last).c_str(), nullptr);
+        if (std::isinf(value))
+            throw EConvertError("'" + text + "' is not a valid floating point value");
         ec = std::errc();
     }
     if (ec != std::errc() || ptr != last)

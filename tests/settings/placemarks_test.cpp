@@ -131,6 +131,20 @@ TEST(PlacemarkText, ReadsClassLinesWithNamesHoldingBlanksAndCommas)
     }
 }
 
+TEST(PlacemarkText, HandEditedExtremesStayWritable)
+{
+    TTopoView view;
+    // Colour components beyond 0 … 1 (even past a float's range) keep their nearest end.
+    ASSERT_TRUE(ReadPlaceClassLine("4=2,-1," + std::string(120, '7') + ",Loud", view));
+    EXPECT_EQ(view.PlaceClasses[0]->R, 1.0f);
+    EXPECT_EQ(view.PlaceClasses[0]->G, 0.0f);
+    EXPECT_EQ(view.PlaceClasses[0]->B, 1.0f);
+    EXPECT_EQ(PlaceClassLine(*view.PlaceClasses[0]), "4    =1  ,0  ,1  ,Loud");
+    // A coordinate too large for a double is no number: the line is skipped.
+    EXPECT_FALSE(ReadPlaceLine("Far=1e400,5,1", view));
+    EXPECT_TRUE(view.Places.empty());
+}
+
 // The placemark sections stored in, and loaded from, a settings file.
 class PlacemarkStorage : public testing::Test {
 protected:

@@ -31,7 +31,8 @@ TEST(NumberText, ReadsPointAndCommaAndRejectsTheRest)
     EXPECT_DOUBLE_EQ(StrToFloatN("+2.5E2"), 250);
     EXPECT_DOUBLE_EQ(StrToFloatN(" 47.25      "), 47.25);
     EXPECT_EQ(static_cast<float>(StrToFloatN(FloatToStrN(static_cast<double>(0.8f)))), 0.8f);
-    for (const char *bad : {"", "   ", "abc", "1.5x", "1.2.3", "1,2,3", "--1", "+-1", "inf", "nan", "0x10"})
+    EXPECT_EQ(StrToFloatN("1e-400"), 0.0);
+    for (const char *bad : {"", "   ", "abc", "1.5x", "1.2.3", "1,2,3", "--1", "+-1", "inf", "nan", "0x10", "1e400"})
         EXPECT_THROW(StrToFloatN(bad), EConvertError) << bad;
 }
 
