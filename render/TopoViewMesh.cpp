@@ -1,9 +1,8 @@
 // The brute-force mesh: every grid cell of the mesh resolution is one
-// textured quad, kept in client memory and drawn from one array.
+// textured quad, kept in client memory and drawn with one array call.
 #include "TopoView.h"
 
 #include "QuadMesh.h"
-#include "SlicedDraw.h"
 
 #include <qopengl.h>
 
@@ -36,5 +35,5 @@ void TTopoView::DrawMeshArrays(unsigned primitive)
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     if (!Vertices.empty())
-        DrawArraysInSlices(primitive, GLsizei(Vertices.size()));
+        glDrawArrays(primitive, 0, GLsizei(Vertices.size()));
 }

@@ -1,7 +1,5 @@
 #include "TopoViewVBO.h"
 
-#include "SlicedDraw.h"
-
 #include "QuadMesh.h"
 
 #include <qopengl.h>
@@ -146,6 +144,6 @@ void TTopoViewVBO::DrawTerrain()
     api_->BindBuffer(GL_ARRAY_BUFFER_ARB, BufferId);
     glInterleavedArrays(GL_T2F_V3F, sizeof(TRecord), nullptr);
     if (VertexCount > 0)
-        DrawArraysInSlices(GL_QUADS, VertexCount);
+        glDrawArrays(GL_QUADS, 0, VertexCount);
     api_->BindBuffer(GL_ARRAY_BUFFER_ARB, 0);
 }
