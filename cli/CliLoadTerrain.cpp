@@ -3,11 +3,15 @@
 #include "CliProgress.h"
 #include "Terrain.h"
 #include "TerrainError.h"
+#include "TopoView.h"
 #include "Utils.h"
+#include "ViewFactory.h"
 #include "ZipExtract.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <stdexcept>
 
 void CliLoadTerrain(TTerrain &terrain, const std::string &path)
 {
@@ -35,4 +39,20 @@ void CliLoadTerrain(TTerrain &terrain, const std::string &path)
     } catch (const ETerrainError &e) {
         throw ETerrainError(e.what(), path);
     }
+}
+
+void CliLoadView(TTopoView &view, const std::string &path)
+{
+    CliLoadTerrain(view.Terrain, path);
+    view.SetLoaded();
+}
+
+int TopoClassNamed(const std::string &name)
+{
+    static const std::pair<const char *, int> names[] = {
+        {"clod", TopoClassLevelOfDetail}, {"vbo", TopoClassVertexBuffer}, {"base", TopoClassBase}};
+    for (const auto &[text, topoClass] : names)
+        if (name == text)
+            return topoClass;
+    throw std::invalid_argument("--view must be clod, vbo or base, not '" + name + "'");
 }

@@ -23,16 +23,6 @@ const char *const Usage =
     "mesh FILE [--view clod|vbo|base] [--vertex-size S] [--resolution R] [--c C] [--smallc c]\n"
     "                                build a view's mesh and print its size and build time";
 
-int TopoClassNamed(const std::string &name)
-{
-    static const std::pair<const char *, int> names[] = {
-        {"clod", TopoClassLevelOfDetail}, {"vbo", TopoClassVertexBuffer}, {"base", TopoClassBase}};
-    for (const auto &[text, topoClass] : names)
-        if (name == text)
-            return topoClass;
-    throw std::invalid_argument("--view must be clod, vbo or base, not '" + name + "'");
-}
-
 std::string Milliseconds(double ms)
 {
     char text[32];
@@ -71,11 +61,10 @@ int RunMesh(const std::vector<std::string> &args)
         lod->SmallC = static_cast<float>(smallC);
     }
     try {
-        CliLoadTerrain(view->Terrain, path);
+        CliLoadView(*view, path);
     } catch (const ETerrainError &e) {
         return CliFail(e.File(), e.what());
     }
-    view->SetLoaded();
     view->Resolution = resolution;
 
     double ms = 0;

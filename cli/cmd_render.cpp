@@ -7,13 +7,10 @@
 #include "DrawTarget.h"
 #include "TerrainError.h"
 #include "TopoView.h"
+#include "TopoViewCLOD.h"
 #include "Utils.h"
 #include "ViewFactory.h"
 
-#if __has_include("TopoViewCLOD.h")
-#include "TopoViewCLOD.h"
-#define OROLITH_HAVE_CLOD 1
-#endif
 
 #include <QFileInfo>
 #include <QImage>
@@ -46,22 +43,6 @@ QSize PictureSize(const std::string &text)
     return QSize(w, h);
 }
 
-int ViewClass(const std::string &name)
-{
-    if (name == "clod") {
-#ifdef OROLITH_HAVE_CLOD
-        return TopoClassLevelOfDetail;
-#else
-        throw std::invalid_argument("the level-of-detail view is not built into this tool");
-#endif
-    }
-    if (name == "vbo")
-        return TopoClassVertexBuffer;
-    if (name == "base")
-        return TopoClassBase;
-    throw std::invalid_argument("--view must be clod, vbo or base, not '" + name + "'");
-}
-
 int RunRender(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs(args,
@@ -76,7 +57,7 @@ int RunRender(const std::vector<std::string> &args)
     if (format != "png" && format != "bmp" && format != "jpg" && format != "tga")
         return CliFail(out, "the picture must be .png, .bmp, .jpg or .tga");
 
-    const int topoClass = ViewClass(a.Value("view", "clod"));
+    const int topoClass = TopoClassNamed(a.Value("view", "clod"));
     const QSize size = PictureSize(a.Value("size", "1024x768"));
     const int resolution = a.WholeNumber("resolution", DefaultResolution, 2, 8192);
     const int worldSize = a.WholeNumber("world-size", DefaultWorldSize, 1, 100000);
@@ -90,19 +71,16 @@ int RunRender(const std::vector<std::string> &args)
     } catch (const std::exception &e) {
         return CliFail("", std::string(e.what()) + " (rendering needs an X display with OpenGL, e.g. xvfb-run)");
     }
-#ifdef OROLITH_HAVE_CLOD
     if (auto *lod = dynamic_cast<TTopoViewCLOD *>(view.get())) {
         lod->C = DefaultC;
         lod->SmallC = DefaultSmallC;
     }
-#endif
 
     try {
-        CliLoadTerrain(view->Terrain, in);
+        CliLoadView(*view, in);
     } catch (const ETerrainError &e) {
         return CliFail(e.File(), e.what());
     }
-    view->SetLoaded();
     view->Resolution = resolution;
     view->Gradient = a.Has("gradient");
     {
