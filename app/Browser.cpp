@@ -1,12 +1,12 @@
 #include "Browser.h"
 
+#include "ExtractedTile.h"
 #include "MapImage.h"
 #include "Options.h"
 #include "Resources.h"
 #include "Terrain.h"
 #include "TerrainError.h"
 #include "Utils.h"
-#include "ZipExtract.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -16,7 +16,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSvgRenderer>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
@@ -198,25 +197,9 @@ std::string TfmBrowser::PickedArchive() const
 
 QImage TfmBrowser::RenderPreview(const std::string &archive) const
 {
-    // A private folder inside the temporary folder: no file of the user's is
-    // overwritten, and every extracted entry goes with the folder.
-    QTemporaryDir scratch(QString::fromStdString(GetTempFolder() + "orolith-preview-XXXXXX"));
-    if (!scratch.isValid())
-        throw ETerrainError("Cannot create a temporary folder for the preview", archive);
-    const std::string folder = IncludeTrailingSeparator(scratch.path().toStdString());
-    const std::vector<std::string> extracted = ExtractHgtEntries(archive, folder);
-    const std::string member = lbName->text().toStdString() + ".hgt";
-    const std::string tile = folder + member;
-    if (std::find(extracted.begin(), extracted.end(), tile) == extracted.end())
-        throw ETerrainError("the archive holds no " + member, archive);
-
+    const TExtractedTile tile(archive, lbName->text().toStdString() + ".hgt");
     TTerrain terrain;
-    try {
-        terrain.LoadFromFile(tile);
-    } catch (const ETerrainError &e) {
-        // The extracted copy's path means nothing to the user: name the archive.
-        throw ETerrainError(member + ": " + e.what(), archive);
-    }
+    tile.Load([&terrain](const std::string &file) { terrain.LoadFromFile(file); });
     terrain.Gradient = Options.Gradient;
     terrain.Resolution = PreviewSize;
     terrain.BuildTexture();

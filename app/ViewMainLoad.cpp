@@ -2,13 +2,13 @@
 #include "ViewMain.h"
 
 #include "DrawTarget.h"
+#include "ExtractedTile.h"
 #include "Options.h"
 #include "TerrainError.h"
 #include "TopoView.h"
 #include "TopoViewCLOD.h"
 #include "Utils.h"
 #include "ViewFactory.h"
-#include "ZipExtract.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +21,7 @@
 #include <QStatusBar>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -30,20 +31,6 @@ std::string LowerExtension(const std::string &fileName)
 {
     return QFileInfo(QString::fromStdString(fileName)).suffix().toLower().prepend(QLatin1Char('.')).toStdString();
 }
-
-// Removes the extracted copy of a zipped tile however the load ends.
-class TExtractedFile {
-public:
-    ~TExtractedFile()
-    {
-        if (!path_.empty())
-            QFile::remove(QString::fromStdString(path_));
-    }
-    void Set(const std::string &path) { path_ = path; }
-
-private:
-    std::string path_;
-};
 
 QColor ColorFromOption(uint32_t value)
 {
@@ -97,18 +84,20 @@ void TfmView::LoadTerrainFile(const std::string &fileName)
     const int64_t start = ReadCounter();
     std::string file = fileName;
     std::string extension = LowerExtension(file);
-    TExtractedFile extracted;
+    std::optional<TExtractedTile> extracted;
     if (extension == ".zip") {
-        // The member has the archive's name without ".zip": N47E011.hgt.zip holds N47E011.hgt.
-        file = ExtractTileFromZip(fileName, GetTempFolder());
-        extracted.Set(file);
+        extracted.emplace(fileName);
+        file = extracted->Path();
         extension = LowerExtension(file);
     }
     if (extension != ".hgt" && extension != ".bmp")
         throw ETerrainError("Not a terrain file (expected .hgt, .hgt.zip or .bmp)", fileName);
 
     try {
-        View_->LoadFromFile(file, false);
+        if (extracted)
+            extracted->Load([this](const std::string &tile) { View_->LoadFromFile(tile, false); });
+        else
+            View_->LoadFromFile(file, false);
     } catch (...) {
         // A failed read leaves the old grid; give it its mesh back so it stays on screen.
         if (View_->Loaded && View_->Vertices.empty())

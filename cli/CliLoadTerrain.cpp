@@ -1,15 +1,13 @@
 #include "CliLoadTerrain.h"
 
 #include "CliProgress.h"
+#include "ExtractedTile.h"
 #include "Terrain.h"
 #include "TerrainError.h"
 #include "TopoView.h"
-#include "Utils.h"
 #include "ViewFactory.h"
-#include "ZipExtract.h"
 
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <stdexcept>
 
@@ -30,15 +28,8 @@ void CliLoadTerrain(TTerrain &terrain, const std::string &path)
         terrain.LoadFromFile(path);
         return;
     }
-    QTemporaryDir scratch(QString::fromStdString(GetTempFolder() + "orolith-cli-XXXXXX"));
-    if (!scratch.isValid())
-        throw ETerrainError("cannot create a temporary folder: " + scratch.errorString().toStdString(), path);
-    const std::string tile = ExtractTileFromZip(path, scratch.path().toStdString());
-    try {
-        terrain.LoadFromFile(tile);
-    } catch (const ETerrainError &e) {
-        throw ETerrainError(e.what(), path);
-    }
+    const TExtractedTile tile(path);
+    tile.Load([&terrain](const std::string &file) { terrain.LoadFromFile(file); });
 }
 
 void CliLoadView(TTopoView &view, const std::string &path)

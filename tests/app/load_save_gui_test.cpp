@@ -18,12 +18,6 @@
 
 namespace {
 
-// What the temporary folder holds of a file name.
-bool InTempFolder(const std::string &name)
-{
-    return QFileInfo::exists(QString::fromStdString(GetTempFolder() + name));
-}
-
 std::string Magic(const std::string &file, size_t n)
 {
     const std::vector<uint8_t> bytes = ReadFileBytes(file);
@@ -62,18 +56,27 @@ TEST_F(LoadTest, ZippedTileIsExtractedLoadedAndRemoved)
 {
     const std::string archive = dir.Path("N46E012.hgt.zip");
     WriteZip(archive, "N46E012.hgt", MakeHgtBytes(1201, [](int, int row) { return int16_t(row); }));
-    QFile::remove(QString::fromStdString(GetTempFolder() + "N46E012.hgt"));
+    // A file of the user's in the temporary folder that bears the member's
+    // name is neither replaced nor removed.
+    const std::string own = GetTempFolder() + "N46E012.hgt";
+    const std::vector<uint8_t> mine = {'m', 'i', 'n', 'e'};
+    WriteFileBytes(own, mine);
+    struct TRemove {
+        std::string path;
+        ~TRemove() { QFile::remove(QString::fromStdString(path)); }
+    } removeOwn{own};
+
     view().LoadTerrainFile(archive);
     EXPECT_TRUE(topo().Loaded);
     EXPECT_EQ(topo().MaxHeight, 1200);
     EXPECT_EQ(view().CurrentFileName(), archive);
-    EXPECT_FALSE(InTempFolder("N46E012.hgt"));
 
     // Re-creating the view unpacks the archive again.
     view().RecreateView(true);
     EXPECT_TRUE(topo().Loaded);
     EXPECT_EQ(topo().MaxHeight, 1200);
-    EXPECT_FALSE(InTempFolder("N46E012.hgt"));
+    EXPECT_EQ(ReadFileBytes(own), mine);
+    EXPECT_TRUE(QDir(QString::fromStdString(GetTempFolder())).entryList({"orolith-tile-*"}, QDir::AllEntries).isEmpty());
 }
 
 TEST_F(LoadTest, FailedLoadsKeepTheCurrentTerrainAndLeaveNothingBehind)
@@ -84,8 +87,13 @@ TEST_F(LoadTest, FailedLoadsKeepTheCurrentTerrainAndLeaveNothingBehind)
 
     const std::string badZip = dir.Path("N10E010.hgt.zip");
     WriteZip(badZip, "N10E010.hgt", std::vector<uint8_t>(1000, 0));
-    EXPECT_THROW(view().LoadTerrainFile(badZip), ETerrainError);
-    EXPECT_FALSE(InTempFolder("N10E010.hgt"));
+    try {
+        view().LoadTerrainFile(badZip);
+        ADD_FAILURE() << "a short tile was loaded";
+    } catch (const ETerrainError &e) {
+        // The user opened the archive: the message names it and the member.
+        EXPECT_EQ(e.FullMessage().rfind(badZip + ": N10E010.hgt: ", 0), 0u) << e.FullMessage();
+    }
 
     const std::string noMember = dir.Path("N11E010.hgt.zip");
     WriteZip(noMember, "readme.txt", {'h', 'i'});
