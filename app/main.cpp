@@ -1,6 +1,7 @@
 // Orolith: a 3D viewer for SRTM elevation tiles.
 #include "Browser.h"
 #include "DrawTarget.h"
+#include "FrameMemory.h"
 #include "Options.h"
 #include "ProgramWindows.h"
 #include "Utils.h"
@@ -39,6 +40,7 @@ void TakeScreenshotLater(TProgramWindows &windows, const QString &png)
 int main(int argc, char **argv)
 {
     CounterFrequency();
+    KeepFrameMemoryResident();
     // Fixed-function GL needs a compatibility context; every surface shares this format.
     QSurfaceFormat::setDefaultFormat(TerrainSurfaceFormat());
     QApplication app(argc, argv);
