@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DrawTarget.h"
+#include "FrameMemory.h"
 #include "SyntheticTile.h"
 
 #include <benchmark/benchmark.h>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <qopengl.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -25,9 +27,20 @@ inline std::string BenchFile(const std::string &name)
     return BenchWorkDir->filePath(QString::fromStdString(name)).toStdString();
 }
 
-// A made-up tile of 1201 or 3601 samples a side (seed 8), written once per run.
+// The tile a benchmark run may be given besides the made-up ones (any .hgt,
+// e.g. a real SRTM tile), or empty.
+inline std::string GivenBenchTile()
+{
+    const char *path = std::getenv("OROLITH_BENCH_TILE");
+    return path ? path : "";
+}
+
+// A made-up tile of 1201 or 3601 samples a side (seed 8), written once per
+// run; side 0 stands for the given tile.
 inline std::string BenchTilePath(int side)
 {
+    if (side == 0)
+        return GivenBenchTile();
     static std::map<int, std::string> written;
     std::string &path = written[side];
     if (path.empty()) {
@@ -54,6 +67,8 @@ inline void NameGLRenderer()
 
 inline int RunGLBenchmarks(int argc, char **argv)
 {
+    if (!std::getenv("OROLITH_BENCH_DEFAULT_MALLOC"))
+        KeepFrameMemoryResident();  // as the viewer does
     QSurfaceFormat::setDefaultFormat(TerrainSurfaceFormat());
     QApplication app(argc, argv);
     QTemporaryDir dir;

@@ -165,5 +165,15 @@ BENCHMARK(BM_Frame)
 
 int main(int argc, char **argv)
 {
+    // A tile of one's own (OROLITH_BENCH_TILE=path.hgt): the whole frame of
+    // the level-of-detail and the base view on it.
+    if (!GivenBenchTile().empty())
+        benchmark::RegisterBenchmark("BM_Frame/given_tile", BM_Frame)
+            ->ArgNames({"view", "side", "whole", "C10"})
+            ->Args({TopoClassLevelOfDetail, 0, 1, 40})
+            ->Args({TopoClassBase, 0, 1, 0})
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->MinTime(2.0);
     return RunGLBenchmarks(argc, argv);
 }

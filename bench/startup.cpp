@@ -23,9 +23,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <ctime>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -41,12 +44,12 @@ const std::string &Tile3601()
 
 // Settings as a user starts with them (level of detail, 768 texels) with
 // the given frame rate target, or a light mesh (vertex arrays, 128 samples a
-// side) that draws in a fraction of a frame period.
-void UseSettings(int frameTarget, bool light = false)
+// side) that draws in a fraction of a frame period, or another view class.
+void UseSettings(int frameTarget, bool light = false, int topoClass = 0)
 {
     const std::string ini = BenchFile("orolith.ini");
     std::ofstream out(ini);
-    out << "[General]\nTopoClass=" << (light ? 2 : 0) << "\n[General.Display]\nFrameTarget=" << frameTarget
+    out << "[General]\nTopoClass=" << (light ? 2 : topoClass) << "\n[General.Display]\nFrameTarget=" << frameTarget
         << "\n[General.Scene]\nResolution=" << (light ? 128 : 768) << "\n[Browser]\nZipPath="
         << BenchWorkDir->path().toStdString() << "/\n";
     out.close();
@@ -160,10 +163,52 @@ BENCHMARK(BM_ProcessorUseWithTileLoaded)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
+// Frames a second of the viewer at its defaults on the 1201 sample (or the
+// tile OROLITH_BENCH_TILE names: side 0), level of detail against the base
+// view, with the page faults each frame costs. OROLITH_BENCH_DEFAULT_MALLOC=1
+// leaves the C library's allocator settings as they come, for comparison.
+void BM_FramesOnScreen(benchmark::State &state)
+{
+    UseSettings(50, false, int(state.range(0)));
+    TProgramWindows windows;
+    TfmView &view = *windows.View();
+    view.resize(1024, 768);
+    view.show();
+    WaitUntilExposed(view.DrawWindow());
+    view.LoadTerrainFile(BenchTilePath(int(state.range(1))));
+    Wait(1000);
+
+    double wall = 0;
+    long faults = 0;
+    int frames = 0;
+    for (auto _ : state) {
+        rusage before{}, after{};
+        getrusage(RUSAGE_SELF, &before);
+        const int frames0 = view.FramesDrawn();
+        QElapsedTimer clock;
+        clock.start();
+        Wait(4000);
+        wall += clock.nsecsElapsed() * 1e-9;
+        getrusage(RUSAGE_SELF, &after);
+        faults += after.ru_minflt - before.ru_minflt;
+        frames += view.FramesDrawn() - frames0;
+    }
+    state.counters["fps"] = frames / wall;
+    state.counters["faults_per_frame"] = frames ? double(faults) / frames : 0.0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    std::vector<int64_t> sides = {1201};
+    if (!GivenBenchTile().empty())
+        sides.push_back(0);
+    benchmark::RegisterBenchmark("BM_FramesOnScreen", BM_FramesOnScreen)
+        ->ArgNames({"view", "side"})
+        ->ArgsProduct({{0, 2}, sides})
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
     const int status = RunGLBenchmarks(argc, argv);
     SetIniFileName({});
     return status;
