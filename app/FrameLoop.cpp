@@ -92,15 +92,17 @@ void TfmView::UpdateReadouts()
     View_->GetViewCenter(center);
     StatusPanel2->setText(PositionText(center));
 
-    // Only a pointer over the terrain has ground under it; elsewhere picking
-    // would cost a second drawing of the frame for a point on the far plane.
-    const std::optional<QPoint> mouse = drawWindow_->PointerPixel();
-    if (!mouse) {
+    // The ground under the pointer where it was when this frame was drawn:
+    // the frame kept that pixel's depth. Asking for the pointer again would
+    // find it elsewhere while it moves, and picking there would draw the
+    // whole frame a second time. No pointer over the terrain, no ground.
+    const std::optional<QPoint> pixel = View_->KeptPixel();
+    if (!pixel) {
         StatusPanel1->clear();
         return;
     }
     TTilePos ground;
-    View_->PickGround(mouse->x(), mouse->y(), ground);
+    View_->PickGround(pixel->x(), pixel->y(), ground);
     StatusPanel1->setText(PositionText(ground));
 }
 

@@ -155,6 +155,12 @@ public:
     void PickGround(int winX, int winY, TTilePos &pos);
     // The pixel whose depth the next frames keep; empty: the target's pointer.
     std::optional<QPoint> PickPixel;
+    // The pixel whose depth the last frame kept, if it kept one: where the
+    // pointer was when the frame was drawn.
+    std::optional<QPoint> KeptPixel() const
+    {
+        return keptDepth_.Valid ? std::optional<QPoint>(keptDepth_.Pixel) : std::nullopt;
+    }
 
     // Placemarks
     void AddPlace(const TLatLon &where, const std::string &name, int16_t classId);

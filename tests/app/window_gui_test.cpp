@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -136,6 +137,31 @@ TEST_F(MainWindowTest, ReadoutsShowPositionAndHeightOfTheCentre)
     EXPECT_EQ(view().StatusPanel2->text(), "11.500000E  47.500000N: 500.0 m");
     // The loaded tile sets the hiking eye to its highest point.
     EXPECT_FLOAT_EQ(pad().GetValue(pvHikeY), 1000 * 0.006f);
+}
+
+TEST_F(MainWindowTest, GroundReadoutIsUnderThePixelTheFrameKept)
+{
+    ShowWindows();
+    view().LoadTerrainFile(WriteRampTile(dir, "N47E011.hgt"));
+    QWindow *draw = view().DrawWindow();
+    const QPoint centre(draw->width() / 2, draw->height() / 2);
+    QCursor::setPos(draw->mapToGlobal(centre));
+    ASSERT_TRUE(WaitForFrame());
+    ASSERT_TRUE(WaitForFrame());
+    const QString underPointer = view().StatusPanel1->text();
+    ASSERT_TRUE(underPointer.endsWith(" m")) << underPointer.toStdString();
+
+    // With the pointer gone, a frame that kept the same pixel still reads the
+    // ground there: the read-out follows the frame, not a second look at the
+    // pointer (which, while it moves, would cost drawing the frame again).
+    QCursor::setPos(draw->mapToGlobal(QPoint(-40, -40)));
+    topo().PickPixel = centre;
+    ASSERT_TRUE(WaitForFrame());
+    EXPECT_EQ(view().StatusPanel1->text(), underPointer);
+
+    topo().PickPixel.reset();
+    ASSERT_TRUE(WaitForFrame());
+    EXPECT_TRUE(view().StatusPanel1->text().isEmpty()) << view().StatusPanel1->text().toStdString();
 }
 
 class DragTest : public MainWindowTest {
