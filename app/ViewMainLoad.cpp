@@ -11,26 +11,15 @@
 #include "ViewFactory.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QSlider>
-#include <QStatusBar>
 
 #include <cmath>
-#include <optional>
 
 namespace {
-
-// Extension of a file name from its last ".", lower case; empty when the
-// name part has none.
-std::string LowerExtension(const std::string &fileName)
-{
-    return QFileInfo(QString::fromStdString(fileName)).suffix().toLower().prepend(QLatin1Char('.')).toStdString();
-}
 
 QColor ColorFromOption(uint32_t value)
 {
@@ -82,22 +71,12 @@ void TfmView::RecreateView(bool recreate)
 void TfmView::LoadTerrainFile(const std::string &fileName)
 {
     const int64_t start = ReadCounter();
-    std::string file = fileName;
-    std::string extension = LowerExtension(file);
-    std::optional<TExtractedTile> extracted;
-    if (extension == ".zip") {
-        extracted.emplace(fileName);
-        file = extracted->Path();
-        extension = LowerExtension(file);
-    }
-    if (extension != ".hgt" && extension != ".bmp")
+    const std::string extension = LowerExtension(fileName);
+    if (extension != "hgt" && extension != "bmp" && extension != "zip")
         throw ETerrainError("Not a terrain file (expected .hgt, .hgt.zip or .bmp)", fileName);
 
     try {
-        if (extracted)
-            extracted->Load([this](const std::string &tile) { View_->LoadFromFile(tile, false); });
-        else
-            View_->LoadFromFile(file, false);
+        LoadTerrainPath(fileName, [this](const std::string &file) { View_->LoadFromFile(file, false); });
     } catch (...) {
         // A failed read leaves the old grid; give it its mesh back so it stays on screen.
         if (View_->Loaded && View_->Vertices.empty())
@@ -110,8 +89,8 @@ void TfmView::LoadTerrainFile(const std::string &fileName)
     View_->Gradient = Options.Gradient;
 
     QImage companion;
-    if (extension == ".bmp")
-        companion.load(QString::fromStdString(TerrainBmpName(file)));
+    if (extension == "bmp")
+        companion.load(QString::fromStdString(TerrainBmpName(fileName)));
     if (companion.isNull())
         View_->BuildTexture();
     else

@@ -13,8 +13,8 @@
 
 void CliLoadTerrain(TTerrain &terrain, const std::string &path)
 {
-    const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
-    if (suffix != "hgt" && suffix != "bmp" && suffix != "zip")
+    const std::string extension = LowerExtension(path);
+    if (extension != "hgt" && extension != "bmp" && extension != "zip")
         throw ETerrainError("not a terrain file (expected .hgt, .hgt.zip or .bmp)", path);
 
     TCliProgress progress("Loading " + QFileInfo(QString::fromStdString(path)).fileName().toStdString());
@@ -24,12 +24,7 @@ void CliLoadTerrain(TTerrain &terrain, const std::string &path)
         ~TDetach() { t.OnProgress = nullptr; }
     } detach{terrain};
 
-    if (suffix != "zip") {
-        terrain.LoadFromFile(path);
-        return;
-    }
-    const TExtractedTile tile(path);
-    tile.Load([&terrain](const std::string &file) { terrain.LoadFromFile(file); });
+    LoadTerrainPath(path, [&terrain](const std::string &file) { terrain.LoadFromFile(file); });
 }
 
 void CliLoadView(TTopoView &view, const std::string &path)

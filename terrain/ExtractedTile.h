@@ -5,10 +5,10 @@
 #pragma once
 
 #include "TerrainError.h"
+#include "Utils.h"
 
 #include <QTemporaryDir>
 
-#include <memory>
 #include <string>
 
 class TExtractedTile {
@@ -19,22 +19,34 @@ public:
     // the archive.
     explicit TExtractedTile(const std::string &archive, const std::string &member = {});
 
-    const std::string &Path() const { return path_; }
-
-    // Calls load(Path()). An ETerrainError it throws is thrown again naming
-    // the archive and the member: the extracted copy's path means nothing to
-    // the user.
+    // Calls load(the extracted tile's path). An ETerrainError it throws is
+    // thrown again naming the archive and the member: the extracted copy's
+    // path means nothing to the user.
     template <class F>
     void Load(F &&load) const
     {
         try {
             load(path_);
         } catch (const ETerrainError &e) {
-            throw ETerrainError(member_ + ": " + e.what(), archive_);
+            throw ETerrainError(MemberName() + ": " + e.what(), archive_);
         }
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> folder_;
-    std::string archive_, member_, path_;
+    std::string MemberName() const;
+
+    QTemporaryDir folder_;
+    std::string archive_, path_;
 };
+
+// A terrain file as the user names it: the tile of a .zip archive is
+// extracted and handed to `load` as above; any other file goes to `load` as
+// it is.
+template <class F>
+void LoadTerrainPath(const std::string &path, F &&load)
+{
+    if (LowerExtension(path) == "zip")
+        TExtractedTile(path).Load(load);
+    else
+        load(path);
+}

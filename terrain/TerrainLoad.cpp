@@ -2,6 +2,7 @@
 // sampling operations every other layer reads heights through.
 #include "Terrain.h"
 #include "TerrainError.h"
+#include "Utils.h"
 
 #include <QImageReader>
 #include <QSaveFile>
@@ -19,19 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Lower-case extension of the file name without folder, "" when it has none.
-std::string LowerExtension(const std::string &fileName)
-{
-    const size_t slash = fileName.find_last_of('/');
-    const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-    const size_t dot = base.find_last_of('.');
-    if (dot == std::string::npos)
-        return {};
-    std::string ext = base.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char ch) { return std::tolower(ch); });
-    return ext;
-}
 
 std::string SystemError(const char *what)
 {

@@ -177,6 +177,18 @@ std::string IncludeTrailingSeparator(const std::string &s)
     return s + "/";
 }
 
+std::string LowerExtension(const std::string &fileName)
+{
+    const size_t slash = fileName.find_last_of('/');
+    const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    const size_t dot = base.find_last_of('.');
+    if (dot == std::string::npos)
+        return {};
+    std::string ext = base.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char ch) { return std::tolower(ch); });
+    return ext;
+}
+
 std::string CombinePath(const std::string &folder, const std::string &path)
 {
     const std::string base = IncludeTrailingSeparator(folder);

@@ -29,6 +29,9 @@ void ClampAbs(double &v, double limit);
 void ClampAbsSingle(float &v, float limit);
 
 std::string IncludeTrailingSeparator(const std::string &s);
+// Extension of the file name without its folder, lower case and without the
+// dot: "N47E011.HGT.zip" gives "zip"; "" when the name has none.
+std::string LowerExtension(const std::string &fileName);
 // Joins folder and path; an absolute path stands alone; "." and ".." are resolved.
 std::string CombinePath(const std::string &folder, const std::string &path);
 
