@@ -199,6 +199,12 @@ protected:
     std::unique_ptr<TGLBMP> ScreenImage;  // screenshots, apart from the texture
 
 private:
+    // The tile's south-west corner from its file name, with the square's
+    // size and grid: the origin every placemark and read-out is placed from.
+    TTilePos TileOrigin() const;
+    // The class record of `id`, or null when there is none.
+    const TPlaceClassRec *ClassOf(int16_t id) const;
+
     // Matrices and viewport of the last frame drawn, for unprojecting.
     struct TFrameState {
         bool Valid = false;

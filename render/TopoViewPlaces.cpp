@@ -60,14 +60,18 @@ void TTopoView::SetClassVisible(int16_t id, bool visible)
             placeClass->Visible = visible;
 }
 
-void TTopoView::FindPlaceClass(int16_t id, TPlaceClassRec &rec) const
+const TPlaceClassRec *TTopoView::ClassOf(int16_t id) const
 {
     for (const auto &placeClass : PlaceClasses)
-        if (placeClass->Id == id) {
-            rec = *placeClass;
-            return;
-        }
-    rec = TPlaceClassRec();
+        if (placeClass->Id == id)
+            return placeClass.get();
+    return nullptr;
+}
+
+void TTopoView::FindPlaceClass(int16_t id, TPlaceClassRec &rec) const
+{
+    const TPlaceClassRec *found = ClassOf(id);
+    rec = found ? *found : TPlaceClassRec();
 }
 
 void TTopoView::ClearPlaceClasses()
@@ -86,16 +90,13 @@ void TTopoView::DrawText(const std::string &text)
 
 void TTopoView::DrawPlaces()
 {
-    TTilePos origin{};
-    TileOriginFromName(origin, FileName);
-    origin.Size = WorldSize;
-    origin.High = GridHigh;
+    const TTilePos origin = TileOrigin();
     glDisable(GL_LIGHTING);
     const double half = WorldSize / 2.0;
-    TPlaceClassRec placeClass;
     for (const auto &place : Places) {
-        FindPlaceClass(place->ClassId, placeClass);
-        if (!placeClass.Visible)
+        // A missing class reads as the default record: not visible.
+        const TPlaceClassRec *placeClass = ClassOf(place->ClassId);
+        if (!placeClass || !placeClass->Visible)
             continue;
         TTilePos pos = origin;
         pos.SetOffsetFromLatLon(place->Lat, place->Lon);
@@ -106,7 +107,7 @@ void TTopoView::DrawPlaces()
         const float x = float(wx), z = float(wz), y = HeightAbove(x, z);
 
         // An upside-down square pyramid with its tip on the ground.
-        glColor3f(placeClass.R, placeClass.G, placeClass.B);
+        glColor3f(placeClass->R, placeClass->G, placeClass->B);
         glBegin(GL_TRIANGLE_FAN);
         glVertex3f(x, y, z);
         glVertex3f(x - 0.2f, y + 0.8f, z - 0.2f);

@@ -123,12 +123,18 @@ float TTopoView::HeightAbove(float x, float z)
     return HeightAt(x, z) + 0.03f;
 }
 
+TTilePos TTopoView::TileOrigin() const
+{
+    TTilePos origin{};
+    TileOriginFromName(origin, FileName);
+    origin.Size = WorldSize;
+    origin.High = GridHigh;
+    return origin;
+}
+
 void TTopoView::GetViewCenter(TTilePos &pos) const
 {
-    pos = TTilePos();
-    TileOriginFromName(pos, FileName);
-    pos.Size = WorldSize;
-    pos.High = GridHigh;
+    pos = TileOrigin();
     // Before the first mesh there is no square to measure offsets on.
     if (WorldSize > 0)
         pos.SetOffsetFromWorld(OffsetX, OffsetZ);

@@ -110,15 +110,13 @@ std::vector<float> WorldHeights(const TTerrain &terrain)
 
 } // namespace
 
-struct TNormalRows::TState {
-    const TTerrain &terrain;
-    int r;
+// What every worker reads and none writes: built once per texture.
+struct TNormalRows::TTables {
     std::vector<float> pos;       // grid X and Z of texels −1 … R
     std::vector<int> sampleAt;    // the grid sample texels 0 … R − 1 read
     std::vector<float> world;     // WorldHeights
-    std::vector<float> heights;   // the band's height rows
 
-    TState(const TTerrain &t, int resolution) : terrain(t), r(resolution)
+    TTables(const TTerrain &terrain, int r)
     {
         const int n = terrain.GridHigh;
         pos.resize(static_cast<size_t>(r) + 2);
@@ -130,6 +128,18 @@ struct TNormalRows::TState {
             sampleAt[static_cast<size_t>(i)] = static_cast<int>(pos[static_cast<size_t>(i + 1)]);
         if (r > 0 && terrain.GridHigh >= 0 && terrain.Heights.Size() == terrain.GridHigh + 1)
             world = WorldHeights(terrain);
+    }
+};
+
+struct TNormalRows::TState {
+    const TTerrain &terrain;
+    int r;
+    std::shared_ptr<const TTables> tables;
+    std::vector<float> heights;   // the band's height rows
+
+    TState(const TTerrain &t, int resolution, std::shared_ptr<const TTables> shared)
+        : terrain(t), r(resolution), tables(std::move(shared))
+    {
         // Sized for a whole band now, so the worker threads never allocate.
         heights.resize(static_cast<size_t>(NormalBandRows + 2) * (r + 2));
     }
@@ -140,6 +150,8 @@ struct TNormalRows::TState {
     {
         const int padded = r + 2;
         heights.resize(static_cast<size_t>(last - first + 2) * padded);
+        const std::vector<float> &pos = tables->pos, &world = tables->world;
+        const std::vector<int> &sampleAt = tables->sampleAt;
         if (world.empty()) {  // no grid: flat ground
             std::fill(heights.begin(), heights.end(), 0.0f);
             return {r, pos.data(), heights.data(), first - 1};
@@ -156,7 +168,19 @@ struct TNormalRows::TState {
     }
 };
 
-TNormalRows::TNormalRows(const TTerrain &terrain) : d_(std::make_unique<TState>(terrain, std::max(terrain.Resolution, 0))) {}
+TNormalRows::TNormalRows(const TTerrain &terrain)
+    : d_(std::make_unique<TState>(terrain, std::max(terrain.Resolution, 0),
+                                  std::make_shared<const TTables>(terrain, std::max(terrain.Resolution, 0))))
+{
+}
+
+TNormalRows::TNormalRows(std::unique_ptr<TState> state) : d_(std::move(state)) {}
+
+TNormalRows TNormalRows::Share() const
+{
+    return TNormalRows(std::make_unique<TState>(d_->terrain, d_->r, d_->tables));
+}
+
 TNormalRows::~TNormalRows() = default;
 TNormalRows::TNormalRows(TNormalRows &&) noexcept = default;
 TNormalRows &TNormalRows::operator=(TNormalRows &&) noexcept = default;
@@ -180,8 +204,9 @@ void ComputeNormalMap(const TTerrain &terrain, TNormalMap &map, int threads,
     if (progress)
         progress(0);
     std::vector<TNormalRows> workers;
-    for (int i = ResolveThreadCount(threads); i > 0; --i)
-        workers.emplace_back(terrain);
+    workers.emplace_back(terrain);
+    for (int i = ResolveThreadCount(threads); i > 1; --i)
+        workers.push_back(workers.front().Share());
     const int bands = (r + NormalBandRows - 1) / NormalBandRows;
     ParallelBands(bands, r, threads, [&](int band, int worker, const std::function<void()> &rowDone) {
         const int first = band * NormalBandRows, last = std::min(first + NormalBandRows, r);

@@ -43,6 +43,9 @@ void ComputeNormalMap(const TTerrain &terrain, TNormalMap &map, int threads = 0,
 class TNormalRows {
 public:
     explicit TNormalRows(const TTerrain &terrain);
+    // Another worker over the same terrain: it shares the read-only tables
+    // (texel positions, height conversion) and has scratch rows of its own.
+    TNormalRows Share() const;
     ~TNormalRows();
     TNormalRows(TNormalRows &&) noexcept;
     TNormalRows &operator=(TNormalRows &&) noexcept;
@@ -52,6 +55,8 @@ public:
     void Compute(int first, int last, TNormal *out);
 
 private:
+    struct TTables;
     struct TState;
+    explicit TNormalRows(std::unique_ptr<TState> state);
     std::unique_ptr<TState> d_;
 };

@@ -168,8 +168,10 @@ void TTerrain::ComputeTexture()
         };
         std::vector<TWorker> workers;
         const int count = ResolveThreadCount(TextureThreads);
+        workers.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i)
-            workers.push_back({TNormalRows(*this), std::vector<TNormal>(Shading ? static_cast<size_t>(NormalBandRows) * r : 0),
+            workers.push_back({i == 0 ? TNormalRows(*this) : workers.front().normals.Share(),
+                               std::vector<TNormal>(Shading ? static_cast<size_t>(NormalBandRows) * r : 0),
                                TTexelShader::TRowScratch(Shading ? r : 0)});
         // The shader comes last: it may replace the bitmap, and any memory
         // that runs out before it leaves the old texture as it was.
