@@ -90,8 +90,6 @@ public:
     TTopoView *View() const { return View_.get(); }
     TGLDrawWindow *DrawWindow() const { return drawWindow_; }
     const std::string &CurrentFileName() const { return CurrentFile; }
-    int LastLoadTime() const { return LoadTime; }
-    float FramesPerSecond() const { return Fps; }
     // Frames drawn since the window was created.
     int FramesDrawn() const { return framesDrawn_; }
 

@@ -1,6 +1,7 @@
 // Creating the terrain view and loading terrain files into it.
 #include "ViewMain.h"
 
+#include "ColorPanel.h"
 #include "DrawTarget.h"
 #include "ExtractedTile.h"
 #include "Options.h"
@@ -18,16 +19,6 @@
 #include <QSlider>
 
 #include <cmath>
-
-namespace {
-
-QColor ColorFromOption(uint32_t value)
-{
-    // Settings keep colours with red in the lowest byte.
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
-}  // namespace
 
 std::string TfmView::TerrainBmpName(const std::string &fileName)
 {
@@ -52,7 +43,7 @@ void TfmView::RecreateView(bool recreate)
     View_->OnProgress = [this](TTopoView &sender, int percent) { ViewProgress(&sender, percent); };
     ViewProgress(this, 0);
     View_->DrawControl = drawWindow_;
-    View_->SetBackColor(ColorFromOption(Options.BackColor));
+    View_->SetBackColor(ColorFromValue(Options.BackColor));
     // nearbyint rounds halves to even, as the slider's start value should.
     tbVertScale->setValue(-int(std::nearbyint(Options.VerticalScale * 10.0)));
     tbSeaLevelChange();

@@ -3,6 +3,7 @@
 #include "Utils.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <iostream>
 #include <stdexcept>
@@ -30,6 +31,13 @@ int CliFail(const std::string &file, const std::string &problem)
 {
     std::cerr << "orolith-cli: " << (file.empty() ? "" : file + ": ") << problem << "\n";
     return 1;
+}
+
+std::string MillisecondsText(double ms)
+{
+    char text[32];
+    *std::to_chars(text, text + sizeof text - 1, ms, std::chars_format::fixed, 1).ptr = '\0';
+    return text;
 }
 
 bool CliArgs::Has(const std::string &name) const

@@ -20,6 +20,10 @@ const std::vector<const CliCommand *> &CliCommands();
 // Prints "orolith-cli: FILE: problem" to stderr and returns the exit code 1.
 int CliFail(const std::string &file, const std::string &problem);
 
+// Milliseconds with one decimal and "." whatever the locale (printf would
+// follow the one the application sets up).
+std::string MillisecondsText(double ms);
+
 // Reads "--name value" options; positional arguments come back in order.
 struct CliArgs {
     std::vector<std::string> positional;

@@ -22,8 +22,6 @@ public:
     // Finishes the line now (the destructor does it otherwise).
     void Done();
 
-    bool Active() const { return active_; }
-
 private:
     std::string label_;
     bool active_;

@@ -9,7 +9,6 @@
 #include "Utils.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iostream>
 
 namespace {
@@ -39,9 +38,6 @@ int RunInfo(const std::vector<std::string> &args)
 
     TTilePos origin;
     TileOriginFromName(origin, path);
-    // to_chars: printf would follow the locale the application sets up.
-    char loadMs[32];
-    *std::to_chars(loadMs, loadMs + sizeof loadMs - 1, ms, std::chars_format::fixed, 1).ptr = '\0';
     std::cout << "File: " << path << "\n"
               << "GridHigh: " << terrain.GridHigh << "\n"
               << "Samples: " << terrain.Heights.Size() << "\n"
@@ -49,7 +45,7 @@ int RunInfo(const std::vector<std::string> &args)
               << "MaxHeight: " << terrain.MaxHeight << "\n"
               << "Voids: " << CountVoids(terrain.Heights) << "\n"
               << "Origin: " << FloatToStrN(origin.Lat) << ", " << FloatToStrN(origin.Lon) << "\n"
-              << "LoadMs: " << loadMs << "\n";
+              << "LoadMs: " << MillisecondsText(ms) << "\n";
     return 0;
 }
 

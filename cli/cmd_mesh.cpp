@@ -12,23 +12,13 @@
 #include "Utils.h"
 #include "ViewFactory.h"
 
-#include <charconv>
-#include <cmath>
 #include <iostream>
-#include <stdexcept>
 
 namespace {
 
 const char *const Usage =
     "mesh FILE [--view clod|vbo|base] [--vertex-size S] [--resolution R] [--c C] [--smallc c]\n"
     "                                build a view's mesh and print its size and build time";
-
-std::string Milliseconds(double ms)
-{
-    char text[32];
-    *std::to_chars(text, text + sizeof text - 1, ms, std::chars_format::fixed, 1).ptr = '\0';
-    return text;
-}
 
 int RunMesh(const std::vector<std::string> &args)
 {
@@ -87,7 +77,7 @@ int RunMesh(const std::vector<std::string> &args)
         std::cout << "LatticeSize: " << lod->LatticeSize << "\n";
     std::cout << "Vertices: " << vertices << "\n"
               << "Triangles: " << triangles << "\n"
-              << "BuildMs: " << Milliseconds(ms) << "\n";
+              << "BuildMs: " << MillisecondsText(ms) << "\n";
     return 0;
 }
 

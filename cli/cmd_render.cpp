@@ -8,14 +8,11 @@
 #include "TerrainError.h"
 #include "TopoView.h"
 #include "TopoViewCLOD.h"
-#include "Utils.h"
 #include "ViewFactory.h"
-
 
 #include <QFileInfo>
 #include <QImage>
 
-#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -109,7 +106,7 @@ int RunRender(const std::vector<std::string> &args)
     if (a.Has("sea-level"))
         view->SetSeaLevel(a.WholeNumber("sea-level", 0, -32768, 32767));
 
-    view->Render();
+    // Both ways of writing draw the frame themselves.
     if (format == "png") {
         const QImage frame = view->GrabFrame();
         if (frame.isNull() || !frame.save(QString::fromStdString(out), "PNG"))

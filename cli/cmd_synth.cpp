@@ -5,7 +5,6 @@
 #include "TerrainError.h"
 
 #include <charconv>
-#include <iostream>
 
 namespace {
 

@@ -11,8 +11,6 @@
 
 #include <QFileInfo>
 
-#include <charconv>
-
 namespace {
 
 const char *const Usage =

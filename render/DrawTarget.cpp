@@ -1,13 +1,11 @@
 #include "DrawTarget.h"
 
 #include <QCursor>
-#include <QExposeEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
-#include <QResizeEvent>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -74,19 +72,6 @@ void TGLDrawWindow::mouseMoveEvent(QMouseEvent *event) { emit MouseMoved(event);
 void TGLDrawWindow::wheelEvent(QWheelEvent *event) { emit WheelTurned(event); }
 void TGLDrawWindow::keyPressEvent(QKeyEvent *event) { emit KeyPressed(event); }
 void TGLDrawWindow::keyReleaseEvent(QKeyEvent *event) { emit KeyReleased(event); }
-
-void TGLDrawWindow::resizeEvent(QResizeEvent *event)
-{
-    QWindow::resizeEvent(event);
-    emit Resized(PixelSize());
-}
-
-void TGLDrawWindow::exposeEvent(QExposeEvent *event)
-{
-    (void)event;
-    if (isExposed())
-        emit Exposed();
-}
 
 // ---- offscreen framebuffer
 

@@ -60,9 +60,6 @@ signals:
     void WheelTurned(QWheelEvent *event);
     void KeyPressed(QKeyEvent *event);
     void KeyReleased(QKeyEvent *event);
-    void Resized(QSize pixelSize);
-    // The window became visible or needs repainting (before any frame loop runs).
-    void Exposed();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -71,8 +68,6 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void exposeEvent(QExposeEvent *event) override;
 };
 
 // An invisible target of a fixed size: a framebuffer object drawn through an
@@ -87,16 +82,10 @@ public:
     void BeginFrame(QOpenGLContext &context) override;
     void Present(QOpenGLContext &context) override;
     bool FrameSurvivesPresent() const override { return true; }
-    std::optional<QPoint> PointerPixel() const override { return pointer_; }
     void ReleaseGL() override;
-
-    void Resize(QSize pixelSize) { size_ = pixelSize; }
-    // Stands in for a mouse over the picture.
-    void SetPointerPixel(std::optional<QPoint> pixel) { pointer_ = pixel; }
 
 private:
     QSize size_;
-    std::optional<QPoint> pointer_;
     std::unique_ptr<QOffscreenSurface> surface_;
     std::unique_ptr<QOpenGLFramebufferObject> fbo_;
 };

@@ -87,11 +87,6 @@ TIniFile::Section &TIniFile::FindOrAppend(const std::string &name)
     return sections_.back();
 }
 
-bool TIniFile::SectionExists(const std::string &section) const
-{
-    return Find(section) != nullptr;
-}
-
 std::vector<std::string> TIniFile::SectionNames() const
 {
     std::vector<std::string> names;

@@ -25,7 +25,6 @@ public:
     // Every section in order: "[name]", its lines, an empty line; CR LF line ends.
     std::string Text() const;
 
-    bool SectionExists(const std::string &section) const;
     std::vector<std::string> SectionNames() const;
     // Everything after the first "=" of the first line whose text before that
     // "=" equals `key` (letter case ignored, blanks kept).
