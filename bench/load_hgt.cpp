@@ -1,6 +1,7 @@
 // Loading a 3601 tile against the least any loader must do: one read of the
 // file from the page cache and a byte swap of every sample. Also the cost of
 // reporting progress once per row.
+#include "FrameMemory.h"
 #include "SyntheticTile.h"
 #include "Terrain.h"
 
@@ -9,7 +10,6 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,8 +83,8 @@ int main(int argc, char **argv)
     // depending on whether malloc happens to hand back a recycled block. Keep
     // freed blocks in the heap, so every variant measures reading and
     // decoding from warm memory; the fresh-memory cost is the same for all.
-    mallopt(M_MMAP_THRESHOLD, 512 << 20);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    // The viewer's own allocator settings do that (blocks up to 32 MiB).
+    KeepFrameMemoryResident();
     QTemporaryDir dir;
     g_tile = dir.filePath("N46E008.hgt").toStdString();
     WriteSyntheticTile(g_tile, 3601, 7);

@@ -6,7 +6,6 @@
 #include "GLBenchMain.h"
 #include "DrawTarget.h"
 #include "GLBMP.h"
-#include "SyntheticTile.h"
 #include "TopoView.h"
 #include "TopoViewCLOD.h"
 #include "ViewFactory.h"
@@ -14,21 +13,16 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QOffscreenSurface>
 #include <QOpenGLContext>
-#include <QTemporaryDir>
 #include <qopengl.h>
 
 #include <sys/resource.h>
 
-#include <chrono>
-#include <map>
 #include <memory>
 #include <string>
 
 namespace {
 
-constexpr uint32_t Seed = 8;
 constexpr int Resolution = 768;
 constexpr double BruteForceTriangles = 2.0 * (Resolution - 1) * (Resolution - 1);
 // The viewer's defaults; C is set apart because InitGL resets it.
@@ -118,7 +112,6 @@ struct TFrameRig {
         view->ResetCamera();
         view->Render();
     }
-    ~TFrameRig() { view.reset(); }
 };
 
 // Args: view class, tile side, whole frame (1) or the terrain draw alone (0),

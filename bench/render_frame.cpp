@@ -9,35 +9,25 @@
 #include "GLBenchMain.h"
 #include "DrawTarget.h"
 #include "GLBMP.h"
-#include "SyntheticTile.h"
 #include "TopoView.h"
 #include "TilePos.h"
 #include "TopoViewVBO.h"
+#include "Utils.h"
 #include "ViewFactory.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QOffscreenSurface>
 #include <QOpenGLContext>
-#include <QTemporaryDir>
 #include <qopengl.h>
 
-#include <chrono>
-#include <map>
 #include <memory>
 #include <string>
 
 namespace {
 
-constexpr uint32_t Seed = 8;
 constexpr int Resolution = 768;
 constexpr int WorldSize = 128;
-double MsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
 // A shown 1024 × 768 window with a view loaded as the main window loads a tile.
 struct TWindowScene {
     TGLDrawWindow Window;
@@ -56,15 +46,14 @@ struct TWindowScene {
         View->Resolution = Resolution;
         View->BuildTexture();
         View->UploadTexture(0);
-        const auto start = std::chrono::steady_clock::now();
+        const int64_t start = ReadCounter();
         View->BuildMesh(WorldSize);
-        FirstBuildMs = MsSince(start);
+        FirstBuildMs = ElapsedMs(start);
         View->ResetCamera();
         // The main window picks under the mouse after every frame.
         View->PickPixel = QPoint(512, 384);
         View->Render();
     }
-    ~TWindowScene() { View.reset(); }
 };
 
 // Args: view class, tile side. Time per iteration: one bare draw plus one whole frame.
@@ -75,21 +64,21 @@ void BM_Frame(benchmark::State &state)
     TTopoView &view = *scene.View;
     double bareMs = 0, wholeMs = 0;
     for (auto _ : state) {
-        auto start = std::chrono::steady_clock::now();
+        int64_t start = ReadCounter();
         view.GetRenderContext()->makeCurrent(&scene.Window);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         view.Texture->Bind();  // the same textured draw the frame makes
         view.DrawTerrain();
         glBindTexture(GL_TEXTURE_2D, 0);
         glFinish();  // the software renderer works until asked to finish
-        bareMs += MsSince(start);
+        bareMs += ElapsedMs(start);
 
-        start = std::chrono::steady_clock::now();
+        start = ReadCounter();
         view.Render();
         TTilePos pos;
         view.PickGround(512, 384, pos);
         glFinish();
-        wholeMs += MsSince(start);
+        wholeMs += ElapsedMs(start);
     }
     const double n = double(state.iterations());
     state.counters["bare_ms"] = bareMs / n;

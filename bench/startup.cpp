@@ -14,9 +14,7 @@
 #include "ViewMain.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QEventLoop>
 #include <QWindow>
 #include <QTimer>
@@ -43,14 +41,13 @@ const std::string &Tile3601()
 }
 
 // Settings as a user starts with them (level of detail, 768 texels) with
-// the given frame rate target, or a light mesh (vertex arrays, 128 samples a
-// side) that draws in a fraction of a frame period, or another view class.
-void UseSettings(int frameTarget, bool light = false, int topoClass = 0)
+// the given frame rate target, or another view class and mesh resolution.
+void UseSettings(int frameTarget, int topoClass = 0, int resolution = 768)
 {
     const std::string ini = BenchFile("orolith.ini");
     std::ofstream out(ini);
-    out << "[General]\nTopoClass=" << (light ? 2 : topoClass) << "\n[General.Display]\nFrameTarget=" << frameTarget
-        << "\n[General.Scene]\nResolution=" << (light ? 128 : 768) << "\n[Browser]\nZipPath="
+    out << "[General]\nTopoClass=" << topoClass << "\n[General.Display]\nFrameTarget=" << frameTarget
+        << "\n[General.Scene]\nResolution=" << resolution << "\n[Browser]\nZipPath="
         << BenchWorkDir->path().toStdString() << "/\n";
     out.close();
     SetIniFileName(ini);
@@ -123,7 +120,9 @@ void BM_ProcessorUseWithTileLoaded(benchmark::State &state)
 {
     const int frameTarget = int(state.range(0));
     const bool spin = state.range(1) != 0;
-    UseSettings(frameTarget, state.range(2) != 0);
+    // The light mesh: vertex arrays, 128 samples a side, drawn in a fraction of a frame period.
+    const bool light = state.range(2) != 0;
+    UseSettings(frameTarget, light ? 2 : 0, light ? 128 : 768);
     TProgramWindows windows;
     TfmView &view = *windows.View();
     // A small window keeps the software renderer's frame short, so the time
@@ -169,7 +168,7 @@ BENCHMARK(BM_ProcessorUseWithTileLoaded)
 // leaves the C library's allocator settings as they come, for comparison.
 void BM_FramesOnScreen(benchmark::State &state)
 {
-    UseSettings(50, false, int(state.range(0)));
+    UseSettings(50, int(state.range(0)));
     TProgramWindows windows;
     TfmView &view = *windows.View();
     view.resize(1024, 768);
