@@ -17,12 +17,7 @@ void CliLoadTerrain(TTerrain &terrain, const std::string &path)
     if (extension != "hgt" && extension != "bmp" && extension != "zip")
         throw ETerrainError("not a terrain file (expected .hgt, .hgt.zip or .bmp)", path);
 
-    TCliProgress progress("Loading " + QFileInfo(QString::fromStdString(path)).fileName().toStdString());
-    terrain.OnProgress = progress.Callback();
-    struct TDetach {
-        TTerrain &t;
-        ~TDetach() { t.OnProgress = nullptr; }
-    } detach{terrain};
+    const TAttachedProgress progress(terrain, "Loading " + QFileInfo(QString::fromStdString(path)).fileName().toStdString());
 
     LoadTerrainPath(path, [&terrain](const std::string &file) { terrain.LoadFromFile(file); });
 }

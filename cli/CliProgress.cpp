@@ -1,5 +1,8 @@
 #include "CliProgress.h"
 
+#include "Terrain.h"
+#include "TopoView.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <unistd.h>
@@ -45,4 +48,21 @@ void TCliProgress::Done()
         std::fputc('\n', stderr);
     drawn_ = false;
     last_ = -1;
+}
+
+TAttachedProgress::TAttachedProgress(TTerrain &terrain, std::string label) : progress_(std::move(label))
+{
+    restore_ = [&terrain, previous = terrain.OnProgress] { terrain.OnProgress = previous; };
+    terrain.OnProgress = progress_.Callback();
+}
+
+TAttachedProgress::TAttachedProgress(TTopoView &view, std::string label) : progress_(std::move(label))
+{
+    restore_ = [&view, previous = view.OnProgress] { view.OnProgress = previous; };
+    view.OnProgress = [this](TTopoView &, int percent) { progress_.Report(percent); };
+}
+
+TAttachedProgress::~TAttachedProgress()
+{
+    restore_();
 }

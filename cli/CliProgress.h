@@ -6,6 +6,9 @@
 #include <functional>
 #include <string>
 
+class TTerrain;
+class TTopoView;
+
 class TCliProgress {
 public:
     // `label` opens the line, e.g. "Loading N47E008.hgt".
@@ -27,4 +30,19 @@ private:
     bool active_;
     bool drawn_ = false;
     int last_ = -1;
+};
+
+// A progress line hooked to a terrain's or a view's OnProgress for as long
+// as it lives; the previous callback comes back however the step ends.
+class TAttachedProgress {
+public:
+    TAttachedProgress(TTerrain &terrain, std::string label);
+    TAttachedProgress(TTopoView &view, std::string label);
+    ~TAttachedProgress();
+    TAttachedProgress(const TAttachedProgress &) = delete;
+    TAttachedProgress &operator=(const TAttachedProgress &) = delete;
+
+private:
+    TCliProgress progress_;
+    std::function<void()> restore_;
 };

@@ -21,10 +21,11 @@ int RunHeightmap(const std::vector<std::string> &args)
     } catch (const ETerrainError &e) {
         return CliFail(e.File(), e.what());
     }
-    TCliProgress progress("Writing " + out);
-    terrain.OnProgress = progress.Callback();
-    const bool saved = terrain.SaveHeightmap(out);
-    terrain.OnProgress = nullptr;
+    bool saved = false;
+    {
+        const TAttachedProgress progress(terrain, "Writing " + out);
+        saved = terrain.SaveHeightmap(out);
+    }
     if (!saved)
         return CliFail(out, "cannot write the heightmap");
     return 0;

@@ -59,12 +59,10 @@ int RunMesh(const std::vector<std::string> &args)
 
     double ms = 0;
     {
-        TCliProgress progress("Mesh");
-        view->OnProgress = [&](TTopoView &, int percent) { progress.Report(percent); };
+        const TAttachedProgress progress(*view, "Mesh");
         const int64_t start = ReadCounter();
         view->BuildMesh(worldSize);
         ms = ElapsedMs(start);
-        view->OnProgress = nullptr;
     }
 
     long long vertices = static_cast<long long>(view->Vertices.size());

@@ -81,18 +81,14 @@ int RunRender(const std::vector<std::string> &args)
     view->Resolution = resolution;
     view->Gradient = a.Has("gradient");
     {
-        TCliProgress progress("Texture");
-        view->Terrain.OnProgress = progress.Callback();
+        const TAttachedProgress progress(view->Terrain, "Texture");
         view->BuildTexture();
-        view->Terrain.OnProgress = nullptr;
     }
     view->UploadTexture(0);
     {
-        TCliProgress progress("Mesh");
-        view->OnProgress = [&](TTopoView &, int percent) { progress.Report(percent); };
+        const TAttachedProgress progress(*view, "Mesh");
         view->BuildMesh(worldSize);
     }
-    view->OnProgress = nullptr;
 
     view->HikingMode = a.Has("hiking");
     view->ResetCamera();

@@ -38,10 +38,8 @@ int RunTexture(const std::vector<std::string> &args)
         terrain.Gradient = a.Has("gradient");
         terrain.Shading = !a.Has("no-shading");
         terrain.SeaLevel = seaLevel;
-        TCliProgress progress("Texture " + QFileInfo(QString::fromStdString(in)).fileName().toStdString());
-        terrain.OnProgress = progress.Callback();
+        const TAttachedProgress progress(terrain, "Texture " + QFileInfo(QString::fromStdString(in)).fileName().toStdString());
         terrain.BuildTexture();
-        terrain.OnProgress = nullptr;
     } catch (const ETerrainError &e) {
         return CliFail(e.File().empty() ? in : e.File(), e.what());
     }

@@ -37,12 +37,13 @@ int32_t ReadInteger(const TIniFile &ini, const char *section, const char *key, i
 
 // A value that is no number must not keep the program from starting: the key's
 // default stands in for it.
-float ReadDecimal(const TIniFile &ini, const char *section, const char *key, const char *defaultText)
+float ReadDecimal(const TIniFile &ini, const char *section, const char *key, float defaultValue)
 {
     try {
-        return static_cast<float>(StrToFloatN(ini.ReadString(section, key, defaultText)));
+        const std::string text = ini.ReadString(section, key, "");
+        return text.empty() ? defaultValue : static_cast<float>(StrToFloatN(text));
     } catch (const EConvertError &) {
-        return static_cast<float>(StrToFloatN(defaultText));
+        return defaultValue;
     }
 }
 
@@ -91,18 +92,21 @@ void LoadOptions()
     Options.IniFile = TIniFile(IniFileName());
     const TIniFile &ini = Options.IniFile;
 
-    Options.TopoClass = ReadInteger(ini, kGeneral, "TopoClass", 0);
+    // Missing keys and unreadable values get the defaults the fields start with.
+    const TOptions defaults;
+    Options.TopoClass = ReadInteger(ini, kGeneral, "TopoClass", defaults.TopoClass);
     if (Options.TopoClass < 0 || Options.TopoClass > 2)
-        Options.TopoClass = 0;
+        Options.TopoClass = defaults.TopoClass;
     // A terrain square or a frame rate of zero or less cannot be drawn.
-    Options.VertexSize = std::max(1, ReadInteger(ini, kDisplay, "VertexSize", 128));
-    Options.VerticalScale = ReadDecimal(ini, kDisplay, "VerticalScale", "1.0");
-    Options.FrameTarget = std::max(1, ReadInteger(ini, kDisplay, "FrameTarget", 50));
-    Options.Resolution = std::clamp(ReadInteger(ini, kScene, "Resolution", 768), kMinResolution, kMaxResolution);
-    Options.BackColor = static_cast<uint32_t>(ReadInteger(ini, kScene, "BackColor", 0x00FFEAB0));
-    Options.Gradient = ReadInteger(ini, kScene, "Gradient", 0) != 0;
-    Options.smallC = ReadDecimal(ini, kClod, "smallC", "0.8");
-    Options.C = ReadDecimal(ini, kClod, "C", "4.0");
+    Options.VertexSize = std::max(1, ReadInteger(ini, kDisplay, "VertexSize", defaults.VertexSize));
+    Options.VerticalScale = ReadDecimal(ini, kDisplay, "VerticalScale", defaults.VerticalScale);
+    Options.FrameTarget = std::max(1, ReadInteger(ini, kDisplay, "FrameTarget", defaults.FrameTarget));
+    Options.Resolution =
+        std::clamp(ReadInteger(ini, kScene, "Resolution", defaults.Resolution), kMinResolution, kMaxResolution);
+    Options.BackColor = static_cast<uint32_t>(ReadInteger(ini, kScene, "BackColor", int32_t(defaults.BackColor)));
+    Options.Gradient = ReadInteger(ini, kScene, "Gradient", defaults.Gradient ? 1 : 0) != 0;
+    Options.smallC = ReadDecimal(ini, kClod, "smallC", defaults.smallC);
+    Options.C = ReadDecimal(ini, kClod, "C", defaults.C);
     const std::string folder = ProgramFolder();
     Options.ZipPath = CombinePath(folder, ini.ReadString(kBrowser, "ZipPath", folder));
     Options.ZipPath = IncludeTrailingSeparator(Options.ZipPath);
