@@ -147,6 +147,10 @@ public:
 
     // Geometry queries
     float HeightAbove(float x, float z);
+    // What the drawing multiplies heights by besides VerticalScale: a block
+    // of k × k tiles fills the same square as one tile, so its heights are
+    // drawn at 1/k to keep the relief as steep as in its own tiles.
+    float HeightDrawScale() const { return 1.0f / static_cast<float>(Terrain.Span); }
     void GetViewCenter(TTilePos &pos) const;
     // Ground under pixel (winX, winY) of DrawControl, counted from the top
     // left. Exact and cheap for the pixel the last frame kept the depth of

@@ -73,7 +73,7 @@ bool TTopoView::DrawFrame()
         glTranslatef(0, 0, -2.0f * float(WorldSize));  // the orbit distance
     glMultMatrixf(rotation.data());
     glTranslatef(OffsetX, HikingMode ? -EyeHeight : 0.0f, OffsetZ);
-    glScalef(1, VerticalScale, 1);
+    glScalef(1, VerticalScale * HeightDrawScale(), 1);
 
     glGetDoublev(GL_MODELVIEW_MATRIX, frame_.ModelView.data());
     glGetDoublev(GL_PROJECTION_MATRIX, frame_.Projection.data());
@@ -126,9 +126,10 @@ float TTopoView::HeightAbove(float x, float z)
 TTilePos TTopoView::TileOrigin() const
 {
     TTilePos origin{};
-    TileOriginFromName(origin, FileName);
+    origin.SetOrigin(Terrain.OriginLat, Terrain.OriginLon);
     origin.Size = WorldSize;
     origin.High = GridHigh;
+    origin.Span = Terrain.Span;
     return origin;
 }
 
@@ -139,7 +140,7 @@ void TTopoView::GetViewCenter(TTilePos &pos) const
     if (WorldSize > 0)
         pos.SetOffsetFromWorld(OffsetX, OffsetZ);
     else
-        pos.SetOffset(0.5, 0.5);
+        pos.SetOffset(pos.Span / 2.0, pos.Span / 2.0);
 }
 
 void TTopoView::PickGround(int winX, int winY, TTilePos &pos)

@@ -27,6 +27,11 @@ public:
     int MinHeight = 0;       // lowest non-void sample, metres
     int MaxHeight = 0;       // highest non-void sample, metres
     std::string FileName;    // last file given to LoadFromFile
+    // Where the grid lies: its south-west corner in degrees, and the degrees
+    // one edge spans (1 for a tile, k for a block of k × k tiles). Set by
+    // every load; a file not named like a tile lies at (0, 0).
+    double OriginLat = 0.0, OriginLon = 0.0;
+    int Span = 1;
     bool HgtLoaded = false;  // FileName ends in ".hgt"
     int WorldSize = 0;       // edge length of the terrain square in world units
 

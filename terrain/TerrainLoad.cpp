@@ -2,6 +2,7 @@
 // sampling operations every other layer reads heights through.
 #include "Terrain.h"
 #include "TerrainError.h"
+#include "TilePos.h"
 #include "Utils.h"
 
 #include <QImageReader>
@@ -168,6 +169,11 @@ void TTerrain::LoadFromFile(const std::string &fileName)
     // Only a load that succeeded gets here, so the name always describes the grid.
     FileName = fileName;
     HgtLoaded = ext == "hgt";
+    TTilePos origin;
+    TileOriginFromName(origin, fileName);
+    OriginLat = origin.Lat;
+    OriginLon = origin.Lon;
+    Span = 1;
 }
 
 void TTerrain::LoadHgt(const std::string &fileName)

@@ -26,8 +26,8 @@ void TTilePos::SetOffsetFromLatLon(double lat, double lon)
 
 void TTilePos::SetOffsetFromWorld(double tx, double tz)
 {
-    DLon = (Size / 2.0 - tx) / Size;
-    DLat = (Size / 2.0 + tz) / Size;
+    DLon = (Size / 2.0 - tx) / Size * Span;
+    DLat = (Size / 2.0 + tz) / Size * Span;
 }
 
 TLatLon TTilePos::GetLatLon() const
@@ -37,8 +37,8 @@ TLatLon TTilePos::GetLatLon() const
 
 void TTilePos::GetWorldXZ(double &x, double &z) const
 {
-    x = Size * DLon - Size / 2.0;
-    z = Size / 2.0 - Size * DLat;
+    x = Size * (DLon / Span) - Size / 2.0;
+    z = Size / 2.0 - Size * (DLat / Span);
 }
 
 void TileOriginFromName(TTilePos &pos, const std::string &fileName)

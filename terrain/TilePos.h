@@ -15,10 +15,11 @@ struct TLatLon {
 struct TTilePos {
     double Lat = 0.0;   // south-west corner
     double Lon = 0.0;
-    double DLat = 0.0;  // offset of the point: 0 southern edge … 1 northern edge
-    double DLon = 0.0;  // 0 western edge … 1 eastern edge
+    double DLat = 0.0;  // offset of the point, degrees: 0 southern edge … Span northern edge
+    double DLon = 0.0;  // 0 western edge … Span eastern edge
     int Size = 0;       // edge of the terrain square, world units
     int High = 0;       // the grid's GridHigh
+    int Span = 1;       // degrees one edge of the square spans: 1 for a tile, k for a block of k × k
 
     void SetOrigin(double lat, double lon);
     void SetOffset(double dLat, double dLon);
