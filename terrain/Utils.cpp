@@ -5,12 +5,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <string_view>
 #include <vector>
 
 void GetTempFolder(std::string &out)
@@ -28,19 +26,21 @@ std::string GetTempFolder()
     return out;
 }
 
-// Scientific text in the toolkit's style: "1.5E20", "1E-5".
-static std::string ScientificText(double value)
+// Every number text goes through std::to_chars and std::from_chars: they never
+// look at the C library's locale, which QApplication sets from the user's
+// environment (a comma-decimal one under LANG=de_DE.UTF-8).
+
+// Scientific text in the toolkit's style from to_chars' "1.50000000000000e+20":
+// "1.5E20", "1E-5".
+static std::string ScientificText(const std::string &digits)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14E", value);
-    std::string s(buf);
-    const auto e = s.find('E');
-    std::string mantissa = s.substr(0, e);
-    std::string exponent = s.substr(e + 1);
+    const auto e = digits.find('e');
+    std::string mantissa = digits.substr(0, e);
+    const std::string exponent = digits.substr(e + 1);
     if (mantissa.find('.') != std::string::npos) {
-        while (!mantissa.empty() && mantissa.back() == '0')
+        while (mantissa.back() == '0')
             mantissa.pop_back();
-        if (!mantissa.empty() && mantissa.back() == '.')
+        if (mantissa.back() == '.')
             mantissa.pop_back();
     }
     const bool negative = exponent[0] == '-';
@@ -60,12 +60,15 @@ std::string FloatToStrN(double value)
         return "0";
     // Round to 15 significant digits first: the exponent after rounding picks the notation.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14E", value);
-    const int exponent = std::atoi(std::strchr(buf, 'E') + 1);
+    char *end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
+    const std::string scientific(buf, end);
+    int exponent = 0;
+    const char *e = buf + scientific.find('e') + 1;
+    std::from_chars(*e == '+' ? e + 1 : e, end, exponent);
     if (exponent < -4 || exponent > 14)
-        return ScientificText(value);
-    std::snprintf(buf, sizeof buf, "%.*f", std::max(0, 14 - exponent), value);
-    std::string s(buf);
+        return ScientificText(scientific);
+    end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, std::max(0, 14 - exponent)).ptr;
+    std::string s(buf, end);
     if (s.find('.') != std::string::npos) {
         while (s.back() == '0')
             s.pop_back();
@@ -75,9 +78,36 @@ std::string FloatToStrN(double value)
     return s;
 }
 
+// For a number std::from_chars found out of a double's range: true when it
+// is too small (it then reads as zero), false when too large. The power of
+// ten of its first significant digit tells, as such numbers lie beyond 1e308
+// or below 1e-324.
+static bool UnderflowsToZero(std::string_view number)
+{
+    const size_t e = number.find_first_of("eE");
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        const char *p = number.data() + e + 1;
+        const char *last = number.data() + number.size();
+        if (*p == '+')
+            ++p;
+        if (std::from_chars(p, last, exponent).ec == std::errc::result_out_of_range)
+            return *p == '-';
+        number = number.substr(0, e);
+    }
+    const size_t point = std::min(number.find('.'), number.size());
+    const size_t digit = number.find_first_of("123456789");
+    if (digit == std::string_view::npos)
+        return true;
+    const long long order = digit < point ? static_cast<long long>(point - digit) - 1
+                                          : -static_cast<long long>(digit - point);
+    // The text is shorter than this bound, so the sum cannot overflow.
+    return order + std::clamp(exponent, -(1LL << 60), 1LL << 60) < 0;
+}
+
 double StrToFloatN(const std::string &text)
 {
-    // Both separators read as the decimal point; std::from_chars never looks at the locale.
+    // Both separators read as the decimal point.
     std::string s = text;
     if (auto p = s.find('.'); p != std::string::npos)
         s[p] = '.';
@@ -98,12 +128,12 @@ double StrToFloatN(const std::string &text)
     }
     double value = 0;
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec == std::errc::result_out_of_range) {
+    if (ec == std::errc::result_out_of_range && ptr == last) {
         // Underflow reads as zero; a number too large for a double is no
         // number the program could write back, so it is refused.
-        value = std::strtod(std::string(first, last).c_str(), nullptr);
-        if (std::isinf(value))
+        if (!UnderflowsToZero(std::string_view(first, static_cast<size_t>(last - first))))
             throw EConvertError("'" + text + "' is not a valid floating point value");
+        value = *first == '-' ? -0.0 : 0.0;
         ec = std::errc();
     }
     if (ec != std::errc() || ptr != last)
