@@ -33,11 +33,26 @@ TIniFile::TIniFile(const std::string &fileName)
     }
 }
 
+static bool IsSectionHeader(const std::string &line)
+{
+    return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+bool TIniFile::StoresLine(const std::string &line)
+{
+    // Lines are kept exactly as they stand: a blank before ";" or "[" makes
+    // an ordinary line, and nothing is trimmed.
+    return !line.empty() && line[0] != ';' && !IsSectionHeader(line);
+}
+
 void TIniFile::SetText(const std::string &text)
 {
     sections_.clear();
     Section *current = nullptr;
-    size_t start = 0;
+    // Windows Notepad starts a UTF-8 file with a byte-order mark; left in, it
+    // would hide the first section's header.
+    const std::string bom = "\xEF\xBB\xBF";
+    size_t start = text.compare(0, bom.size(), bom) == 0 ? bom.size() : 0;
     while (start < text.size()) {
         size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos)
@@ -46,15 +61,9 @@ void TIniFile::SetText(const std::string &text)
         start = end + 1;
         if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
             ++start;
-        // Lines are kept exactly as they stand: a blank before ";" or "[" makes
-        // an ordinary line, and nothing is trimmed.
-        if (line.empty() || line[0] == ';')
-            continue;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+        if (IsSectionHeader(line))
             current = &FindOrAppend(line.substr(1, line.size() - 2));
-            continue;
-        }
-        if (current)
+        else if (current && StoresLine(line))
             current->lines.push_back(line);
     }
 }
@@ -124,9 +133,24 @@ std::vector<std::string> TIniFile::ReadSection(const std::string &section) const
     return {};
 }
 
-void TIniFile::ReplaceSection(const std::string &section, const std::vector<std::string> &lines)
+void TIniFile::ReplaceRecords(const std::string &section, const std::vector<std::string> &records,
+                              const std::function<bool(const std::string &)> &isRecord)
 {
-    FindOrAppend(section).lines = lines;
+    std::vector<std::string> &lines = FindOrAppend(section).lines;
+    std::vector<std::string> merged;
+    auto next = records.begin();
+    size_t afterLastRecord = std::string::npos;
+    for (const std::string &line : lines) {
+        if (!isRecord(line)) {
+            merged.push_back(line);
+            continue;
+        }
+        if (next != records.end())
+            merged.push_back(*next++);
+        afterLastRecord = merged.size();
+    }
+    merged.insert(merged.begin() + std::min(afterLastRecord, merged.size()), next, records.end());
+    lines = std::move(merged);
 }
 
 void TIniFile::UpdateFile() const

@@ -1,6 +1,7 @@
 // The settings file held in memory as sections of raw lines, read and written whole.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,8 +21,12 @@ public:
     const std::string &FileName() const { return fileName_; }
     void SetFileName(const std::string &fileName) { fileName_ = fileName; }
 
-    // Replaces the image by the sections of `text` (CR LF, LF or CR line ends).
+    // Replaces the image by the sections of `text` (CR LF, LF or CR line ends;
+    // a UTF-8 byte-order mark before the first line is passed over).
     void SetText(const std::string &text);
+    // False for the lines SetText does not store as they stand: empty lines,
+    // ";" comments and "[section]" headers.
+    static bool StoresLine(const std::string &line);
     // Every section in order: "[name]", its lines, an empty line; CR LF line ends.
     std::string Text() const;
 
@@ -34,8 +39,12 @@ public:
     void WriteString(const std::string &section, const std::string &key, const std::string &value);
     // The section's stored lines in order; empty for a missing section.
     std::vector<std::string> ReadSection(const std::string &section) const;
-    // The section then holds exactly `lines`; a missing section is appended.
-    void ReplaceSection(const std::string &section, const std::vector<std::string> &lines);
+    // The section's lines that `isRecord` accepts give way to `records`, one
+    // for one in order: records left over follow the last such line (or end
+    // the section), such lines left over go. Every other line stays where it
+    // stands. A missing section is appended.
+    void ReplaceRecords(const std::string &section, const std::vector<std::string> &records,
+                        const std::function<bool(const std::string &)> &isRecord);
 
     // Writes Text() to FileName() through a temporary file renamed into place,
     // so a failed save leaves the previous file whole. Throws EIniFileError.

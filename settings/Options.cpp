@@ -64,22 +64,24 @@ std::string ProgramFolder()
     return IncludeTrailingSeparator(QFileInfo(ExecutablePath()).absolutePath().toStdString());
 }
 
-std::string IniFileLocation(const std::string &executable, bool folderWritable)
+TIniLocation IniFileLocation(const std::string &executable, bool folderWritable, const std::string &userFolder)
 {
     const QFileInfo exe(QString::fromStdString(executable));
     const QString name = exe.completeBaseName() + QStringLiteral(".ini");
-    // An installed program's folder belongs to the system: keep the settings per user.
-    const QString folder = folderWritable ? exe.absolutePath()
-                                          : QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    return (folder + QLatin1Char('/') + name).toStdString();
+    const std::string beside = (exe.absolutePath() + QLatin1Char('/') + name).toStdString();
+    if (folderWritable)
+        return {beside, beside};
+    const std::string perUser = (QString::fromStdString(userFolder) + QLatin1Char('/') + name).toStdString();
+    return {QFileInfo::exists(QString::fromStdString(perUser)) ? perUser : beside, perUser};
 }
 
-std::string IniFileName()
+TIniLocation IniFileLocation()
 {
     if (!iniFileOverride.empty())
-        return iniFileOverride;
+        return {iniFileOverride, iniFileOverride};
     const QString exe = ExecutablePath();
-    return IniFileLocation(exe.toStdString(), QFileInfo(QFileInfo(exe).absolutePath()).isWritable());
+    return IniFileLocation(exe.toStdString(), QFileInfo(QFileInfo(exe).absolutePath()).isWritable(),
+                           QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString());
 }
 
 void SetIniFileName(const std::string &fileName)
@@ -89,7 +91,7 @@ void SetIniFileName(const std::string &fileName)
 
 void LoadOptions()
 {
-    Options.IniFile = TIniFile(IniFileName());
+    Options.IniFile = TIniFile(IniFileLocation().ReadFrom);
     const TIniFile &ini = Options.IniFile;
 
     // Missing keys and unreadable values get the defaults the fields start with.
@@ -130,8 +132,8 @@ void SaveOptions()
 
 void WriteIniFile()
 {
-    // The image may come from a file name that has changed since it was read.
-    Options.IniFile.SetFileName(IniFileName());
+    // The image may come from another file than the one a save goes to.
+    Options.IniFile.SetFileName(IniFileLocation().SaveTo);
     Options.IniFile.UpdateFile();
 }
 
@@ -153,10 +155,11 @@ void WriteIniSection(const std::string &section, const std::vector<std::string> 
     }
 }
 
-void ReplaceIniSection(const std::string &section, const std::vector<std::string> &lines)
+void ReplaceIniRecords(const std::string &section, const std::vector<std::string> &records,
+                       const std::function<bool(const std::string &)> &isRecord)
 {
     if (!section.empty())
-        Options.IniFile.ReplaceSection(section, lines);
+        Options.IniFile.ReplaceRecords(section, records, isRecord);
 }
 
 void ApplyOptionsToControls()

@@ -5,6 +5,7 @@
 #include "IniFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,27 +42,37 @@ void RegisterNavigationPad(TTranslationRangeTarget *pad); // nullptr when it goe
 
 // The executable's folder with a trailing "/".
 std::string ProgramFolder();
-// The settings file: beside the executable (same base name, ".ini") when that
-// folder is writable, otherwise in the per-user configuration folder.
-std::string IniFileName();
-// The same rule for a given program path.
-std::string IniFileLocation(const std::string &executable, bool folderWritable);
-// Tests point the settings file elsewhere; an empty name restores the default.
+// The settings file the program reads and the one a save writes. Beside the
+// executable (same base name, ".ini") when its folder is writable. An
+// installed program's folder is not: then a per-user file is read once it
+// exists, and until then the one shipped beside the program; saves go to the
+// per-user file, which the next start then reads.
+struct TIniLocation {
+    std::string ReadFrom;
+    std::string SaveTo;
+};
+TIniLocation IniFileLocation();
+// The same rule for a given program path and per-user folder.
+TIniLocation IniFileLocation(const std::string &executable, bool folderWritable, const std::string &userFolder);
+// Tests and the command line name one file for both; an empty name restores
+// the rule above.
 void SetIniFileName(const std::string &fileName);
 
 // Rebuilds the file image from the file and reads every field from it.
 void LoadOptions();
 // Puts every field into the file image; the placemark sections stay as they are.
 void SaveOptions();
-// Writes the file image to the settings file; throws EIniFileError naming the
-// file when it cannot be written, leaving the previous file whole.
+// Writes the file image to IniFileLocation().SaveTo; throws EIniFileError
+// naming the file when it cannot be written, leaving the previous file whole.
 void WriteIniFile();
 
 std::vector<std::string> ReadIniSection(const std::string &section);
 // Writes each "key=value" line under its key: the section keeps its other lines.
 void WriteIniSection(const std::string &section, const std::vector<std::string> &lines);
-// The section then holds exactly these lines.
-void ReplaceIniSection(const std::string &section, const std::vector<std::string> &lines);
+// The section's lines that `isRecord` accepts become `records`; its other
+// lines stay in place (TIniFile::ReplaceRecords).
+void ReplaceIniRecords(const std::string &section, const std::vector<std::string> &records,
+                       const std::function<bool(const std::string &)> &isRecord);
 
 // Sets the navigation pad's translation ranges from VertexSize and keeps ZipPath
 // ending with "/".

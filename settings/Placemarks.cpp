@@ -7,7 +7,7 @@
 #include "Utils.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -47,9 +47,14 @@ struct TLineParts {
     std::string Rest;
 };
 
+bool IsCommentLine(const std::string &line)
+{
+    return line.empty() || line[0] == '#' || line[0] == '/';
+}
+
 bool SplitLine(const std::string &line, TLineParts &parts)
 {
-    if (line.empty() || line[0] == '#' || line[0] == '/')
+    if (IsCommentLine(line))
         return false;
     const auto eq = line.find('=');
     std::string value;
@@ -71,6 +76,52 @@ bool SplitLine(const std::string &line, TLineParts &parts)
     return true;
 }
 
+// A placemark or class as a stored line gives it; nothing when the reader skips the line.
+struct TPlaceFields {
+    TLatLon Where;
+    std::string Name;
+    int16_t ClassId;
+};
+struct TClassFields {
+    int16_t Id;
+    std::string Name;
+    float R, G, B;
+};
+
+std::optional<TPlaceFields> PlaceFields(const std::string &line)
+{
+    TLineParts parts;
+    if (!SplitLine(line, parts))
+        return {};
+    try {
+        const double lon = StrToFloatN(parts.Tokens[0]);
+        const double lat = StrToFloatN(parts.Tokens[1]);
+        return TPlaceFields{MakeLatLon(lon, lat), Trim(parts.Key), ClassIdFromInt(StrToIntDef(parts.Tokens[2], 0))};
+    } catch (const EConvertError &) {
+        return {};
+    }
+}
+
+std::optional<TClassFields> ClassFields(const std::string &line)
+{
+    TLineParts parts;
+    if (!SplitLine(line, parts))
+        return {};
+    try {
+        // Components outside 0 … 1 draw as their nearest end anyway; kept as
+        // read they could overflow a float and not be written back.
+        const auto component = [](const std::string &token) {
+            return static_cast<float>(std::clamp(StrToFloatN(token), 0.0, 1.0));
+        };
+        const float r = component(parts.Tokens[0]);
+        const float g = component(parts.Tokens[1]);
+        const float b = component(parts.Tokens[2]);
+        return TClassFields{ClassIdFromInt(StrToIntDef(Trim(parts.Key), 0)), parts.Rest, r, g, b};
+    } catch (const EConvertError &) {
+        return {};
+    }
+}
+
 } // namespace
 
 int16_t ClassIdFromInt(int32_t value)
@@ -85,11 +136,15 @@ uint16_t ClassIdText(int16_t id)
 
 std::string PlaceLine(const TPlaceRec &place)
 {
-    // A line starting with "#" or "/" reads as a comment; a leading blank keeps
-    // such a name (the reader trims it off again).
-    const bool looksLikeComment = !place.Name.empty() && (place.Name[0] == '#' || place.Name[0] == '/');
-    return PadRight(looksLikeComment ? " " + place.Name : place.Name, 40) + "=" + PadRight(FloatToStrN(place.Lon), 12) + ","
-           + PadRight(FloatToStrN(place.Lat), 12) + "," + std::to_string(ClassIdText(place.ClassId));
+    const auto line = [&place](const std::string &name) {
+        return PadRight(name, 40) + "=" + PadRight(FloatToStrN(place.Lon), 12) + "," + PadRight(FloatToStrN(place.Lat), 12)
+               + "," + std::to_string(ClassIdText(place.ClassId));
+    };
+    // A name that turns the line into something the settings file image drops
+    // (";") or the reader skips ("#", "/") gets a leading blank, which the
+    // reader trims off again.
+    const std::string plain = line(place.Name);
+    return TIniFile::StoresLine(plain) && !IsCommentLine(plain) ? plain : line(" " + place.Name);
 }
 
 std::string PlaceClassLine(const TPlaceClassRec &placeClass)
@@ -114,39 +169,18 @@ void ColorComponents(uint32_t color, float &r, float &g, float &b)
 
 bool ReadPlaceLine(const std::string &line, TTopoView &view)
 {
-    TLineParts parts;
-    if (!SplitLine(line, parts))
-        return false;
-    try {
-        const double lon = StrToFloatN(parts.Tokens[0]);
-        const double lat = StrToFloatN(parts.Tokens[1]);
-        const int16_t classId = ClassIdFromInt(StrToIntDef(parts.Tokens[2], 0));
-        view.AddPlace(MakeLatLon(lon, lat), Trim(parts.Key), classId);
-        return true;
-    } catch (const EConvertError &) {
-        return false;
-    }
+    const auto place = PlaceFields(line);
+    if (place)
+        view.AddPlace(place->Where, place->Name, place->ClassId);
+    return place.has_value();
 }
 
 bool ReadPlaceClassLine(const std::string &line, TTopoView &view)
 {
-    TLineParts parts;
-    if (!SplitLine(line, parts))
-        return false;
-    try {
-        // Components outside 0 … 1 draw as their nearest end anyway; kept as
-        // read they could overflow a float and not be written back.
-        const auto component = [](const std::string &token) {
-            return static_cast<float>(std::clamp(StrToFloatN(token), 0.0, 1.0));
-        };
-        const float r = component(parts.Tokens[0]);
-        const float g = component(parts.Tokens[1]);
-        const float b = component(parts.Tokens[2]);
-        view.AddPlaceClass(ClassIdFromInt(StrToIntDef(Trim(parts.Key), 0)), parts.Rest, r, g, b);
-        return true;
-    } catch (const EConvertError &) {
-        return false;
-    }
+    const auto placeClass = ClassFields(line);
+    if (placeClass)
+        view.AddPlaceClass(placeClass->Id, placeClass->Name, placeClass->R, placeClass->G, placeClass->B);
+    return placeClass.has_value();
 }
 
 void LoadPlacemarks(TTopoView &view, TPlacemarkLines &lines)
@@ -179,9 +213,12 @@ void PlacemarksToText(const TTopoView &view, TPlacemarkLines &lines)
 void StorePlacemarks(const TTopoView &view, TPlacemarkLines &lines)
 {
     PlacemarksToText(view, lines);
-    // Whole sections, not key by key: a placemark deleted or renamed in the
-    // editor must not come back from its old line, and two placemarks of the
-    // same name both stay.
-    ReplaceIniSection(kPlacesSection, lines.PlaceLines);
-    ReplaceIniSection(kClassesSection, lines.ClassLines);
+    // Every placemark and class line is rewritten, not key by key: a placemark
+    // deleted or renamed in the editor must not come back from its old line,
+    // and two placemarks of the same name both stay. The user's comments and
+    // lines that do not read (a typo in a coordinate) stay where they are.
+    ReplaceIniRecords(kPlacesSection, lines.PlaceLines,
+                      [](const std::string &line) { return PlaceFields(line).has_value(); });
+    ReplaceIniRecords(kClassesSection, lines.ClassLines,
+                      [](const std::string &line) { return ClassFields(line).has_value(); });
 }

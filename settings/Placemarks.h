@@ -43,6 +43,8 @@ void LoadPlacemarks(TTopoView &view, TPlacemarkLines &lines);
 // class comes back visible.
 void PlacemarksFromText(TTopoView &view, const TPlacemarkLines &lines);
 void PlacemarksToText(const TTopoView &view, TPlacemarkLines &lines);
-// The view's lists become the two sections of the settings file image, one
-// line per record: placemarks deleted since are gone, same names are all kept.
+// The view's lists become the placemark and class lines of the two sections
+// of the settings file image, one line per record: placemarks deleted since
+// are gone, same names are all kept. Comment lines and lines that do not read
+// stay in their places.
 void StorePlacemarks(const TTopoView &view, TPlacemarkLines &lines);

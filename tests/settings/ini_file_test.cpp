@@ -74,10 +74,21 @@ TEST(IniFileImage, WritingReplacesTheFirstKeyOrAppendsAndAddsSectionsAtTheEnd)
     ini.WriteString("b", "K", "9");
     ini.WriteString("B", "new", "n");
     ini.WriteString("C", "c", "3");
-    ini.ReplaceSection("a", {"one", "two"});
+    ini.ReplaceRecords("a", {"one", "two"}, [](const std::string &) { return true; });
     EXPECT_EQ(ini.Text(), "[B]\r\nK=9\r\nK=2\r\nother=x\r\nnew=n\r\n\r\n"
                           "[A]\r\none\r\ntwo\r\n\r\n"
                           "[C]\r\nc=3\r\n\r\n");
+}
+
+TEST(IniFileImage, AByteOrderMarkBeforeTheFirstHeaderIsPassedOver)
+{
+    // As Windows Notepad saves a UTF-8 file.
+    TIniFile ini;
+    ini.SetText("\xEF\xBB\xBF[General]\r\nTopoClass=1\r\nMine=kept\r\n");
+    EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"General"}));
+    EXPECT_EQ(ini.ReadString("General", "TopoClass", ""), "1");
+    ini.WriteString("General", "TopoClass", "2");
+    EXPECT_EQ(ini.Text(), "[General]\r\nTopoClass=2\r\nMine=kept\r\n\r\n");
 }
 
 TEST(IniFileImage, RoundTripsThroughTheFileAndMissingFilesAreEmpty)

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 
 namespace {
 
@@ -161,7 +162,7 @@ TEST_F(OptionsFile, SectionsAreWrittenByKeyOrReplacedWhole)
     WriteIniSection("places", {"B=20", "C=3", "C=30"});
     EXPECT_EQ(ReadIniSection("Places"), (std::vector<std::string>{"A=1", "B=20", "C=30"}));
     WriteIniSection("", {"X=1"});
-    ReplaceIniSection("Places", {"C=4", "C=5"});
+    ReplaceIniRecords("Places", {"C=4", "C=5"}, [](const std::string &) { return true; });
     EXPECT_EQ(ReadIniSection("PLACES"), (std::vector<std::string>{"C=4", "C=5"}));
     EXPECT_TRUE(ReadIniSection("").empty());
     EXPECT_TRUE(ReadIniSection("Nowhere").empty());
@@ -197,17 +198,33 @@ TEST_F(OptionsFile, AnUnwritableFileIsReportedAndTheImageStays)
     EXPECT_EQ(FileText(), "[General]\nTopoClass=1\n");
 }
 
-TEST(SettingsFileLocation, SitsBesideTheProgramUnderItsName)
+TEST(SettingsFileLocation, BesideTheProgramOrPerUserWhenItsFolderIsNotWritable)
 {
     SetIniFileName("");
     // The test binary's folder is writable, so the file goes beside it.
-    EXPECT_EQ(IniFileName(), ExecutableFolder() + "settings_tests.ini");
-    EXPECT_EQ(IniFileLocation("/opt/orolith/bin/orolith.bin", true), "/opt/orolith/bin/orolith.ini");
-    // An unwritable program folder sends the file to the per-user configuration folder.
-    const std::string perUser = IniFileLocation("/usr/bin/orolith", false);
-    EXPECT_EQ(perUser.substr(perUser.rfind('/')), "/orolith.ini");
-    EXPECT_EQ(perUser.rfind("/usr/bin/", 0), std::string::npos);
+    const TIniLocation own = IniFileLocation();
+    EXPECT_EQ(own.ReadFrom, ExecutableFolder() + "settings_tests.ini");
+    EXPECT_EQ(own.SaveTo, own.ReadFrom);
+
+    TestDir dir;
+    const std::string perUser = dir.Path("config/orolith.ini");
+    const auto installed = [&](bool writable) {
+        return IniFileLocation("/opt/orolith/bin/orolith.bin", writable, dir.Path("config"));
+    };
+    EXPECT_EQ(installed(true).ReadFrom, "/opt/orolith/bin/orolith.ini");
+    EXPECT_EQ(installed(true).SaveTo, "/opt/orolith/bin/orolith.ini");
+    // Not writable: the file shipped beside the program is read until the
+    // first save has made the per-user one, which is read from then on.
+    EXPECT_EQ(installed(false).ReadFrom, "/opt/orolith/bin/orolith.ini");
+    EXPECT_EQ(installed(false).SaveTo, perUser);
+    std::filesystem::create_directory(dir.Path("config"));
+    WriteFileBytes(perUser, {'\n'});
+    EXPECT_EQ(installed(false).ReadFrom, perUser);
+    EXPECT_EQ(installed(false).SaveTo, perUser);
+    EXPECT_EQ(installed(true).ReadFrom, "/opt/orolith/bin/orolith.ini");
+
     SetIniFileName("/tmp/x.ini");
-    EXPECT_EQ(IniFileName(), "/tmp/x.ini");
+    EXPECT_EQ(IniFileLocation().ReadFrom, "/tmp/x.ini");
+    EXPECT_EQ(IniFileLocation().SaveTo, "/tmp/x.ini");
     SetIniFileName("");
 }

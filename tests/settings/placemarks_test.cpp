@@ -212,10 +212,32 @@ TEST_F(PlacemarkStorage, NamesThatLookLikeCommentsSurviveTheFile)
     TTopoView view;
     view.AddPlace(TLatLon{46.0, 7.0}, "#1 Summit", 0);
     view.AddPlace(TLatLon{46.5, 7.5}, "/dev/null Pass", 0);
+    view.AddPlace(TLatLon{47.0, 8.0}, ";-) Corner", 0); // the settings file image drops ";" lines
+    view.AddPlace(TLatLon{47.5, 8.5}, "[Top]", 0);
     Save(view);
 
     LoadOptions();
     TTopoView loaded;
     LoadPlacemarks(loaded, lines);
-    EXPECT_EQ(Names(loaded), (std::vector<std::string>{"#1 Summit", "/dev/null Pass"}));
+    EXPECT_EQ(Names(loaded), (std::vector<std::string>{"#1 Summit", "/dev/null Pass", ";-) Corner", "[Top]"}));
+}
+
+TEST_F(PlacemarkStorage, SavingKeepsTheUsersCommentsAndUnreadableLinesInPlace)
+{
+    const std::string text = "[Places]\n# Alps\nMatterhorn=7.658,45.976,1\nEiger=8.O05,46.577,1\n/ Pyrenees\n"
+                             "Aneto=0.657,42.631,1\n[MClasses]\n# colours\n1=1,0,0,Peaks\n2=red,0,0,Typo\n";
+    WriteFileBytes(dir.Path("o.ini"), std::vector<uint8_t>(text.begin(), text.end()));
+    LoadOptions();
+    TTopoView view;
+    LoadPlacemarks(view, lines);
+    ASSERT_EQ(Names(view), (std::vector<std::string>{"Matterhorn", "Aneto"}));
+    view.AddPlace(TLatLon{46.0, 7.0}, "New", 1);
+    Save(view);
+
+    LoadOptions();
+    EXPECT_EQ(ReadIniSection("Places"),
+              (std::vector<std::string>{"# Alps", PlaceLine(*view.Places[0]), "Eiger=8.O05,46.577,1", "/ Pyrenees",
+                                        PlaceLine(*view.Places[1]), PlaceLine(*view.Places[2])}));
+    EXPECT_EQ(ReadIniSection("MClasses"),
+              (std::vector<std::string>{"# colours", PlaceClassLine(*view.PlaceClasses[0]), "2=red,0,0,Typo"}));
 }
