@@ -53,29 +53,30 @@ void TfmView::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 
 namespace {
 
-QString FirstLocalFile(const QMimeData *data)
+// The dropped files on this machine; several tiles open as one block.
+std::vector<std::string> LocalFiles(const QMimeData *data)
 {
-    if (!data || !data->hasUrls())
-        return {};
-    for (const QUrl &url : data->urls())
-        if (url.isLocalFile())
-            return url.toLocalFile();
-    return {};
+    std::vector<std::string> files;
+    if (data && data->hasUrls())
+        for (const QUrl &url : data->urls())
+            if (url.isLocalFile())
+                files.push_back(url.toLocalFile().toStdString());
+    return files;
 }
 
 }  // namespace
 
 void TfmView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!FirstLocalFile(event->mimeData()).isEmpty())
+    if (!LocalFiles(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void TfmView::dropEvent(QDropEvent *event)
 {
-    const QString file = FirstLocalFile(event->mimeData());
-    if (file.isEmpty())
+    const std::vector<std::string> files = LocalFiles(event->mimeData());
+    if (files.empty())
         return;
     event->acceptProposedAction();
-    OpenTerrainFile(file.toStdString());
+    OpenTerrainFiles(files);
 }

@@ -3,7 +3,7 @@
 
 #include "ColorPanel.h"
 #include "DrawTarget.h"
-#include "ExtractedTile.h"
+#include "TerrainSource.h"
 #include "Options.h"
 #include "TerrainError.h"
 #include "TopoView.h"
@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QSlider>
 
+#include <algorithm>
 #include <cmath>
 
 std::string TfmView::TerrainBmpName(const std::string &fileName)
@@ -30,7 +31,7 @@ std::string TfmView::TerrainBmpName(const std::string &fileName)
 
 void TfmView::RecreateView(bool recreate)
 {
-    std::string remembered;
+    std::shared_ptr<const TTerrainSource> remembered;
     if (View_) {
         if (View_->Loaded)
             remembered = CurrentFile;
@@ -53,21 +54,38 @@ void TfmView::RecreateView(bool recreate)
         clod->C = Options.C;
     }
 
-    if (!remembered.empty() && QFileInfo::exists(QString::fromStdString(remembered)))
-        OpenTerrainFile(remembered);
+    const auto exists = [](const std::string &file) { return QFileInfo::exists(QString::fromStdString(file)); };
+    if (remembered && std::all_of(remembered->Files().begin(), remembered->Files().end(), exists))
+        OpenTerrain(remembered);
     if (refreshBrowser_)
         refreshBrowser_();
 }
 
+std::vector<std::string> TfmView::CurrentFileNames() const
+{
+    return CurrentFile ? CurrentFile->Files() : std::vector<std::string>();
+}
+
 void TfmView::LoadTerrainFile(const std::string &fileName)
 {
-    const int64_t start = ReadCounter();
-    const std::string extension = LowerExtension(fileName);
-    if (extension != "hgt" && extension != "bmp" && extension != "zip")
-        throw ETerrainError("Not a terrain file (expected .hgt, .hgt.zip or .bmp)", fileName);
+    LoadTerrainFiles({fileName});
+}
 
+void TfmView::LoadTerrainFiles(const std::vector<std::string> &files)
+{
+    if (files.size() == 1) {
+        const std::string extension = LowerExtension(files.front());
+        if (extension != "hgt" && extension != "bmp" && extension != "zip")
+            throw ETerrainError("Not a terrain file (expected .hgt, .hgt.zip or .bmp)", files.front());
+    }
+    LoadTerrain(TerrainSourceFor(files));
+}
+
+void TfmView::LoadTerrain(std::shared_ptr<const TTerrainSource> source)
+{
+    const int64_t start = ReadCounter();
     try {
-        LoadTerrainPath(fileName, [this](const std::string &file) { View_->LoadFromFile(file, false); });
+        View_->LoadFrom(*source, false);
     } catch (...) {
         // A failed read leaves the old grid; give it its mesh back so it stays on screen.
         if (View_->Loaded && View_->Vertices.empty())
@@ -75,13 +93,15 @@ void TfmView::LoadTerrainFile(const std::string &fileName)
         ViewProgress(this, 100);
         throw;
     }
-    CurrentFile = fileName;
+    CurrentFile = source;
     View_->Resolution = Options.Resolution;
     View_->Gradient = Options.Gradient;
 
+    // A grey heightmap may come with the picture that was saved beside it.
     QImage companion;
-    if (extension == "bmp")
-        companion.load(QString::fromStdString(TerrainBmpName(fileName)));
+    const std::string &first = source->Files().front();
+    if (source->Files().size() == 1 && LowerExtension(first) == "bmp")
+        companion.load(QString::fromStdString(TerrainBmpName(first)));
     if (companion.isNull())
         View_->BuildTexture();
     else
@@ -91,22 +111,39 @@ void TfmView::LoadTerrainFile(const std::string &fileName)
 
     LoadTime = int32_t(ElapsedMs(start));
     View_->ResetCamera();
-    // The walker's eye starts at the height of the tile's highest point.
+    // The walker's eye starts at the height of the terrain's highest point, as drawn.
     if (controls_)
-        controls_->SetValue(pvHikeY, View_->MaxHeight * TTerrain::HeightScale);
+        controls_->SetValue(pvHikeY, View_->MaxHeight * TTerrain::HeightScale * View_->HeightDrawScale());
 }
 
-bool TfmView::OpenTerrainFile(const std::string &fileName)
+namespace {
+
+// Any other failure of a load (memory, a thread) as an error naming the files.
+template <class F>
+void NamingFiles(const std::vector<std::string> &files, F &&load)
 {
     try {
-        LoadTerrainFile(fileName);
-        return true;
-    } catch (const ETerrainError &e) {
-        ShowError(QString::fromStdString(e.FullMessage()));
+        load();
+    } catch (const ETerrainError &) {
+        throw;
     } catch (const std::exception &e) {
-        ShowError(QStringLiteral("%1: %2").arg(QString::fromStdString(fileName), QString::fromLocal8Bit(e.what())));
+        std::string names;
+        for (const std::string &file : files)
+            names += (names.empty() ? "" : ", ") + file;
+        throw ETerrainError(e.what(), names);
     }
-    return false;
+}
+
+}  // namespace
+
+bool TfmView::OpenTerrainFiles(const std::vector<std::string> &files)
+{
+    return RunCommand([&] { NamingFiles(files, [&] { LoadTerrainFiles(files); }); });
+}
+
+bool TfmView::OpenTerrain(std::shared_ptr<const TTerrainSource> source)
+{
+    return RunCommand([&] { NamingFiles(source->Files(), [&] { LoadTerrain(source); }); });
 }
 
 void TfmView::ViewProgress(const void *sender, int percent)

@@ -49,8 +49,8 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("3D viewer for SRTM elevation tiles"));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp"),
-                                 QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp; several tiles open as one block"),
+                                 QStringLiteral("[FILE...]"));
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("Read and save the settings in FILE instead of beside the program."),
                                       QStringLiteral("FILE"));
@@ -77,7 +77,11 @@ int main(int argc, char **argv)
     }
     if (!files.isEmpty())
         // After the first events, so the drawing window exists on screen.
-        QTimer::singleShot(0, windows.View(),
-                           [&windows, file = files.first()] { windows.View()->OpenTerrainFile(file.toStdString()); });
+        QTimer::singleShot(0, windows.View(), [&windows, files] {
+            std::vector<std::string> names;
+            for (const QString &file : files)
+                names.push_back(file.toStdString());
+            windows.View()->OpenTerrainFiles(names);
+        });
     return app.exec();
 }

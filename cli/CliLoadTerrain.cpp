@@ -1,31 +1,49 @@
 #include "CliLoadTerrain.h"
 
 #include "CliProgress.h"
-#include "ExtractedTile.h"
 #include "Terrain.h"
 #include "TerrainError.h"
+#include "TerrainSource.h"
+#include "TileBlock.h"
 #include "TopoView.h"
+#include "Utils.h"
 #include "ViewFactory.h"
 
 #include <QFileInfo>
 
 #include <stdexcept>
 
-void CliLoadTerrain(TTerrain &terrain, const std::string &path)
+std::unique_ptr<TTerrainSource> CliLoadTerrain(TTerrain &terrain, const std::vector<std::string> &paths)
 {
-    const std::string extension = LowerExtension(path);
-    if (extension != "hgt" && extension != "bmp" && extension != "zip")
-        throw ETerrainError("not a terrain file (expected .hgt, .hgt.zip or .bmp)", path);
-
-    const TAttachedProgress progress(terrain, "Loading " + QFileInfo(QString::fromStdString(path)).fileName().toStdString());
-
-    LoadTerrainPath(path, [&terrain](const std::string &file) { terrain.LoadFromFile(file); });
+    if (paths.size() == 1) {
+        const std::string &path = paths.front();
+        const std::string extension = LowerExtension(path);
+        if (extension != "hgt" && extension != "bmp" && extension != "zip")
+            throw ETerrainError("not a terrain file (expected .hgt, .hgt.zip or .bmp)", path);
+    }
+    std::unique_ptr<TTerrainSource> source = TerrainSourceFor(paths);
+    const auto *block = dynamic_cast<const TTileBlock *>(source.get());
+    const std::string name =
+        block ? block->Name() : QFileInfo(QString::fromStdString(paths.front())).fileName().toStdString();
+    const TAttachedProgress progress(terrain, "Loading " + name);
+    source->LoadInto(terrain);
+    return source;
 }
 
-void CliLoadView(TTopoView &view, const std::string &path)
+void CliLoadView(TTopoView &view, const std::vector<std::string> &paths)
 {
-    CliLoadTerrain(view.Terrain, path);
+    CliLoadTerrain(view.Terrain, paths);
     view.SetLoaded();
+}
+
+bool SplitInputsAndOutput(const std::vector<std::string> &positional, std::vector<std::string> &inputs,
+                          std::string &out)
+{
+    if (positional.size() < 2)
+        return false;
+    inputs.assign(positional.begin(), positional.end() - 1);
+    out = positional.back();
+    return true;
 }
 
 int TopoClassNamed(const std::string &name)

@@ -5,7 +5,8 @@
 #include "HeightGrid.h"
 #include "Terrain.h"
 #include "TerrainError.h"
-#include "TilePos.h"
+#include "TerrainSource.h"
+#include "TileBlock.h"
 #include "Utils.h"
 
 #include <algorithm>
@@ -24,32 +25,36 @@ long long CountVoids(const TSIArray &grid)
 int RunInfo(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs(args, {});
-    if (a.positional.size() != 1)
-        return CliFail("", "usage: info FILE");
-    const std::string &path = a.positional[0];
+    if (a.positional.empty())
+        return CliFail("", "usage: info FILE...");
     TTerrain terrain;
     const int64_t start = ReadCounter();
+    std::unique_ptr<TTerrainSource> source;
     try {
-        CliLoadTerrain(terrain, path);
+        source = CliLoadTerrain(terrain, a.positional);
     } catch (const ETerrainError &e) {
         return CliFail(e.File(), e.what());
     }
     const double ms = ElapsedMs(start);
 
-    TTilePos origin;
-    TileOriginFromName(origin, path);
-    std::cout << "File: " << path << "\n"
+    std::cout << "File: " << terrain.FileName << "\n"
               << "GridHigh: " << terrain.GridHigh << "\n"
               << "Samples: " << terrain.Heights.Size() << "\n"
               << "MinHeight: " << terrain.MinHeight << "\n"
               << "MaxHeight: " << terrain.MaxHeight << "\n"
               << "Voids: " << CountVoids(terrain.Heights) << "\n"
-              << "Origin: " << FloatToStrN(origin.Lat) << ", " << FloatToStrN(origin.Lon) << "\n"
+              << "Origin: " << FloatToStrN(terrain.OriginLat) << ", " << FloatToStrN(terrain.OriginLon) << "\n"
               << "LoadMs: " << MillisecondsText(ms) << "\n";
+    if (terrain.HgtLoaded) {
+        const auto *block = dynamic_cast<const TTileBlock *>(source.get());
+        std::cout << "Tiles: " << terrain.Span << " x " << terrain.Span << "\n"
+                  << "Missing: " << (block ? block->Missing() : 0) << "\n";
+    }
     return 0;
 }
 
-const CliCommand command("info", "info FILE                     grid size, heights, voids and origin of a .hgt, .hgt.zip or .bmp",
+const CliCommand command("info", "info FILE...                  grid size, heights, voids and origin of a .hgt, .hgt.zip or .bmp,\n"
+                                 "                              or of a block of tiles",
                          RunInfo);
 
 }  // namespace

@@ -1,4 +1,4 @@
-// orolith-cli mesh FILE [options]: builds one view's terrain mesh and prints
+// orolith-cli mesh FILE... [options]: builds one view's terrain mesh and prints
 // its size and build time, for comparing the renderers without a window.
 #include "CliCommand.h"
 #include "CliLoadTerrain.h"
@@ -17,15 +17,15 @@
 namespace {
 
 const char *const Usage =
-    "mesh FILE [--view clod|vbo|base] [--vertex-size S] [--resolution R] [--c C] [--smallc c]\n"
+    "mesh FILE... [--view clod|vbo|base] [--vertex-size S] [--resolution R] [--c C] [--smallc c]\n"
     "                                build a view's mesh and print its size and build time";
 
 int RunMesh(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs(args, {"view", "vertex-size", "resolution", "c", "smallc"});
-    if (a.positional.size() != 1)
+    if (a.positional.empty())
         return CliFail("", std::string("usage: ") + Usage);
-    const std::string &path = a.positional[0];
+    const std::vector<std::string> &path = a.positional;
     const std::string viewName = a.Value("view", "clod");
     const int topoClass = TopoClassNamed(viewName);
     // The viewer's defaults; the resolution's ceiling keeps a brute-force

@@ -1,4 +1,4 @@
-// orolith-cli render FILE OUT.png|bmp|jpg|tga [options]: one frame of the
+// orolith-cli render FILE... OUT.png|bmp|jpg|tga [options]: one frame of the
 // viewer's terrain view, drawn offscreen through the same code as the window.
 #include "CliCommand.h"
 #include "CliLoadTerrain.h"
@@ -18,7 +18,7 @@
 namespace {
 
 const char *const Usage =
-    "render FILE OUT.png|bmp|jpg|tga [--view clod|vbo|base] [--size WxH] [--resolution R]\n"
+    "render FILE... OUT.png|bmp|jpg|tga [--view clod|vbo|base] [--size WxH] [--resolution R]\n"
     "         [--world-size S] [--yaw D] [--pitch D] [--fov D] [--vscale F] [--sea-level M]\n"
     "         [--hiking] [--eye-height F] [--wireframe] [--gradient]\n"
     "                                one frame of the terrain view as a picture";
@@ -46,10 +46,10 @@ int RunRender(const std::vector<std::string> &args)
                                    {"view", "size", "resolution", "world-size", "yaw", "pitch", "fov", "vscale",
                                     "sea-level", "eye-height"},
                                    {"hiking", "wireframe", "gradient"});
-    if (a.positional.size() != 2)
+    std::vector<std::string> in;
+    std::string out;
+    if (!SplitInputsAndOutput(a.positional, in, out))
         return CliFail("", std::string("usage: ") + Usage);
-    const std::string &in = a.positional[0];
-    const std::string &out = a.positional[1];
     const QString format = QFileInfo(QString::fromStdString(out)).suffix().toLower();
     if (format != "png" && format != "bmp" && format != "jpg" && format != "tga")
         return CliFail(out, "the picture must be .png, .bmp, .jpg or .tga");

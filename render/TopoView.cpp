@@ -6,6 +6,7 @@
 #include "BitmapFont.h"
 #include "DrawTarget.h"
 #include "GLBMP.h"
+#include "TerrainSource.h"
 
 #include <QOpenGLContext>
 
@@ -114,16 +115,12 @@ void TTopoView::ClearMesh()
 
 void TTopoView::LoadFromFile(const std::string &fileName, bool buildTex)
 {
-    ClearMesh();
-    Terrain.LoadFromFile(fileName);
-    // Any extension but a height file's clears the terrain.
-    if (Terrain.Empty()) {
-        Clear();
-        return;
-    }
-    if (buildTex)
-        BuildTexture();
-    SetLoaded();
+    LoadWith([&] { Terrain.LoadFromFile(fileName); }, buildTex);
+}
+
+void TTopoView::LoadFrom(const TTerrainSource &source, bool buildTex)
+{
+    LoadWith([&] { source.LoadInto(Terrain); }, buildTex);
 }
 
 void TTopoView::LoadHgt(const std::string &fileName, bool buildTex)
@@ -140,6 +137,11 @@ void TTopoView::LoadWith(const std::function<void()> &load, bool buildTex)
 {
     ClearMesh();
     load();
+    // Any extension but a height file's clears the terrain.
+    if (Terrain.Empty()) {
+        Clear();
+        return;
+    }
     if (buildTex)
         BuildTexture();
     SetLoaded();

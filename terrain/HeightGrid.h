@@ -13,11 +13,11 @@ class TSIArray {
 public:
     static constexpr int16_t Void = -32768;
 
-    // n × n samples, all zero; n = 0 empties the grid.
-    void SetSize(int n)
+    // n × n samples, all `value`; n = 0 empties the grid.
+    void SetSize(int n, int16_t value = 0)
     {
         n_ = n < 0 ? 0 : n;
-        data_.assign(static_cast<size_t>(n_) * static_cast<size_t>(n_), 0);
+        data_.assign(static_cast<size_t>(n_) * static_cast<size_t>(n_), value);
     }
     int Size() const { return n_; }
     bool Empty() const { return n_ == 0; }

@@ -56,6 +56,14 @@ public:
     void LoadFromFile(const std::string &fileName);  // by extension; others Clear
     void LoadHgt(const std::string &fileName);
     void LoadBmp(const std::string &fileName);
+    // A tile's bytes already in memory (a zipped tile's member); `fileName`
+    // names it in messages. Sets the grid and its figures only: the caller
+    // says where it lies.
+    void LoadHgtBytes(const uint8_t *bytes, size_t size, const std::string &fileName);
+    // Takes a grid assembled elsewhere (a block of tiles) with its figures,
+    // its south-west corner, the degrees it spans and the name it goes by.
+    void AdoptBlock(TSIArray &grid, int minHeight, int maxHeight, double originLat, double originLon, int span,
+                    const std::string &name);
     void Clear();
     // Writes the grid as a 32-bit grey BMP; false when it cannot be written.
     bool SaveHeightmap(const std::string &fileName) const;
@@ -69,6 +77,9 @@ public:
     // Texture: normal map, colour ramp and shading into TextureBitmap.
     void BuildTexture();
     void ComputeTexture();
+
+    // Names the loaded grid and says where it lies (see OriginLat).
+    void PlaceAt(const std::string &name, bool tiles, double originLat, double originLon, int span);
 
 private:
     // Swaps a completely read grid in; the only place a load changes state.

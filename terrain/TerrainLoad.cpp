@@ -1,6 +1,7 @@
 // Reading height files into the grid, writing the grey heightmap, and the two
 // sampling operations every other layer reads heights through.
 #include "Terrain.h"
+#include "HgtFile.h"
 #include "TerrainError.h"
 #include "TilePos.h"
 #include "Utils.h"
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -63,13 +65,15 @@ TFileHandle OpenRegularFile(const std::string &fileName, off_t &size)
     return file;
 }
 
+}  // namespace
+
 // The whole tile in one read (the page cache makes this the cheap part); the
 // size decides the grid before anything is allocated.
 std::unique_ptr<uint8_t[]> ReadHgtFile(const std::string &fileName, size_t &size)
 {
     off_t fileSize = 0;
     TFileHandle file = OpenRegularFile(fileName, fileSize);
-    if (fileSize != TTerrain::HgtSize1201 && fileSize != TTerrain::HgtSize3601)
+    if (HgtSideForSize(static_cast<uint64_t>(fileSize)) == 0)
         throw ETerrainError("Wrong Size of hgt File", fileName);
     size = static_cast<size_t>(fileSize);
     std::unique_ptr<uint8_t[]> bytes(new uint8_t[size + 1]);
@@ -91,17 +95,21 @@ std::unique_ptr<uint8_t[]> ReadHgtFile(const std::string &fileName, size_t &size
     return bytes;
 }
 
-// One file row into one grid row. The running extremes are kept in 16 bits
-// with the void as a neutral value, so the loop has no branch: a void never
-// raises the maximum (it is the smallest int16) and is replaced by the largest
-// value before it meets the minimum. Sixteen lanes side by side, each with its
-// own extremes, give the compiler a fixed-size loop it turns into vector code
-// without being asked for more than the usual optimisation level.
+namespace {
+
 int16_t Decode(const uint8_t *src)
 {
     return static_cast<int16_t>(static_cast<uint16_t>(src[0] << 8 | src[1]));
 }
 
+}  // namespace
+
+// The running extremes are kept in 16 bits with the void as a neutral value,
+// so the loop has no branch: a void never raises the maximum (it is the
+// smallest int16) and is replaced by the largest value before it meets the
+// minimum. Sixteen lanes side by side, each with its own extremes, give the
+// compiler a fixed-size loop it turns into vector code without being asked
+// for more than the usual optimisation level.
 __attribute__((noinline)) void DecodeHgtRow(const uint8_t *__restrict src, int16_t *__restrict dst, int n, int16_t &lo, int16_t &hi)
 {
     constexpr int Lanes = 16;
@@ -125,6 +133,15 @@ __attribute__((noinline)) void DecodeHgtRow(const uint8_t *__restrict src, int16
     lo = *std::min_element(l, l + Lanes);
     hi = *std::max_element(h, h + Lanes);
 }
+
+int HgtSideForSize(uint64_t size)
+{
+    return size == static_cast<uint64_t>(TTerrain::HgtSize1201)   ? 1201
+           : size == static_cast<uint64_t>(TTerrain::HgtSize3601) ? 3601
+                                                                  : 0;
+}
+
+namespace {
 
 // Qt's BMP decoder reports success for a file that ends early and leaves the
 // missing rows undefined, so an uncompressed BMP is measured against its own
@@ -167,28 +184,31 @@ void TTerrain::LoadFromFile(const std::string &fileName)
     else
         Clear();
     // Only a load that succeeded gets here, so the name always describes the grid.
-    FileName = fileName;
-    HgtLoaded = ext == "hgt";
     TTilePos origin;
     TileOriginFromName(origin, fileName);
-    OriginLat = origin.Lat;
-    OriginLon = origin.Lon;
-    Span = 1;
+    PlaceAt(fileName, ext == "hgt", origin.Lat, origin.Lon, 1);
 }
 
 void TTerrain::LoadHgt(const std::string &fileName)
 {
     size_t size = 0;
     const std::unique_ptr<uint8_t[]> bytes = ReadHgtFile(fileName, size);
-    const int high = size == static_cast<size_t>(HgtSize1201) ? 1200 : 3600;
-    const int side = high + 1;
+    LoadHgtBytes(bytes.get(), size, fileName);
+}
+
+void TTerrain::LoadHgtBytes(const uint8_t *bytes, size_t size, const std::string &fileName)
+{
+    const int side = HgtSideForSize(size);
+    if (side == 0)
+        throw ETerrainError("Wrong Size of hgt File", fileName);
+    const int high = side - 1;
 
     TSIArray grid;
     grid.SetSize(side);
     int16_t lo = INT16_MAX, hi = INT16_MIN;
     DoProgress(0.0f);
     for (int r = 0; r < side; ++r) {
-        DecodeHgtRow(bytes.get() + static_cast<size_t>(r) * side * 2, grid.Row(r), side, lo, hi);
+        DecodeHgtRow(bytes + static_cast<size_t>(r) * side * 2, grid.Row(r), side, lo, hi);
         DoProgress(static_cast<float>(r) / static_cast<float>(high));
     }
     // hi stays at the void value only when every sample is a void; the
@@ -203,24 +223,35 @@ void TTerrain::LoadBmp(const std::string &fileName)
     const TFileHandle file = OpenRegularFile(fileName, fileSize);  // the decoder's messages for these are vague
 
     QImageReader reader(QString::fromStdString(fileName));
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
+    QSize size = reader.size();
+    // A top-down BMP (the usual kind from image editors) says so with a
+    // negative height, which the reader passes on as it is.
+    size.setHeight(std::abs(size.height()));
+    if (size.width() <= 0 || size.height() <= 0)
         throw ETerrainError("not a bitmap that can be read: " + reader.errorString().toStdString(), fileName);
-    // The grid is width × width, so the width alone decides its memory; check
-    // it from the header before a single pixel is decoded.
-    if (size.width() > MaxBitmapWidth)
-        throw ETerrainError("the bitmap is " + std::to_string(size.width()) + " pixels wide; heightmaps up to " +
-                                std::to_string(MaxBitmapWidth) + " pixels wide can be loaded",
+    // The decoded picture and the grid decide the memory; check the size
+    // from the header before a single pixel is decoded.
+    if (size.width() > MaxBitmapWidth || size.height() > MaxBitmapWidth)
+        throw ETerrainError("the bitmap is " + std::to_string(size.width()) + " × " + std::to_string(size.height()) +
+                                " pixels; heightmaps up to " + std::to_string(MaxBitmapWidth) +
+                                " pixels a side can be loaded",
                             fileName);
     CheckBmpComplete(fileName, file, fileSize);
+    // Qt refuses pictures above 128 MB by default (5792² at four bytes a
+    // pixel); the size check above is the limit here.
+    constexpr int64_t largestPicture = int64_t(MaxBitmapWidth) * MaxBitmapWidth * 4;
+    reader.setAllocationLimit(static_cast<int>(largestPicture >> 20));
     QImage image;
     if (!reader.read(&image))
         throw ETerrainError("cannot decode the bitmap: " + reader.errorString().toStdString(), fileName);
-    image = image.convertToFormat(QImage::Format_RGB32);
 
     const int side = image.width();
     const int high = side - 1;
     const int rows = std::min(image.height(), side);
+    // Pictures in other formats are converted a row at a time, so a large
+    // one is not held twice.
+    const bool rgb = image.format() == QImage::Format_RGB32;
+    QImage converted;
     TSIArray grid;
     grid.SetSize(side);  // rows below the picture stay 0
     DoProgress(0.0f);
@@ -228,7 +259,9 @@ void TTerrain::LoadBmp(const std::string &fileName)
     for (int y = 0; y < side; ++y) {
         int16_t *dst = grid.Row(y);
         if (y < rows) {
-            const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            if (!rgb)
+                converted = image.copy(0, y, side, 1).convertToFormat(QImage::Format_RGB32);
+            const auto *line = reinterpret_cast<const QRgb *>(rgb ? image.constScanLine(y) : converted.constScanLine(0));
             for (int x = 0; x < side; ++x) {
                 // Colour as the 24-bit number R + 256·G + 65536·B scaled onto
                 // 0 … 255 grey levels of 4 m: a grey pixel v gives exactly 4·v.
@@ -242,6 +275,22 @@ void TTerrain::LoadBmp(const std::string &fileName)
         DoProgress(high > 0 ? static_cast<float>(y) / static_cast<float>(high) : 1.0f);
     }
     Adopt(grid, lo, hi);
+}
+
+void TTerrain::AdoptBlock(TSIArray &grid, int minHeight, int maxHeight, double originLat, double originLon, int span,
+                          const std::string &name)
+{
+    Adopt(grid, minHeight, maxHeight);
+    PlaceAt(name, true, originLat, originLon, span);
+}
+
+void TTerrain::PlaceAt(const std::string &name, bool tiles, double originLat, double originLon, int span)
+{
+    FileName = name;
+    HgtLoaded = tiles;
+    OriginLat = originLat;
+    OriginLon = originLon;
+    Span = span;
 }
 
 void TTerrain::Adopt(TSIArray &grid, int minHeight, int maxHeight)
@@ -300,9 +349,10 @@ bool TTerrain::SaveHeightmap(const std::string &fileName) const
     for (int written = 0; written < side; ++written) {
         const int16_t *src = Heights.Row(GridHigh - written);
         for (int x = 0; x < side; ++x) {
-            // Integer division truncates toward zero; the grey level keeps the
-            // low 8 bits, so heights outside 0 … 1023 m wrap around.
-            const auto grey = static_cast<uint8_t>((src[x] / 4) & 0xFF);
+            // Integer division truncates toward zero; heights outside
+            // 0 … 1023 m saturate at the darkest and brightest grey rather
+            // than wrap into levels that mean other heights.
+            const auto grey = static_cast<uint8_t>(std::clamp(src[x] / 4, 0, 255));
             line[4 * static_cast<size_t>(x)] = grey;
             line[4 * static_cast<size_t>(x) + 1] = grey;
             line[4 * static_cast<size_t>(x) + 2] = grey;

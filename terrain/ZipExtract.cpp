@@ -99,17 +99,52 @@ public:
     std::string Extract(const TMember &member, const std::string &folder) const
     {
         const QString target = QDir(QString::fromStdString(folder)).filePath(QString::fromStdString(member.bareName));
+        QSaveFile out(target);
+        const auto cannotWrite = [&] {
+            return ETerrainError("cannot write " + target.toStdString() + ": " + out.errorString().toStdString(), path_);
+        };
+        if (!out.open(QIODevice::WriteOnly))
+            throw cannotWrite();
+        std::vector<uint8_t> buffer(1 << 20);
+        ReadMember(member, [&] { return TWindow{buffer.data(), buffer.size()}; }, [&](zip_int64_t n) {
+            if (out.write(reinterpret_cast<const char *>(buffer.data()), n) != n)
+                throw cannotWrite();
+        });
+        if (!out.commit())
+            throw cannotWrite();
+        return target.toStdString();
+    }
+
+    // The whole member in memory, in one pass with no copy.
+    std::vector<uint8_t> Read(const TMember &member) const
+    {
+        // One byte to spare, so data longer than recorded is noticed.
+        std::vector<uint8_t> bytes(static_cast<size_t>(member.size) + 1);
+        size_t got = 0;
+        ReadMember(member, [&] { return TWindow{bytes.data() + got, bytes.size() - got}; },
+                   [&](zip_int64_t n) { got += static_cast<size_t>(n); });
+        bytes.resize(got);
+        return bytes;
+    }
+
+    struct TWindow {
+        uint8_t *at;
+        size_t room;
+    };
+
+    // Decompresses the member piece by piece: each piece goes into the
+    // window `where()` gives, and its length to `took`. The data is checked
+    // against the length the directory claims.
+    template <class W, class T>
+    void ReadMember(const TMember &member, W &&where, T &&took) const
+    {
         std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> in(zip_fopen_index(zip_, member.index, 0), zip_fclose);
         if (!in)
             throw ETerrainError("cannot read " + member.bareName + " from the archive: " + zip_strerror(zip_), path_);
-        QSaveFile out(target);
-        if (!out.open(QIODevice::WriteOnly))
-            throw ETerrainError("cannot write " + target.toStdString() + ": " + out.errorString().toStdString(),
-                                path_);
-        std::vector<char> buffer(1 << 20);
         zip_uint64_t total = 0;
         for (;;) {
-            const zip_int64_t n = zip_fread(in.get(), buffer.data(), buffer.size());
+            const TWindow window = where();
+            const zip_int64_t n = zip_fread(in.get(), window.at, window.room);
             if (n < 0)
                 throw ETerrainError("the archive is damaged: " + std::string(zip_file_strerror(in.get())), path_);
             if (n == 0)
@@ -119,16 +154,22 @@ public:
             if (total > member.size)
                 throw ETerrainError("the archive is damaged: " + member.bareName + " is longer than recorded",
                                     path_);
-            if (out.write(buffer.data(), n) != n)
-                throw ETerrainError("cannot write " + target.toStdString() + ": " + out.errorString().toStdString(),
-                                    path_);
+            took(n);
         }
         if (total != member.size)
             throw ETerrainError("the archive is damaged: " + member.bareName + " is shorter than recorded", path_);
-        if (!out.commit())
-            throw ETerrainError("cannot write " + target.toStdString() + ": " + out.errorString().toStdString(),
-                                path_);
-        return target.toStdString();
+    }
+
+    // The member a tile archive stands for: the one named like the archive
+    // without ".zip" (N47E011.hgt.zip holds N47E011.hgt), else the first.
+    TMember TileMember() const
+    {
+        const std::vector<TMember> members = HgtMembers();
+        std::string wanted = Lower(BareName(path_));
+        if (wanted.size() > 4 && wanted.substr(wanted.size() - 4) == ".zip")
+            wanted.erase(wanted.size() - 4);
+        auto it = std::find_if(members.begin(), members.end(), [&](const TMember &m) { return Lower(m.bareName) == wanted; });
+        return it != members.end() ? *it : members.front();
     }
 
 private:
@@ -163,11 +204,18 @@ std::vector<std::string> ExtractHgtEntries(const std::string &archive, const std
 std::string ExtractTileFromZip(const std::string &archive, const std::string &folder)
 {
     const TZipArchive zip(archive);
-    const std::vector<TMember> members = zip.HgtMembers();
-    std::string wanted = Lower(BareName(archive));
-    if (wanted.size() > 4 && wanted.substr(wanted.size() - 4) == ".zip")
-        wanted.erase(wanted.size() - 4);
-    auto it = std::find_if(members.begin(), members.end(), [&](const TMember &m) { return Lower(m.bareName) == wanted; });
-    const TMember &chosen = it != members.end() ? *it : members.front();
-    return ExtractAll(zip, {chosen}, folder).front();
+    return ExtractAll(zip, {zip.TileMember()}, folder).front();
+}
+
+std::vector<uint8_t> ReadTileFromZip(const std::string &archive, std::string &member)
+{
+    const TZipArchive zip(archive);
+    const TMember chosen = zip.TileMember();
+    member = chosen.bareName;
+    return zip.Read(chosen);
+}
+
+uint64_t TileSizeInZip(const std::string &archive)
+{
+    return TZipArchive(archive).TileMember().size;
 }

@@ -7,6 +7,7 @@
 // is left behind. Errors are ETerrainError naming the archive.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,3 +22,11 @@ std::vector<std::string> ExtractHgtEntries(const std::string &archive, const std
 // member named like the archive without ".zip" (N47E011.hgt.zip holds
 // N47E011.hgt), or else the first ".hgt" member. Same checks as above.
 std::string ExtractTileFromZip(const std::string &archive, const std::string &folder);
+
+// The same tile read into memory instead, with no file written: its bytes,
+// and the member's bare name in `member`. Same checks as above.
+std::vector<uint8_t> ReadTileFromZip(const std::string &archive, std::string &member);
+
+// The byte count of that member as the archive's directory records it, to
+// judge a tile's sample count before anything is decompressed.
+uint64_t TileSizeInZip(const std::string &archive);

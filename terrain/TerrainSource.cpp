@@ -1,0 +1,52 @@
+#include "TerrainSource.h"
+
+#include "Terrain.h"
+#include "TerrainError.h"
+#include "TileBlock.h"
+#include "TilePos.h"
+#include "Utils.h"
+#include "ZipExtract.h"
+
+namespace {
+
+// A .hgt tile or a grey bitmap, read as it is.
+class THeightFile : public TTerrainSource {
+public:
+    explicit THeightFile(const std::string &path) : TTerrainSource({path}) {}
+    void LoadInto(TTerrain &terrain) const override { terrain.LoadFromFile(Files().front()); }
+};
+
+// A .hgt.zip: the member is decompressed straight into memory, and the
+// archive's name, not the member's, says where the tile lies (archives
+// often hold "n47e011.hgt" or another name).
+class TZippedTile : public TTerrainSource {
+public:
+    explicit TZippedTile(const std::string &path) : TTerrainSource({path}) {}
+    void LoadInto(TTerrain &terrain) const override
+    {
+        const std::string &archive = Files().front();
+        std::string member;
+        const std::vector<uint8_t> bytes = ReadTileFromZip(archive, member);
+        try {
+            terrain.LoadHgtBytes(bytes.data(), bytes.size(), archive);
+        } catch (const ETerrainError &e) {
+            throw ETerrainError(member + ": " + e.what(), archive);
+        }
+        TTilePos origin;
+        TileOriginFromName(origin, archive);
+        terrain.PlaceAt(archive, true, origin.Lat, origin.Lon, 1);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<TTerrainSource> TerrainSourceFor(const std::vector<std::string> &files)
+{
+    if (files.empty())
+        throw ETerrainError("no terrain file given");
+    if (files.size() > 1)
+        return std::make_unique<TTileBlock>(TTileBlock::Covering(files));
+    if (LowerExtension(files.front()) == "zip")
+        return std::make_unique<TZippedTile>(files.front());
+    return std::make_unique<THeightFile>(files.front());
+}

@@ -1,0 +1,215 @@
+#include "TileBlock.h"
+
+#include "HeightGrid.h"
+#include "HgtFile.h"
+#include "ParallelRows.h"
+#include "Terrain.h"
+#include "TerrainError.h"
+#include "TilePos.h"
+#include "Utils.h"
+#include "ZipExtract.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+#include <map>
+#include <memory>
+
+namespace {
+
+std::string BareName(const std::string &path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsZipped(const std::string &path)
+{
+    return LowerExtension(path) == "zip";
+}
+
+// The south-west corner of the tile a block file holds, from its name.
+void TileCorner(const std::string &file, int &lat, int &lon)
+{
+    const std::string ext = LowerExtension(file);
+    if (ext == "bmp")
+        throw ETerrainError("a grey heightmap cannot be part of a block of tiles", file);
+    const std::string bare = BareName(file);
+    std::string lower = bare;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    const bool tileFile = lower.size() > 4 && (lower.ends_with(".hgt") || lower.ends_with(".hgt.zip"));
+    if (!tileFile || !MatchesMask(bare, "C00C000.*") || (bare[0] != 'N' && bare[0] != 'S') ||
+        (bare[3] != 'E' && bare[3] != 'W'))
+        throw ETerrainError("is not named like a tile (N47E011.hgt or N47E011.hgt.zip), so its place in a block is unknown",
+                            file);
+    TTilePos pos;
+    TileOriginFromName(pos, bare);
+    lat = static_cast<int>(pos.Lat);
+    lon = static_cast<int>(pos.Lon);
+}
+
+// Samples a side of a block file, read from its size (or the archive's
+// directory) without reading its heights.
+int TileSamplesOf(const std::string &file)
+{
+    if (IsZipped(file))
+        return HgtSideForSize(TileSizeInZip(file));
+    const QFileInfo info(QString::fromStdString(file));
+    if (!info.exists())
+        throw ETerrainError("cannot open the file: No such file or directory", file);
+    if (!info.isFile())
+        throw ETerrainError("is not a regular file", file);
+    return HgtSideForSize(static_cast<uint64_t>(info.size()));
+}
+
+// A tile's bytes, however it is stored.
+struct TTileBytes {
+    std::unique_ptr<uint8_t[]> file;
+    std::vector<uint8_t> member;
+    const uint8_t *data = nullptr;
+    size_t size = 0;
+    std::string what;  // the member's name in messages, empty for a plain file
+
+    explicit TTileBytes(const std::string &path)
+    {
+        if (IsZipped(path)) {
+            member = ReadTileFromZip(path, what);
+            data = member.data();
+            size = member.size();
+        } else {
+            file = ReadHgtFile(path, size);
+            data = file.get();
+        }
+    }
+};
+
+}  // namespace
+
+std::string TileBlockName(int southLat, int westLon, int side)
+{
+    const auto name = [](int lat, int lon) {
+        TTilePos pos{};
+        pos.SetOffset(lat, lon);
+        return TileNameFor(pos);
+    };
+    const std::string sw = name(southLat, westLon);
+    return side <= 1 ? sw : sw + " \u2013 " + name(southLat + side - 1, westLon + side - 1);
+}
+
+TTileBlock TTileBlock::Covering(const std::vector<std::string> &files)
+{
+    if (files.empty())
+        throw ETerrainError("no tile files given");
+    int south = INT_MAX, west = INT_MAX, north = INT_MIN, east = INT_MIN;
+    for (const std::string &file : files) {
+        int lat = 0, lon = 0;
+        TileCorner(file, lat, lon);
+        south = std::min(south, lat);
+        north = std::max(north, lat);
+        west = std::min(west, lon);
+        east = std::max(east, lon);
+    }
+    return TTileBlock(south, west, std::max(north - south, east - west) + 1, files);
+}
+
+TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<std::string> &files)
+    : TTerrainSource(files), southLat_(southLat), westLon_(westLon), side_(std::max(side, 1)),
+      present_(static_cast<size_t>(side_) * side_, false)
+{
+    if (files.empty())
+        throw ETerrainError("no tile files given");
+    std::map<std::pair<int, int>, std::string> seen;
+    std::string first;
+    for (const std::string &file : files) {
+        int lat = 0, lon = 0;
+        TileCorner(file, lat, lon);
+        const int row = southLat_ + side_ - 1 - lat, col = lon - westLon_;
+        if (row < 0 || row >= side_ || col < 0 || col >= side_)
+            throw ETerrainError("lies outside the block " + Name(), file);
+        if (auto [it, fresh] = seen.emplace(std::pair(row, col), file); !fresh)
+            throw ETerrainError("is the same tile as " + it->second + "; a block takes one file per tile", file);
+        const int samples = TileSamplesOf(file);
+        if (samples == 0)
+            throw ETerrainError("Wrong Size of hgt File", file);
+        if (samples_ == 0) {
+            samples_ = samples;
+            first = file;
+        } else if (samples != samples_) {
+            throw ETerrainError("has " + std::to_string(samples) + " samples a side, but " + first + " has " +
+                                    std::to_string(samples_) + "; the tiles of a block must all have the same",
+                                file);
+        }
+        tiles_.push_back({file, row, col});
+        present_[static_cast<size_t>(row) * side_ + col] = true;
+    }
+    const long long grid = static_cast<long long>(side_) * (samples_ - 1) + 1;
+    if (grid > MaxSamples)
+        throw ETerrainError("a block of " + std::to_string(side_) + " × " + std::to_string(side_) + " tiles of " +
+                                std::to_string(samples_) + " samples is " + std::to_string(grid) +
+                                " samples a side; at most " + std::to_string(MaxSamples) + " can be opened",
+                            Name());
+}
+
+std::string TTileBlock::Name() const
+{
+    return TileBlockName(southLat_, westLon_, side_);
+}
+
+bool TTileBlock::Has(int row, int col) const
+{
+    return row >= 0 && col >= 0 && row < side_ && col < side_ && present_[static_cast<size_t>(row) * side_ + col];
+}
+
+void TTileBlock::LoadTile(const TTile &tile, TSIArray &grid, int16_t &lo, int16_t &hi) const
+{
+    const TTileBytes bytes(tile.file);
+    const int n = samples_, step = n - 1;
+    if (HgtSideForSize(bytes.size) != n)
+        throw ETerrainError((bytes.what.empty() ? "" : bytes.what + ": ") + "Wrong Size of hgt File", tile.file);
+    // A shared edge is written by the tile south or east of it when that
+    // tile exists, so every sample of the block has exactly one writer and
+    // the tiles never touch the same memory.
+    const bool south = Has(tile.row + 1, tile.col), east = Has(tile.row, tile.col + 1),
+               southEast = Has(tile.row + 1, tile.col + 1);
+    for (int r = 0; r < n; ++r) {
+        const bool lastRow = r == step;
+        if (lastRow && south)
+            break;
+        const int count = east || (lastRow && southEast) ? step : n;
+        DecodeHgtRow(bytes.data + static_cast<size_t>(r) * n * 2,
+                     grid.Row(tile.row * step + r) + static_cast<size_t>(tile.col) * step, count, lo, hi);
+    }
+}
+
+void TTileBlock::LoadInto(TTerrain &terrain) const
+{
+    TSIArray grid;
+    try {
+        grid.SetSize(side_ * (samples_ - 1) + 1, TSIArray::Void);
+    } catch (const std::bad_alloc &) {
+        throw ETerrainError("not enough memory for a grid of " + std::to_string(side_ * (samples_ - 1) + 1) +
+                                " samples a side",
+                            Name());
+    }
+    const size_t count = tiles_.size();
+    std::vector<int16_t> lo(count, INT16_MAX), hi(count, INT16_MIN);
+    std::vector<std::exception_ptr> failed(count);
+    terrain.DoProgress(0.0f);
+    ParallelRows(static_cast<int>(count), 0, [&](int i, int) {
+        try {
+            LoadTile(tiles_[static_cast<size_t>(i)], grid, lo[static_cast<size_t>(i)], hi[static_cast<size_t>(i)]);
+        } catch (...) {
+            failed[static_cast<size_t>(i)] = std::current_exception();
+        }
+    }, [&](int done) { terrain.DoProgress(static_cast<float>(done) / static_cast<float>(count)); });
+    for (const std::exception_ptr &e : failed)
+        if (e)
+            std::rethrow_exception(e);
+
+    const int16_t low = *std::min_element(lo.begin(), lo.end()), high = *std::max_element(hi.begin(), hi.end());
+    // As for one tile: a block of voids keeps the "nothing seen" figures.
+    const bool any = high != TSIArray::Void;
+    terrain.AdoptBlock(grid, any ? low : 9999999, any ? high : -9999999, southLat_, westLon_, side_, Name());
+}

@@ -1,0 +1,59 @@
+// A square block of k × k neighbouring SRTM tiles opened as one terrain.
+//
+// Neighbouring tiles repeat their shared edge row or column, so the block's
+// grid has k·(n − 1) + 1 samples a side; sample (c, r) of the block is sample
+// (c − j·(n − 1), r − i·(n − 1)) of the tile in block row i (from the north)
+// and column j (from the west). A tile without a file (open sea, no data) is
+// voids, apart from the edges it shares with tiles that exist.
+#pragma once
+
+#include "TerrainSource.h"
+
+#include <string>
+#include <vector>
+
+class TTileBlock : public TTerrainSource {
+public:
+    // The largest grid a block may have, samples a side (4 × 4 tiles of 3601
+    // samples, 12 × 12 of 1201; about 415 MB of heights).
+    static constexpr int MaxSamples = 14401;
+
+    // The smallest square block that covers these tile files.
+    static TTileBlock Covering(const std::vector<std::string> &files);
+
+    // The block of `side` × `side` tiles whose south-west tile has its corner
+    // at (southLat, westLon), made of the tiles of `files` (the others are
+    // missing). Checks every file before any is read: each must be a .hgt or
+    // .hgt.zip named like a tile inside the block, no tile twice, every tile
+    // of the same sample count, the grid within MaxSamples. Throws
+    // ETerrainError naming the file(s) otherwise.
+    TTileBlock(int southLat, int westLon, int side, const std::vector<std::string> &files);
+
+    int SouthLat() const { return southLat_; }
+    int WestLon() const { return westLon_; }
+    int Side() const { return side_; }
+    int Missing() const { return side_ * side_ - static_cast<int>(tiles_.size()); }
+    int TileSamples() const { return samples_; }
+    // "N40E010 – N41E011": the south-west and the north-east tile.
+    std::string Name() const;
+
+    // Reads the tiles in parallel, each straight into its place in the grid.
+    void LoadInto(TTerrain &terrain) const override;
+
+private:
+    struct TTile {
+        std::string file;
+        int row = 0, col = 0;  // in the block: row 0 the northern, col 0 the western
+    };
+
+    bool Has(int row, int col) const;
+    void LoadTile(const TTile &tile, class TSIArray &grid, int16_t &lo, int16_t &hi) const;
+
+    int southLat_ = 0, westLon_ = 0, side_ = 1, samples_ = 0;
+    std::vector<TTile> tiles_;
+    std::vector<bool> present_;  // row-major, side_ × side_
+};
+
+// "N40E010 – N41E011" for the block of `side` tiles at that corner; the tile
+// name alone for a single tile.
+std::string TileBlockName(int southLat, int westLon, int side);

@@ -1,0 +1,199 @@
+// A block of neighbouring tiles opened as one terrain: the grid it
+// assembles, the voids of a missing tile, the texture across the seams, the
+// geography of its north-east tile, and what it refuses.
+#include "Terrain.h"
+#include "TerrainError.h"
+#include "TerrainSource.h"
+#include "TestFiles.h"
+#include "TileBlock.h"
+#include "TilePos.h"
+
+#include <gtest/gtest.h>
+
+#include <zip.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr int N = 1201, Step = N - 1;
+
+// One made-up landscape two tiles wide: every tile is cut from it, so shared
+// edges agree as they do between real SRTM tiles.
+int16_t Land(int col, int row)
+{
+    if ((col * 31 + row * 17) % 997 == 0)
+        return -32768;  // a few voids
+    return static_cast<int16_t>(std::lround(900 + 600 * std::sin(col * 0.004) * std::cos(row * 0.003) + (col % 7) * 3));
+}
+
+std::vector<uint8_t> TileOfLand(int blockRow, int blockCol)
+{
+    return MakeHgtBytes(N, [=](int c, int r) { return Land(c + blockCol * Step, r + blockRow * Step); });
+}
+
+std::string WriteZippedTile(const TestDir &dir, const std::string &name, const std::vector<uint8_t> &bytes)
+{
+    const std::string path = dir.Path(name + ".hgt.zip");
+    int error = 0;
+    zip_t *zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    // The member named in lower case, as many archives have it.
+    std::string member = name + ".hgt";
+    for (char &ch : member)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    zip_file_add(zip, member.c_str(), zip_source_buffer(zip, bytes.data(), bytes.size(), 0), 0);
+    EXPECT_EQ(zip_close(zip), 0);
+    return path;
+}
+
+// The 2 × 2 block N40E010 – N41E011; `skip` leaves out one tile (row, col from the north-west).
+std::vector<std::string> WriteBlock(const TestDir &dir, int skipRow = -1, int skipCol = -1)
+{
+    std::vector<std::string> files;
+    const char *names[2][2] = {{"N41E010", "N41E011"}, {"N40E010", "N40E011"}};
+    for (int row = 0; row < 2; ++row)
+        for (int col = 0; col < 2; ++col) {
+            if (row == skipRow && col == skipCol)
+                continue;
+            const std::string name = names[row][col];
+            // One of them zipped: a block mixes both forms.
+            files.push_back(row == 0 && col == 1 ? WriteZippedTile(dir, name, TileOfLand(row, col))
+                                                 : (WriteFileBytes(dir.Path(name + ".hgt"), TileOfLand(row, col)),
+                                                    dir.Path(name + ".hgt")));
+        }
+    return files;
+}
+
+TTerrain LoadBlock(const std::vector<std::string> &files)
+{
+    TTerrain terrain;
+    TerrainSourceFor(files)->LoadInto(terrain);
+    return terrain;
+}
+
+std::string Refusal(const std::vector<std::string> &files)
+{
+    try {
+        LoadBlock(files);
+    } catch (const ETerrainError &e) {
+        return e.FullMessage();
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(TileBlock, ReassemblesTheGridItsTilesWereCutFrom)
+{
+    TestDir dir;
+    const TTerrain t = LoadBlock(WriteBlock(dir));
+    ASSERT_EQ(t.GridHigh, 2 * Step);
+    int lo = 99999, hi = -99999;
+    for (int r = 0; r <= 2 * Step; ++r)
+        for (int c = 0; c <= 2 * Step; ++c) {
+            ASSERT_EQ(t.Heights(c, r), Land(c, r)) << c << ", " << r;
+            if (Land(c, r) != -32768)
+                lo = std::min(lo, int(Land(c, r))), hi = std::max(hi, int(Land(c, r)));
+        }
+    EXPECT_EQ(t.MinHeight, lo);
+    EXPECT_EQ(t.MaxHeight, hi);
+    EXPECT_EQ(t.OriginLat, 40);
+    EXPECT_EQ(t.OriginLon, 10);
+    EXPECT_EQ(t.Span, 2);
+    EXPECT_TRUE(t.HgtLoaded);
+    EXPECT_EQ(t.FileName, "N40E010 \u2013 N41E011");
+    // A zipped tile lies where its archive's name says, whatever its member is called.
+    TTerrain one;
+    TerrainSourceFor({WriteBlock(dir)[1]})->LoadInto(one);
+    EXPECT_EQ(one.OriginLat, 41);
+    EXPECT_EQ(one.OriginLon, 11);
+}
+
+TEST(TileBlock, AMissingTileIsVoidsButKeepsTheEdgesItShares)
+{
+    TestDir dir;
+    // The south-east tile is sea.
+    const TTerrain t = LoadBlock(WriteBlock(dir, 1, 1));
+    for (int r = Step; r <= 2 * Step; ++r)
+        for (int c = Step; c <= 2 * Step; ++c) {
+            const bool shared = r == Step || c == Step;
+            ASSERT_EQ(t.Heights(c, r), shared ? Land(c, r) : -32768) << c << ", " << r;
+        }
+}
+
+TEST(TileBlock, TextureMatchesEachTilesOwnAwayFromTheInnerBorders)
+{
+    TestDir dir;
+    const std::vector<std::string> files = WriteBlock(dir);
+    TTerrain block = LoadBlock(files);
+    block.Resolution = 2 * Step;
+    block.BuildTexture();
+    // The north-east tile alone, at its own full resolution.
+    TTerrain tile;
+    TerrainSourceFor({files[1]})->LoadInto(tile);
+    tile.MinHeight = block.MinHeight;  // voids colour the same in both
+    tile.Resolution = Step;
+    tile.BuildTexture();
+    int worst = 0;
+    for (int y = 2; y < Step - 2; ++y)
+        for (int x = 2; x < Step - 2; ++x) {
+            const QRgb a = block.TextureBitmap.pixel(x + Step, y), b = tile.TextureBitmap.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                              std::abs(qBlue(a) - qBlue(b))});
+        }
+    EXPECT_LE(worst, 1);
+}
+
+TEST(TileBlock, PlacesAPointOfItsNorthEastTile)
+{
+    TestDir dir;
+    const TTerrain t = LoadBlock(WriteBlock(dir));
+    // 41.25 N 11.75 E: in N41E011, a quarter of a degree from its southern edge.
+    TTilePos pos{};
+    pos.SetOrigin(t.OriginLat, t.OriginLon);
+    pos.Size = 128;
+    pos.High = t.GridHigh;
+    pos.Span = t.Span;
+    pos.SetOffsetFromLatLon(41.25, 11.75);
+    double x = 0, z = 0;
+    pos.GetWorldXZ(x, z);
+    EXPECT_DOUBLE_EQ(x, 128 * 1.75 / 2 - 64);
+    EXPECT_DOUBLE_EQ(z, 64 - 128 * 1.25 / 2);
+    TTilePos back = pos;
+    back.SetOffsetFromWorld(-x, -z);
+    EXPECT_NEAR(back.GetLatLon().Lat, 41.25, 1e-12);
+    EXPECT_NEAR(back.GetLatLon().Lon, 11.75, 1e-12);
+    EXPECT_EQ(TileNameFor(TTilePos{0, 0, 41.25 - 0.5, 11.75 - 0.5}), "N41E011");
+    // The height there is the sample of that tile under the point.
+    TTerrain sized = t;
+    sized.WorldSize = 128;
+    float p[3] = {float(x), 0, float(z)};
+    sized.WorldToGrid(p);
+    EXPECT_EQ(int(p[0]), Step + Step * 3 / 4);
+    EXPECT_EQ(int(p[2]), Step - Step / 4);
+}
+
+TEST(TileBlock, RefusesWhatCannotMakeOneTerrainAndKeepsTheOldOne)
+{
+    TestDir dir;
+    const std::vector<std::string> block = WriteBlock(dir);
+    const std::string big = WriteHgt(dir, "N40E012.hgt", 3601, [](int, int) { return int16_t(5); });
+    const std::string bmp = dir.Path("N40E013.bmp");
+    WriteFileBytes(bmp, {'B', 'M'});
+    const std::string odd = WriteHgt(dir, "valley.hgt", N, [](int, int) { return int16_t(1); });
+    const std::string far = WriteHgt(dir, "N52E010.hgt", N, [](int, int) { return int16_t(1); });
+
+    EXPECT_NE(Refusal({block[0], big}).find("samples a side"), std::string::npos) << Refusal({block[0], big});
+    EXPECT_NE(Refusal({block[0], block[0]}).find("same tile"), std::string::npos);
+    EXPECT_NE(Refusal({block[0], bmp}).find("grey heightmap"), std::string::npos);
+    EXPECT_NE(Refusal({block[0], odd}).find("valley.hgt: is not named like a tile"), std::string::npos);
+    // 13 × 13 tiles of 1201 samples: 15601 a side.
+    EXPECT_NE(Refusal({block[2], far}).find("at most 14401"), std::string::npos) << Refusal({block[2], far});
+
+    TTerrain kept;
+    TerrainSourceFor({block[0]})->LoadInto(kept);
+    EXPECT_THROW(TerrainSourceFor({block[0], big})->LoadInto(kept), ETerrainError);
+    EXPECT_EQ(kept.GridHigh, Step);
+    EXPECT_EQ(kept.Span, 1);
+}
