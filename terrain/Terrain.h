@@ -17,7 +17,7 @@ public:
     static constexpr float HeightScale = 0.006f;
     static constexpr int HgtSize1201 = 2884802;   // 1201² samples of two bytes
     static constexpr int HgtSize3601 = 25934402;  // 3601² samples of two bytes
-    static constexpr int MaxBitmapWidth = 16384;  // wider heightmaps are refused
+    static constexpr int MaxBitmapWidth = 16384;  // wider or taller heightmaps are refused
 
     TTerrain();
 

@@ -8,6 +8,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <sys/wait.h>
@@ -230,6 +231,28 @@ std::vector<uint8_t> BmpHeader(int32_t width, int32_t height)
     return h;
 }
 
+// A 24-bit bitmap of grey(x, y) with y = 0 the top row; a negative height
+// stores the rows from the top down, as image editors often write them.
+std::string WriteGreyBmp24(const TestDir &dir, const std::string &name, int32_t width, int32_t height,
+                           const std::function<uint8_t(int x, int y)> &grey)
+{
+    const int rows = std::abs(height);
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> bytes = BmpHeader(width, height);
+    bytes[28] = 24;
+    const uint32_t fileSize = static_cast<uint32_t>(54 + stride * static_cast<size_t>(rows));
+    for (int i = 0; i < 4; ++i)
+        bytes[2 + i] = static_cast<uint8_t>(fileSize >> (8 * i));
+    bytes.resize(fileSize);
+    for (int stored = 0; stored < rows; ++stored) {
+        const int y = height < 0 ? stored : rows - 1 - stored;
+        uint8_t *line = bytes.data() + 54 + stride * static_cast<size_t>(stored);
+        for (int x = 0; x < width; ++x)
+            std::fill_n(line + 3 * x, 3, grey(x, y));
+    }
+    return WriteBmpBytes(dir, name, bytes);
+}
+
 }  // namespace
 
 TEST(FailedLoads, KeepThePreviousGridFiguresAndTexture)
@@ -360,12 +383,34 @@ TEST(Bitmaps, AreReadAtEveryBitDepth)
     }
 }
 
+TEST(Bitmaps, TopDownAndLargeBitmapsLoad)
+{
+    TestDir dir;
+    TTerrain t;
+    t.LoadFromFile(WriteGreyBmp24(dir, "topdown.bmp", 4, -3, [](int, int y) { return uint8_t(10 * (y + 1)); }));
+    ASSERT_EQ(t.GridHigh, 3);
+    EXPECT_EQ(t.Heights(2, 0), 40);  // the first stored row is the top one
+    EXPECT_EQ(t.Heights(2, 2), 120);
+    EXPECT_EQ(t.Heights(2, 3), 0);
+
+    // Beyond Qt's own limit of 128 MB a decoded picture (5792² pixels).
+    constexpr int side = 6000;
+    t.LoadFromFile(WriteGreyBmp24(dir, "large.bmp", side, side, [](int x, int y) { return uint8_t(x == y ? 200 : 1); }));
+    ASSERT_EQ(t.GridHigh, side - 1);
+    EXPECT_EQ(t.Heights(0, 0), 800);
+    EXPECT_EQ(t.Heights(5999, 5999), 800);
+    EXPECT_EQ(t.Heights(5999, 0), 4);
+}
+
 TEST(Bitmaps, OverWideOrBrokenFilesAreRefusedBeforeDecoding)
 {
     TestDir dir;
     const std::string wide = LoadError([&] { TTerrain().LoadFromFile(WriteBmpBytes(dir, "w.bmp", BmpHeader(100000, 1))); });
-    EXPECT_NE(wide.find("100000 pixels wide"), std::string::npos) << wide;
-    EXPECT_NE(wide.find("16384"), std::string::npos) << wide;
+    EXPECT_NE(wide.find("the bitmap is 100000 × 1 pixels; heightmaps up to 16384 pixels a side can be loaded"),
+              std::string::npos)
+        << wide;
+    const std::string tall = LoadError([&] { TTerrain().LoadFromFile(WriteBmpBytes(dir, "t.bmp", BmpHeader(2, -16385))); });
+    EXPECT_NE(tall.find("2 × 16385 pixels"), std::string::npos) << tall;
 
     std::vector<uint8_t> truncated = BmpHeader(64, 64);
     truncated.resize(truncated.size() + 64 * 10 * 4);
@@ -380,7 +425,7 @@ TEST(Heightmaps, AreWrittenAs32BitGreyBitmapsAndReadBack)
     EXPECT_FALSE(t.SaveHeightmap(dir.Path("nothing.bmp")));  // nothing loaded
     EXPECT_FALSE(std::filesystem::exists(dir.Path("nothing.bmp")));
 
-    // Heights 0 … 1023 in the top rows, then values that must wrap.
+    // Heights 0 … 1023 in the top rows, then values beyond the grey levels.
     t.LoadFromFile(WriteHgt(dir, "a.hgt", 1201, [](int c, int r) {
         if (r == 0)
             return static_cast<int16_t>(c < 1024 ? c : 0);
@@ -413,10 +458,12 @@ TEST(Heightmaps, AreWrittenAs32BitGreyBitmapsAndReadBack)
     ASSERT_EQ(back.GridHigh, 1200);
     for (int c = 0; c < 1024; ++c)
         ASSERT_EQ(back.Heights(c, 0), c / 4 * 4) << c;  // the next lower multiple of 4
-    EXPECT_EQ(back.Heights(0, 1), 0);     // 1024 m wraps to grey 0
-    EXPECT_EQ(back.Heights(1, 1), 4);     // 1031 → 257 levels → 1
-    EXPECT_EQ(back.Heights(2, 1), 1020);  // -4 → level -1 → 255
-    EXPECT_EQ(back.Heights(3, 1), 1020);  // -5 truncates toward zero to -1 as well
+    // Outside them the grey saturates: a coast with deep and high ground
+    // comes back dark and bright, not wrapped into nonsense.
+    EXPECT_EQ(back.Heights(0, 1), 1020);  // 1024 m
+    EXPECT_EQ(back.Heights(1, 1), 1020);  // 1031 m
+    EXPECT_EQ(back.Heights(2, 1), 0);     // -4 m
+    EXPECT_EQ(back.Heights(3, 1), 0);     // -5 m
     EXPECT_EQ(back.Heights(1, 1200), 8);
 
     EXPECT_FALSE(t.SaveHeightmap(dir.Path("no/such/folder/hm.bmp")));
