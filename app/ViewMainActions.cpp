@@ -147,9 +147,17 @@ void TfmView::acShowOptDialogExecute()
 
 void TfmView::acSaveOptionsExecute()
 {
+    const std::string readFrom = Options.IniFile.FileName();
     SaveOptions();
     StorePlacemarks();
     WriteIniFile();
+    // An installed program cannot write beside itself: say where the settings went.
+    const std::string &savedTo = Options.IniFile.FileName();
+    if (savedTo != readFrom)
+        QMessageBox::information(this, windowTitle().section(QLatin1Char(' '), 0, 0),
+                                 QStringLiteral("The settings were saved to %1 instead of %2. Orolith reads them from "
+                                                "%1 from now on.")
+                                     .arg(QString::fromStdString(savedTo), QString::fromStdString(readFrom)));
 }
 
 void TfmView::acReloadOptionsExecute()

@@ -1,0 +1,117 @@
+// Settings as the program saves them and reads them back: under a
+// comma-decimal locale, and when a save has to go to another file than the
+// one read at start.
+#include "MainWindowFixture.h"
+
+#include "TilePos.h"
+
+#include <QLocale>
+
+#include <clocale>
+
+namespace {
+
+std::string FileText(const std::string &file)
+{
+    const std::vector<uint8_t> bytes = ReadFileBytes(file);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// What QApplication makes of LANG=de_DE.UTF-8 (most of Europe writes a decimal
+// comma): the C library's numbers and Qt's default locale. Set before the
+// windows are made, undone after they are gone.
+class TCommaLocale {
+protected:
+    TCommaLocale()
+        : previousC_(std::setlocale(LC_ALL, nullptr))
+    {
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+    ~TCommaLocale()
+    {
+        std::setlocale(LC_ALL, previousC_.c_str());
+        QLocale::setDefault(previousQt_);
+    }
+
+private:
+    std::string previousC_;
+    QLocale previousQt_;
+};
+
+class CommaLocaleWindow : protected TCommaLocale, public MainWindowTest {};
+
+TEST_F(CommaLocaleWindow, SavedPlacemarksClassesAndDecimalsComeBackUnchanged)
+{
+    // scripts/install-deps generates the locale; without it this test proves nothing.
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    ASSERT_EQ(QLocale().decimalPoint(), QStringLiteral(","));
+    ShowWindows();
+    topo().AddPlaceClass(1, "Peaks, high ones", 1, 128 / 255.0f, 0);
+    topo().AddPlaceClass(2, "Capes", 0, 0, 1);
+    topo().AddPlace(MakeLatLon(7.658, 45.976), "Matterhorn", 1);
+    topo().AddPlace(MakeLatLon(-9.5005, 38.7804), "Cabo da Roca", 2);
+    Options.VerticalScale = 2.5f;
+    Options.smallC = 1.3f;
+    Options.C = 6.5f;
+    const auto expectSaved = [this] {
+        ASSERT_EQ(topo().Places.size(), 2u);
+        EXPECT_EQ(topo().Places[0]->Lon, 7.658);
+        EXPECT_EQ(topo().Places[0]->Lat, 45.976);
+        EXPECT_EQ(topo().Places[0]->ClassId, 1);
+        EXPECT_EQ(topo().Places[1]->Name, "Cabo da Roca");
+        EXPECT_EQ(topo().Places[1]->Lon, -9.5005);
+        EXPECT_EQ(topo().Places[1]->Lat, 38.7804);
+        EXPECT_EQ(topo().Places[1]->ClassId, 2);
+        ASSERT_EQ(topo().PlaceClasses.size(), 2u);
+        EXPECT_EQ(topo().PlaceClasses[0]->Name, "Peaks, high ones");
+        EXPECT_EQ(topo().PlaceClasses[0]->G, 128 / 255.0f);
+        EXPECT_EQ(topo().PlaceClasses[1]->B, 1.0f);
+    };
+
+    // The options dialog passes the placemarks through their text form, even on Cancel.
+    WhenModal([](QWidget *w) { QTest::keyClick(w, Qt::Key_Escape); });
+    view().acShowOptDialog->trigger();
+    expectSaved();
+
+    view().acSaveOptions->trigger();
+    const std::string text = FileText(iniFile);
+    EXPECT_NE(text.find("VerticalScale=2.5\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("=7.658       ,45.976      ,1\r\n"), std::string::npos) << text;
+
+    topo().ClearPlaces();
+    topo().ClearPlaceClasses();
+    Options.VerticalScale = Options.smallC = Options.C = 1;
+    view().acReloadOptions->trigger();
+    expectSaved();
+    EXPECT_EQ(Options.VerticalScale, 2.5f);
+    EXPECT_EQ(Options.smallC, 1.3f);
+    EXPECT_EQ(Options.C, 6.5f);
+}
+
+// An installed program reads the file shipped beside it and saves to the
+// per-user one; the save says so, and the shipped file stays as it was.
+TEST_F(MainWindowTest, ASaveThatGoesElsewhereNamesTheFileWritten)
+{
+    ShowWindows();
+    const std::string shipped = FileText(iniFile);
+    const std::string perUser = dir.Path("config/orolith.ini");
+    SetIniFileName(perUser);
+    Options.FrameTarget = 25;
+    QString message;
+    DismissNextMessage(message);
+    view().acSaveOptions->trigger();
+    EXPECT_EQ(message.toStdString(), "The settings were saved to " + perUser + " instead of " + iniFile
+                                         + ". Orolith reads them from " + perUser + " from now on.");
+    EXPECT_NE(FileText(perUser).find("FrameTarget=25"), std::string::npos);
+    EXPECT_EQ(FileText(iniFile), shipped);
+
+    // The next save goes where the last one did, without a word.
+    message.clear();
+    DismissNextMessage(message);
+    view().acSaveOptions->trigger();
+    QTest::qWait(300);
+    EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+}
+
+}  // namespace
