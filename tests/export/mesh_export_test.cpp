@@ -1,0 +1,153 @@
+// The 3D model export without a display: the printed solid is closed and as
+// large as asked, and the models for 3D tools keep the view's triangles and
+// its texture the right way round, in metres.
+#include "ModelFiles.h"
+
+#include "GLBMP.h"
+#include "MeshExport.h"
+#include "TopoViewCLOD.h"
+#include "ViewFactory.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <memory>
+#include <numbers>
+
+namespace {
+
+// A view of `tile` with the viewer's level-of-detail options (or a base view
+// of resolution 64), its mesh built for a square of 128.
+std::unique_ptr<TTopoView> ViewOf(const std::string &tile, int topoClass)
+{
+    std::unique_ptr<TTopoView> view = CreateTopoView(topoClass);
+    if (auto *lod = dynamic_cast<TTopoViewCLOD *>(view.get())) {
+        lod->C = 4.0f;
+        lod->SmallC = 0.8f;
+    }
+    view->LoadFromFile(tile);
+    view->Resolution = 64;
+    view->BuildMesh(128);
+    return view;
+}
+
+size_t ViewTriangles(const TTopoView &view)
+{
+    return dynamic_cast<const TTopoViewCLOD *>(&view) ? view.Vertices.size() / 3 : view.Vertices.size() / 2;
+}
+
+// Hills, a deep pit and a patch of voids: every refinement level and the
+// height voids are drawn at.
+int16_t Rough(int col, int row)
+{
+    if (col > 100 && col < 140 && row > 900 && row < 960)
+        return -32768;
+    const double u = col / 1200.0, v = row / 1200.0;
+    double h = 800 + 500 * std::sin(7 * u) * std::cos(5 * v) + 90 * std::sin(41 * u + 3 * v);
+    if (col % 211 == 5 && row % 173 == 9)
+        h -= 700;
+    return int16_t(h);
+}
+
+} // namespace
+
+TEST(PrintSolid, IsClosedAndAsLargeAsAsked)
+{
+    TestDir dir;
+    const std::string flat = WriteHgt(dir, "N47E011.hgt", 1201, [](int, int) { return int16_t(500); });
+    const std::string rough = WriteHgt(dir, "N46E011.hgt", 1201, Rough);
+    TMeshExportSettings settings;
+    settings.Print.WidthMm = 120;
+    settings.Print.BaseMm = 4;
+    for (const int topoClass : {TopoClassLevelOfDetail, TopoClassBase}) {
+        SCOPED_TRACE(topoClass);
+        auto view = ViewOf(flat, topoClass);
+        TGLBMP noTexture;
+        const TMeshExportResult result = ExportViewMesh(*view, noTexture, dir.Path("flat.stl"), settings);
+        EXPECT_EQ(result.SurfaceTriangles, ViewTriangles(*view));
+        const std::vector<TFacet> facets = ReadStl(dir.Path("flat.stl"));
+        ASSERT_EQ(facets.size(), result.Triangles);
+        ExpectClosedSolid(facets);
+        EXPECT_NEAR(SignedVolume(facets), 120.0 * 120 * 4, 120.0 * 120 * 4 * 1e-4);
+
+        view = ViewOf(rough, topoClass);
+        settings.VerticalScale = 3;
+        ExportViewMesh(*view, noTexture, dir.Path("rough.stl"), settings);
+        const std::vector<TFacet> hills = ReadStl(dir.Path("rough.stl"));
+        ExpectClosedSolid(hills);
+        float lowest = 1e9f, highest = -1e9f, east = 0;
+        for (const TFacet &f : hills)
+            for (const TVertex3f &p : f) {
+                lowest = std::min(lowest, p.Z);
+                highest = std::max(highest, p.Z);
+                east = std::max(east, p.X);
+            }
+        EXPECT_FLOAT_EQ(lowest, 0);
+        EXPECT_NEAR(east, 120, 1e-3);
+        // The relief as drawn: world heights × the vertical scale, on the
+        // square's scale of millimetres per world unit.
+        const double drawn = (view->MaxHeight - (view->MinHeight - 1)) * TTerrain::HeightScale * 3 * 120 / 128;
+        EXPECT_NEAR(highest, 4 + drawn, drawn * 0.05);
+        settings.VerticalScale = 1;
+    }
+}
+
+TEST(ModelExport, KeepsTheViewsTrianglesAndItsTextureInMetres)
+{
+    TestDir dir;
+    // 0 m along the western edge, 1000 m along the eastern one.
+    const std::string tile = WriteHgt(dir, "N47E011.hgt", 1201, [](int col, int) { return int16_t(col * 10 / 12); });
+    auto view = ViewOf(tile, TopoClassLevelOfDetail);
+    view->BuildTexture();
+    TGLBMP texture;
+    AssignBitmap(view->TextureBitmap, texture);
+    ASSERT_TRUE(texture.SaveJPG(dir.Path("saved.jpg")));
+    TMeshExportSettings settings;
+    settings.VerticalScale = 2;
+
+    for (const char *name : {"terrain.glb", "terrain.obj"}) {
+        SCOPED_TRACE(name);
+        ExportViewMesh(*view, texture, dir.Path(name), settings);
+        Assimp::Importer importer;
+        const aiScene *scene = importer.ReadFile(dir.Path(name), 0);
+        ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+        ASSERT_EQ(scene->mNumMeshes, 1u);
+        const aiMesh &mesh = *scene->mMeshes[0];
+        EXPECT_EQ(mesh.mNumFaces, view->Vertices.size() / 3);
+        ASSERT_TRUE(mesh.HasTextureCoords(0));
+
+        // The north-west corner: least east, most north (−Z).
+        unsigned nw = 0;
+        aiVector3D low(1e9f), high(-1e9f);
+        for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
+            const aiVector3D &p = mesh.mVertices[i];
+            if (p.x + p.z < mesh.mVertices[nw].x + mesh.mVertices[nw].z)
+                nw = i;
+            low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+            high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+        }
+        // Texture coordinates come back with V up: (0, 1) is the top left.
+        EXPECT_NEAR(mesh.mTextureCoords[0][nw].x, 0, 1e-6);
+        EXPECT_NEAR(mesh.mTextureCoords[0][nw].y, 1, 1e-6);
+        EXPECT_NEAR(low.x, 0, 1e-3);
+        EXPECT_NEAR(high.x, 111320 * std::cos(47.5 * std::numbers::pi / 180), 0.1);
+        EXPECT_NEAR(low.z, -111320, 0.1);
+        EXPECT_NEAR(high.z, 0, 1e-3);
+        EXPECT_NEAR(low.y, 0, 1e-3);
+        EXPECT_NEAR(high.y, 2000, 0.5);
+    }
+
+    // The texture is the one "Save Texture" writes: inside the .glb, beside the .obj.
+    Assimp::Importer importer;
+    const aiScene *glb = importer.ReadFile(dir.Path("terrain.glb"), 0);
+    ASSERT_NE(glb, nullptr);
+    ASSERT_EQ(glb->mNumTextures, 1u);
+    const aiTexture &embedded = *glb->mTextures[0];
+    EXPECT_EQ(embedded.mHeight, 0u);
+    const auto *jpeg = reinterpret_cast<const uint8_t *>(embedded.pcData);
+    EXPECT_EQ(std::vector<uint8_t>(jpeg, jpeg + embedded.mWidth), ReadFileBytes(dir.Path("saved.jpg")));
+    EXPECT_EQ(ReadFileBytes(dir.Path("terrain_terrain.jpg")), ReadFileBytes(dir.Path("saved.jpg")));
+    const std::vector<uint8_t> mtl = ReadFileBytes(dir.Path("terrain.mtl"));
+    EXPECT_NE(std::string(mtl.begin(), mtl.end()).find("map_Kd terrain_terrain.jpg"), std::string::npos);
+}
