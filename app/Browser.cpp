@@ -1,11 +1,12 @@
 #include "Browser.h"
 
-#include "ExtractedTile.h"
 #include "MapImage.h"
 #include "Options.h"
 #include "Resources.h"
 #include "Terrain.h"
 #include "TerrainError.h"
+#include "TerrainSource.h"
+#include "TileBlock.h"
 #include "Utils.h"
 
 #include <QApplication>
@@ -84,6 +85,7 @@ TfmBrowser::TfmBrowser()
     connect(imWorld, &TMapImage::MouseDown, this, &TfmBrowser::imWorldMouseDown);
     connect(imPart, &TMapImage::MouseDown, this, &TfmBrowser::imPartMouseDown);
     connect(imPart, &TMapImage::MouseMove, this, &TfmBrowser::imPartMouseMove);
+    connect(imPart, &TMapImage::MouseUp, this, &TfmBrowser::imPartMouseUp);
 
     WorldPicture = std::make_unique<QSvgRenderer>();
     WorldBitmap = QImage(WorldWidth, WorldHeight, QImage::Format_RGB32);
@@ -141,7 +143,7 @@ void TfmBrowser::DrawPart()
                   *WorldPicture);
     TLatLon picked = CurrentTile.GetLatLon();
     DrawTileCircles(PartBitmap, TPartGeometry{PartTop, PartLeft}, TileAvailable, TilePicked,
-                    static_cast<int>(std::lround(picked.Lat)), static_cast<int>(std::lround(picked.Lon)));
+                    static_cast<int>(std::lround(picked.Lat)), static_cast<int>(std::lround(picked.Lon)), PickedSide);
     ShowBitmaps();
 }
 
@@ -175,9 +177,32 @@ TTilePos TfmBrowser::TileAtPartPixel(int x, int y) const
 
 void TfmBrowser::imPartMouseDown(int x, int y)
 {
-    CurrentTile = TileAtPartPixel(x, y);
+    CurrentTile = pressedTile_ = TileAtPartPixel(x, y);
+    pressed_ = true;
+    PickedSide = 1;
     TilePicked = true;
     lbName->setText(QString::fromStdString(TileNameFor(CurrentTile)));
+    DrawPart();
+    PreviewSize = 64;
+    btnPreviewClick();
+}
+
+void TfmBrowser::imPartMouseUp(int x, int y)
+{
+    if (!pressed_)
+        return;
+    pressed_ = false;
+    const TLatLon from = pressedTile_.GetLatLon(), to = TileAtPartPixel(x, y).GetLatLon();
+    const int dLat = static_cast<int>(std::lround(to.Lat - from.Lat));
+    const int dLon = static_cast<int>(std::lround(to.Lon - from.Lon));
+    if (dLat == 0 && dLon == 0)
+        return;  // a plain click
+    const int side = std::max(std::abs(dLat), std::abs(dLon)) + 1;
+    CurrentTile.SetOffset(dLat >= 0 ? from.Lat : from.Lat - (side - 1), dLon >= 0 ? from.Lon : from.Lon - (side - 1));
+    PickedSide = side;
+    const TLatLon corner = CurrentTile.GetLatLon();
+    lbName->setText(QString::fromStdString(TileBlockName(static_cast<int>(std::lround(corner.Lat)),
+                                                         static_cast<int>(std::lround(corner.Lon)), side)));
     DrawPart();
     PreviewSize = 64;
     btnPreviewClick();
@@ -188,18 +213,32 @@ void TfmBrowser::imPartMouseMove(int x, int y)
     lbCurr->setText(QString::fromStdString(TileNameFor(TileAtPartPixel(x, y))));
 }
 
-std::string TfmBrowser::PickedArchive() const
+std::shared_ptr<const TTerrainSource> TfmBrowser::PickedSource() const
 {
     if (!TilePicked)
-        return {};
-    return Options.ZipPath + lbName->text().toStdString() + ".hgt.zip";
+        return nullptr;
+    const auto archiveOf = [](const std::string &tile) { return Options.ZipPath + tile + ".hgt.zip"; };
+    const auto exists = [](const std::string &file) { return QFileInfo(QString::fromStdString(file)).isFile(); };
+    const TLatLon corner = CurrentTile.GetLatLon();
+    const int south = static_cast<int>(std::lround(corner.Lat)), west = static_cast<int>(std::lround(corner.Lon));
+    if (PickedSide == 1) {
+        const std::string tile = TileBlockName(south, west, 1), archive = archiveOf(tile);
+        return exists(archive) ? ZippedTileSource(archive, tile + ".hgt") : nullptr;
+    }
+    std::vector<std::string> files;
+    for (int lat = south; lat < south + PickedSide; ++lat)
+        for (int lon = west; lon < west + PickedSide; ++lon)
+            if (const std::string archive = archiveOf(TileBlockName(lat, lon, 1)); exists(archive))
+                files.push_back(archive);
+    if (files.empty())
+        return nullptr;
+    return std::make_shared<TTileBlock>(south, west, PickedSide, files);
 }
 
-QImage TfmBrowser::RenderPreview(const std::string &archive) const
+QImage TfmBrowser::RenderPreview(const TTerrainSource &source) const
 {
-    const TExtractedTile tile(archive, lbName->text().toStdString() + ".hgt");
     TTerrain terrain;
-    tile.Load([&terrain](const std::string &file) { terrain.LoadFromFile(file); });
+    source.LoadInto(terrain);
     terrain.Gradient = Options.Gradient;
     terrain.Resolution = PreviewSize;
     terrain.BuildTexture();
@@ -210,21 +249,22 @@ void TfmBrowser::btnPreviewClick()
 {
     if (PreviewSize <= LargestDoubledPreview)
         PreviewSize *= 2;
-    const std::string archive = PickedArchive();
-    if (archive.empty() || !QFileInfo(QString::fromStdString(archive)).isFile())
-        return;
-
     QImage preview;
     QString failure;
-    {
+    try {
+        const std::shared_ptr<const TTerrainSource> source = PickedSource();
+        if (!source)
+            return;
         TBusyCursor busy;
         try {
-            preview = RenderPreview(archive);
-        } catch (const ETerrainError &e) {
-            failure = QString::fromStdString(e.FullMessage());
+            preview = RenderPreview(*source);
+        } catch (const ETerrainError &) {
+            throw;
         } catch (const std::exception &e) {
-            failure = QString::fromStdString(archive + ": " + e.what());
+            throw ETerrainError(e.what(), lbName->text().toStdString());
         }
+    } catch (const ETerrainError &e) {
+        failure = QString::fromStdString(e.FullMessage());
     }
     // The message waits for the normal cursor; the old preview stays.
     if (!failure.isEmpty()) {
@@ -236,9 +276,13 @@ void TfmBrowser::btnPreviewClick()
 
 void TfmBrowser::btnOpenClick()
 {
-    const std::string archive = PickedArchive();
-    if (archive.empty() || !QFileInfo(QString::fromStdString(archive)).isFile())
+    std::shared_ptr<const TTerrainSource> source;
+    try {
+        source = PickedSource();
+    } catch (const ETerrainError &e) {
+        QMessageBox::warning(this, windowTitle(), QString::fromStdString(e.FullMessage()));
         return;
-    if (OnOpenTile)
-        OnOpenTile(archive);
+    }
+    if (source && OnOpenTile)
+        OnOpenTile(source);
 }

@@ -18,6 +18,7 @@ class QLabel;
 class QPushButton;
 class QSvgRenderer;
 class TMapImage;
+class TTerrainSource;
 
 class TfmBrowser : public QWidget {
     Q_OBJECT
@@ -27,9 +28,10 @@ public:
     TfmBrowser();
     ~TfmBrowser() override;
 
-    // "Open": given the archive of the picked tile, the main window shows
-    // itself and loads it. Errors of the load are the main window's to report.
-    std::function<void(const std::string &archive)> OnOpenTile;
+    // "Open": given the picked tile's archive, or the block of picked tiles,
+    // the main window shows itself and loads it. Errors of the load are the
+    // main window's to report.
+    std::function<void(std::shared_ptr<const TTerrainSource> picked)> OnOpenTile;
 
     // Re-reads the tile folder and redraws both maps; the part shown and the
     // picked tile stay.
@@ -39,7 +41,10 @@ public:
     void btnPreviewClick();
     void btnOpenClick();
     void imWorldMouseDown(int x, int y);
+    // Pressing on one tile picks it; releasing on another then picks the
+    // square block with the two at opposite corners, growing from the first.
     void imPartMouseDown(int x, int y);
+    void imPartMouseUp(int x, int y);
     void imPartMouseMove(int x, int y);
 
     std::unique_ptr<QSvgRenderer> WorldPicture;
@@ -47,7 +52,8 @@ public:
     QImage PartBitmap;   // 12 pixels per degree
     int PartTop = 0;     // latitude of the part's northern edge
     int PartLeft = 0;    // longitude of the part's western edge
-    TTilePos CurrentTile{};
+    TTilePos CurrentTile{};  // the picked tile, the south-west one of a picked block
+    int PickedSide = 1;      // tiles a side of the pick
     bool TilePicked = false;
     int PreviewSize = 64;  // samples per side of the last preview
     TTileAvailability TileAvailable;
@@ -69,8 +75,13 @@ private:
     void SelectPart(int column, int row);
     // The tile whose cell in the part view holds pixel (x, y).
     TTilePos TileAtPartPixel(int x, int y) const;
-    // The picked tile's archive in the tile folder; empty before any pick.
-    std::string PickedArchive() const;
-    // Renders the preview; throws with a message naming the archive.
-    QImage RenderPreview(const std::string &archive) const;
+    // The picked tile's archive, or the archives of the picked block's
+    // tiles that are in the tile folder; null before any pick and when none
+    // of them is there. Throws ETerrainError when they make no block.
+    std::shared_ptr<const TTerrainSource> PickedSource() const;
+    // Renders the preview; throws with a message naming the file.
+    QImage RenderPreview(const TTerrainSource &source) const;
+
+    TTilePos pressedTile_{};
+    bool pressed_ = false;
 };

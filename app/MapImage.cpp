@@ -30,3 +30,9 @@ void TMapImage::mouseMoveEvent(QMouseEvent *event)
     const QPoint p = InsidePicture(this, event->position());
     emit MouseMove(p.x(), p.y());
 }
+
+void TMapImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint p = InsidePicture(this, event->position());
+    emit MouseUp(p.x(), p.y());
+}

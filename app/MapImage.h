@@ -12,8 +12,10 @@ public:
 signals:
     void MouseDown(int x, int y);
     void MouseMove(int x, int y);
+    void MouseUp(int x, int y);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 };

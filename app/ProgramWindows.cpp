@@ -20,10 +20,10 @@ TProgramWindows::TProgramWindows()
     // Closing the main window ends the program, even with the browser open.
     browser_->setAttribute(Qt::WA_QuitOnClose, false);
     view_->AttachBrowser(browser_.get(), [b = browser_.get()] { b->RefreshBrowser(); });
-    browser_->OnOpenTile = [v = view_.get()](const std::string &archive) {
+    browser_->OnOpenTile = [v = view_.get()](std::shared_ptr<const TTerrainSource> picked) {
         v->raise();
         v->activateWindow();
-        v->OpenTerrainFile(archive);
+        v->OpenTerrain(std::move(picked));
     };
 }
 

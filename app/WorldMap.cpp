@@ -48,7 +48,7 @@ void MarkTiles(QImage &worldMap, const TTileAvailability &tiles)
 }
 
 void DrawTileCircles(QImage &partMap, const TPartGeometry &part, const TTileAvailability &tiles,
-                     bool hasPick, int pickedLat, int pickedLon)
+                     bool hasPick, int pickedLat, int pickedLon, int pickedSide)
 {
     constexpr int cell = TPartGeometry::PixelsPerDegree;
     QPainter painter(&partMap);
@@ -57,7 +57,8 @@ void DrawTileCircles(QImage &partMap, const TPartGeometry &part, const TTileAvai
         for (int lat = part.Top - TPartGeometry::Degrees; lat <= part.Top; ++lat) {
             if (!tiles.Get(lat, lon))
                 continue;
-            const bool picked = hasPick && lat == pickedLat && lon == pickedLon;
+            const bool picked = hasPick && lat >= pickedLat && lat < pickedLat + pickedSide && lon >= pickedLon &&
+                                lon < pickedLon + pickedSide;
             painter.setPen(QPen(picked ? MapColors::Picked : MapColors::Tile, 0));
             const int x = (lon - part.Left) * cell;
             const int y = (part.Top - lat - 1) * cell;

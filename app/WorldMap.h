@@ -40,7 +40,8 @@ struct TPartGeometry {
 };
 
 // One outlined circle per available tile of the part: blue for the picked
-// tile (when `hasPick`), green for the others. A tile's circle sits in the
-// cell whose south-west corner is the tile's.
+// tiles (when `hasPick`: the block of pickedSide × pickedSide tiles whose
+// south-west tile is at pickedLat, pickedLon), green for the others. A
+// tile's circle sits in the cell whose south-west corner is the tile's.
 void DrawTileCircles(QImage &partMap, const TPartGeometry &part, const TTileAvailability &tiles,
-                     bool hasPick, int pickedLat, int pickedLon);
+                     bool hasPick, int pickedLat, int pickedLon, int pickedSide = 1);

@@ -93,6 +93,9 @@ void TTopoView::DrawPlaces()
     const TTilePos origin = TileOrigin();
     glDisable(GL_LIGHTING);
     const double half = WorldSize / 2.0;
+    // Markers stand as tall over a block as over a tile, though its heights
+    // are drawn lower (1 for a tile, so its markers are as they always were).
+    const float up = static_cast<float>(Terrain.Span);
     for (const auto &place : Places) {
         // A missing class reads as the default record: not visible.
         const TPlaceClassRec *placeClass = ClassOf(place->ClassId);
@@ -105,21 +108,22 @@ void TTopoView::DrawPlaces()
         if (wx < -half || wx > half || wz < -half || wz > half)
             continue;
         const float x = float(wx), z = float(wz), y = HeightAbove(x, z);
+        const float top = y + 0.8f * up, label = y + 0.84f * up;
 
         // An upside-down square pyramid with its tip on the ground.
         glColor3f(placeClass->R, placeClass->G, placeClass->B);
         glBegin(GL_TRIANGLE_FAN);
         glVertex3f(x, y, z);
-        glVertex3f(x - 0.2f, y + 0.8f, z - 0.2f);
-        glVertex3f(x - 0.2f, y + 0.8f, z + 0.2f);
-        glVertex3f(x + 0.2f, y + 0.8f, z + 0.2f);
-        glVertex3f(x + 0.2f, y + 0.8f, z - 0.2f);
-        glVertex3f(x - 0.2f, y + 0.8f, z - 0.2f);
+        glVertex3f(x - 0.2f, top, z - 0.2f);
+        glVertex3f(x - 0.2f, top, z + 0.2f);
+        glVertex3f(x + 0.2f, top, z + 0.2f);
+        glVertex3f(x + 0.2f, top, z - 0.2f);
+        glVertex3f(x - 0.2f, top, z - 0.2f);
         glEnd();
 
         // The raster colour is latched by glRasterPos: set it first.
         glColor3f(0, 0, 0);
-        glRasterPos3f(x, y + 0.84f, z);
+        glRasterPos3f(x, label, z);
         DrawText(place->Name);
     }
 }

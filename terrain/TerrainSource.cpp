@@ -21,12 +21,15 @@ public:
 // often hold "n47e011.hgt" or another name).
 class TZippedTile : public TTerrainSource {
 public:
-    explicit TZippedTile(const std::string &path) : TTerrainSource({path}) {}
+    explicit TZippedTile(const std::string &path, std::string required = {})
+        : TTerrainSource({path}), required_(std::move(required))
+    {
+    }
     void LoadInto(TTerrain &terrain) const override
     {
         const std::string &archive = Files().front();
         std::string member;
-        const std::vector<uint8_t> bytes = ReadTileFromZip(archive, member);
+        const std::vector<uint8_t> bytes = ReadTileFromZip(archive, member, required_);
         try {
             terrain.LoadHgtBytes(bytes.data(), bytes.size(), archive);
         } catch (const ETerrainError &e) {
@@ -36,6 +39,9 @@ public:
         TileOriginFromName(origin, archive);
         terrain.PlaceAt(archive, true, origin.Lat, origin.Lon, 1);
     }
+
+private:
+    std::string required_;
 };
 
 }  // namespace
@@ -49,4 +55,9 @@ std::unique_ptr<TTerrainSource> TerrainSourceFor(const std::vector<std::string> 
     if (LowerExtension(files.front()) == "zip")
         return std::make_unique<TZippedTile>(files.front());
     return std::make_unique<THeightFile>(files.front());
+}
+
+std::unique_ptr<TTerrainSource> ZippedTileSource(const std::string &archive, const std::string &member)
+{
+    return std::make_unique<TZippedTile>(archive, member);
 }

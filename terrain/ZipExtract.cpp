@@ -207,10 +207,17 @@ std::string ExtractTileFromZip(const std::string &archive, const std::string &fo
     return ExtractAll(zip, {zip.TileMember()}, folder).front();
 }
 
-std::vector<uint8_t> ReadTileFromZip(const std::string &archive, std::string &member)
+std::vector<uint8_t> ReadTileFromZip(const std::string &archive, std::string &member, const std::string &required)
 {
     const TZipArchive zip(archive);
-    const TMember chosen = zip.TileMember();
+    TMember chosen = zip.TileMember();
+    if (!required.empty()) {
+        const std::vector<TMember> members = zip.HgtMembers();
+        auto it = std::find_if(members.begin(), members.end(), [&](const TMember &m) { return m.bareName == required; });
+        if (it == members.end())
+            throw ETerrainError("the archive holds no " + required, archive);
+        chosen = *it;
+    }
     member = chosen.bareName;
     return zip.Read(chosen);
 }

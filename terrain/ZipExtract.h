@@ -24,8 +24,10 @@ std::vector<std::string> ExtractHgtEntries(const std::string &archive, const std
 std::string ExtractTileFromZip(const std::string &archive, const std::string &folder);
 
 // The same tile read into memory instead, with no file written: its bytes,
-// and the member's bare name in `member`. Same checks as above.
-std::vector<uint8_t> ReadTileFromZip(const std::string &archive, std::string &member);
+// and the member's bare name in `member`. Same checks as above. With
+// `required`, exactly the member of that bare name, refused when missing.
+std::vector<uint8_t> ReadTileFromZip(const std::string &archive, std::string &member,
+                                     const std::string &required = {});
 
 // The byte count of that member as the archive's directory records it, to
 // judge a tile's sample count before anything is decompressed.

@@ -5,6 +5,8 @@
 #include "MapImage.h"
 #include "Options.h"
 #include "Resources.h"
+#include "Terrain.h"
+#include "TerrainSource.h"
 #include "TestFiles.h"
 #include "Utils.h"
 #include "WorldMap.h"
@@ -202,6 +204,33 @@ TEST_F(Browser, PickingATileNamesItTurnsItsCircleBlueAndPreviewsInGrowingSizes)
     b->grab().save(QStringLiteral("/tmp/orolith-browser.png"));
 }
 
+TEST_F(Browser, DraggingFromOneTileToAnotherPicksTheBlockBetweenThem)
+{
+    WriteTileZip(dir, "N47E008");
+    WriteTileZip(dir, "N48E009");
+    auto b = Open();
+    ClickWorld(*b, 195, 45);
+    // From N48E009 down to N47E008: the block grows south-west from the pressed tile.
+    QTest::mousePress(b->imPart, Qt::LeftButton, {}, QPoint(110, 135));
+    QTest::mouseRelease(b->imPart, Qt::LeftButton, {}, QPoint(100, 150));
+
+    EXPECT_EQ(b->lbName->text(), QString::fromUtf8("N47E008 \u2013 N48E009"));
+    EXPECT_GT(CountColor(b->PartBitmap, MapColors::Picked, QRect(96, 144, 12, 12)).first, 20);
+    EXPECT_GT(CountColor(b->PartBitmap, MapColors::Picked, QRect(108, 132, 12, 12)).first, 20);
+    EXPECT_EQ(PreviewShown(*b), QSize(128, 128));
+
+    std::shared_ptr<const TTerrainSource> opened;
+    b->OnOpenTile = [&](std::shared_ptr<const TTerrainSource> picked) { opened = std::move(picked); };
+    QTest::mouseClick(b->btnOpen, Qt::LeftButton);
+    ASSERT_TRUE(opened);
+    TTerrain terrain;
+    opened->LoadInto(terrain);
+    EXPECT_EQ(terrain.Span, 2);
+    EXPECT_EQ(terrain.GridHigh, 2400);
+    EXPECT_EQ(terrain.OriginLat, 47);
+    EXPECT_EQ(terrain.OriginLon, 8);
+}
+
 TEST_F(Browser, NamesSouthernAndWesternTilesFromTheirCells)
 {
     auto b = Open();
@@ -293,7 +322,7 @@ TEST_F(Browser, OpenHandsThePickedArchiveToTheViewerOnlyWhenItExists)
     WriteTileZip(dir, "S31W090");
     auto b = Open();
     std::vector<std::string> opened;
-    b->OnOpenTile = [&](const std::string &archive) { opened.push_back(archive); };
+    b->OnOpenTile = [&](std::shared_ptr<const TTerrainSource> picked) { opened.push_back(picked->Files().front()); };
 
     // Before any pick, even with a file named just ".hgt.zip" in the folder.
     WriteFileBytes(dir.Path(".hgt.zip"), {1, 2, 3});

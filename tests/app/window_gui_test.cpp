@@ -5,6 +5,7 @@
 #include "Browser.h"
 #include "DrawTarget.h"
 #include "OptionsDialog.h"
+#include "TerrainSource.h"
 #include "TopoViewVBO.h"
 #include "TilePos.h"
 
@@ -364,7 +365,7 @@ TEST_F(MainWindowTest, BrowserOpensItsTileInTheMainWindow)
     WriteZip(archive, "N45E007.hgt", MakeHgtBytes(1201, [](int, int) { return int16_t(100); }));
     view().acBrowser->trigger();
     EXPECT_TRUE(windows->Browser()->isVisible());
-    windows->Browser()->OnOpenTile(archive);
+    windows->Browser()->OnOpenTile(TerrainSourceFor({archive}));
     EXPECT_TRUE(topo().Loaded);
     EXPECT_EQ(view().CurrentFileName(), archive);
 }
