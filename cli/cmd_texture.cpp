@@ -45,9 +45,7 @@ int RunTexture(const std::vector<std::string> &args)
     }
     if (!terrain.TextureBuilt)
         return CliFail(in, "holds no heights to colour");
-    TGLBMP image;
-    AssignBitmap(terrain.TextureBitmap, image);
-    if (!image.SaveToFile(out))
+    if (!SaveBitmap(terrain.TextureBitmap, out))
         return CliFail(out, "cannot write the texture");
     return 0;
 }

@@ -32,6 +32,7 @@ public:
     static constexpr uint32_t GlLinear = 0x2601;           // GL_LINEAR
     static constexpr uint32_t GlRepeat = 0x2901;           // GL_REPEAT
     static constexpr uint32_t GlCompressedDxt1 = 0x83F1;   // GL_COMPRESSED_RGBA_S3TC_DXT1_EXT
+    static constexpr int DefaultJpegQuality = 75;
 
     TGLBMP();
     // Frees the pixels; deletes the texture only when the context that made it
@@ -41,7 +42,7 @@ public:
     TGLBMP &operator=(const TGLBMP &) = delete;
 
     // Settings read by GenTexture and SaveJPG; change them before those calls.
-    int JpegQuality = 75;           // libjpeg quality, 1 … 100
+    int JpegQuality = DefaultJpegQuality;   // libjpeg quality, 1 … 100
     uint32_t MinFilter = GlLinear;
     uint32_t MagFilter = GlLinear;
     uint32_t WrapS = GlRepeat;
@@ -118,3 +119,10 @@ private:
 // in memory) into image: rows bottom-up, R, G, B order, alpha 255. Pictures of
 // another format are converted to RGB32 first; a null picture leaves no pixels.
 void AssignBitmap(const QImage &bitmap, TGLBMP &image);
+
+// Writes the file that AssignBitmap followed by SaveToFile would write, by
+// the same extensions, straight from the toolkit picture: no second copy of
+// the pixels is made, so saving a large texture costs little more than the
+// write itself. False, with nothing written, where SaveToFile gives false.
+bool SaveBitmap(const QImage &bitmap, const std::string &fileName,
+                int jpegQuality = TGLBMP::DefaultJpegQuality);

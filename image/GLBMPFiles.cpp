@@ -5,10 +5,12 @@
 #include "JpegEncoder.h"
 
 #include <QSaveFile>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -42,27 +44,83 @@ bool WriteAll(QIODevice &out, const uint8_t *data, size_t size)
     return out.write(reinterpret_cast<const char *>(data), qint64(size)) == qint64(size);
 }
 
-// Both BMP and TGA want B, G, R, A with the bottom row first: the buffer's row
-// order with red and blue exchanged, done in blocks on a copy so the buffer
-// itself never changes.
-bool WriteBgra(QIODevice &out, const uint8_t *rgba, size_t size)
+// Puts picture row `row` (0 the bottom row) into `bgra` as B, G, R, A.
+using TBgraRow = std::function<void(int row, uint8_t *bgra)>;
+
+// A picture as the BMP and TGA writers see it.
+struct TBgraPicture {
+    int width = 0, height = 0;
+    TBgraRow row;
+    size_t RowBytes() const { return size_t(width) * 4; }
+    size_t ByteCount() const { return RowBytes() * size_t(height); }
+};
+
+// Both BMP and TGA store B, G, R, A with the bottom row first. The rows go
+// through a block of about 256 KB that is written at once, so the picture
+// itself never changes and no second copy of it is made.
+bool WriteBgraRows(QIODevice &out, const TBgraPicture &picture)
 {
-    constexpr size_t block = size_t(1) << 18;
-    std::vector<uint8_t> bgra(std::min(block, size));
-    for (size_t done = 0; done < size;) {
-        const size_t n = std::min(block, size - done);
-        const uint8_t *from = rgba + done;
-        for (size_t i = 0; i < n; i += 4) {
-            bgra[i] = from[i + 2];
-            bgra[i + 1] = from[i + 1];
-            bgra[i + 2] = from[i];
-            bgra[i + 3] = from[i + 3];
-        }
-        if (!WriteAll(out, bgra.data(), n))
+    const size_t rowBytes = picture.RowBytes();
+    const int blockRows = int(std::max<size_t>(1, (size_t(1) << 18) / std::max<size_t>(rowBytes, 1)));
+    std::vector<uint8_t> block(size_t(std::min(blockRows, picture.height)) * rowBytes);
+    for (int first = 0; first < picture.height; first += blockRows) {
+        const int rows = std::min(blockRows, picture.height - first);
+        for (int i = 0; i < rows; ++i)
+            picture.row(first + i, block.data() + size_t(i) * rowBytes);
+        if (!WriteAll(out, block.data(), size_t(rows) * rowBytes))
             return false;
-        done += n;
     }
     return true;
+}
+
+bool SaveBmpPicture(const std::string &fileName, const TBgraPicture &picture)
+{
+    // The file size field has 32 bits: a larger picture cannot be described.
+    if (picture.ByteCount() == 0 || picture.ByteCount() > std::numeric_limits<uint32_t>::max() - 54)
+        return false;
+    const auto imageSize = uint32_t(picture.ByteCount());
+    std::array<uint8_t, 54> header{};
+    header[0] = 'B';
+    header[1] = 'M';
+    PutLittleEndian(header, 2, imageSize + 54, 4);
+    PutLittleEndian(header, 10, 54, 4);      // pixels follow the two headers
+    PutLittleEndian(header, 14, 40, 4);      // BITMAPINFOHEADER
+    PutLittleEndian(header, 18, uint32_t(picture.width), 4);
+    PutLittleEndian(header, 22, uint32_t(picture.height), 4);   // positive: bottom row first
+    PutLittleEndian(header, 26, 1, 2);       // planes
+    PutLittleEndian(header, 28, 32, 2);      // bits per pixel
+    PutLittleEndian(header, 34, imageSize, 4);
+    return WriteReplacing(fileName, [&](QIODevice &out) {
+        return WriteAll(out, header.data(), header.size()) && WriteBgraRows(out, picture);
+    });
+}
+
+bool SaveTgaPicture(const std::string &fileName, const TBgraPicture &picture)
+{
+    // Width and height fields have 16 bits.
+    if (picture.ByteCount() == 0 || picture.width > 0xFFFF || picture.height > 0xFFFF)
+        return false;
+    std::array<uint8_t, 18> header{};
+    header[2] = 2;                            // uncompressed true colour
+    PutLittleEndian(header, 12, uint32_t(picture.width), 2);
+    PutLittleEndian(header, 14, uint32_t(picture.height), 2);
+    header[16] = 32;
+    header[17] = 0;                           // origin lower left: bottom row first
+    return WriteReplacing(fileName, [&](QIODevice &out) {
+        return WriteAll(out, header.data(), header.size()) && WriteBgraRows(out, picture);
+    });
+}
+
+bool SaveJpegRows(const std::string &fileName, const uint8_t *top, std::ptrdiff_t stride, TJpegPixels pixels,
+                  int width, int height, int quality)
+{
+    return WriteReplacing(fileName, [&](QIODevice &out) {
+        QString error;
+        if (EncodeJpegRows(out, top, stride, pixels, width, height, quality, &error))
+            return true;
+        qWarning("JPEG %s not written: %s", fileName.c_str(), qPrintable(error));
+        return false;
+    });
 }
 
 std::string LowerExtension(const std::string &fileName)
@@ -77,67 +135,99 @@ std::string LowerExtension(const std::string &fileName)
     return extension;
 }
 
+// The writer for the extension, without regard to case; false for any other.
+template <class Bmp, class Jpg, class Tga>
+bool SaveByExtension(const std::string &fileName, Bmp bmp, Jpg jpg, Tga tga)
+{
+    const std::string extension = LowerExtension(fileName);
+    if (extension == ".bmp")
+        return bmp();
+    if (extension == ".jpg")
+        return jpg();
+    if (extension == ".tga")
+        return tga();
+    return false;
+}
+
+// The pixel buffer's rows, R, G, B, A in memory, with red and blue exchanged.
+TBgraPicture BufferPicture(const TGLBMP &image)
+{
+    if (!image.HasPixels())
+        return {};
+    const uint8_t *pixels = image.Pixels();
+    const size_t rowBytes = size_t(image.Width()) * 4;
+    return {image.Width(), image.Height(), [pixels, rowBytes](int row, uint8_t *bgra) {
+                const uint8_t *from = pixels + size_t(row) * rowBytes;
+                for (size_t i = 0; i < rowBytes; i += 4) {
+                    bgra[i] = from[i + 2];
+                    bgra[i + 1] = from[i + 1];
+                    bgra[i + 2] = from[i];
+                    bgra[i + 3] = from[i + 3];
+                }
+            }};
+}
+
+// A toolkit picture of one QRgb per pixel, rows from the top, as the buffer
+// AssignBitmap would make of it: the same colours, alpha 255.
+TBgraPicture ToolkitPicture(const QImage &bitmap)
+{
+    if (bitmap.isNull())
+        return {};
+    const int h = bitmap.height();
+    return {bitmap.width(), h, [&bitmap, h](int row, uint8_t *bgra) {
+                const auto *line = reinterpret_cast<const QRgb *>(bitmap.constScanLine(h - 1 - row));
+                for (int x = 0, w = bitmap.width(); x < w; ++x, bgra += 4) {
+                    bgra[0] = uint8_t(qBlue(line[x]));
+                    bgra[1] = uint8_t(qGreen(line[x]));
+                    bgra[2] = uint8_t(qRed(line[x]));
+                    bgra[3] = 255;
+                }
+            }};
+}
+
 } // namespace
 
 bool TGLBMP::SaveToFile(const std::string &fileName) const
 {
-    const std::string extension = LowerExtension(fileName);
-    if (extension == ".bmp")
-        return SaveBMP(fileName);
-    if (extension == ".jpg")
-        return SaveJPG(fileName);
-    if (extension == ".tga")
-        return SaveTGA(fileName);
-    return false;
+    return SaveByExtension(
+        fileName, [&] { return SaveBMP(fileName); }, [&] { return SaveJPG(fileName); },
+        [&] { return SaveTGA(fileName); });
 }
 
 bool TGLBMP::SaveBMP(const std::string &fileName) const
 {
-    // The file size field has 32 bits: a larger picture cannot be described.
-    if (!HasPixels() || ByteCount() > std::numeric_limits<uint32_t>::max() - 54)
-        return false;
-    const auto imageSize = uint32_t(ByteCount());
-    std::array<uint8_t, 54> header{};
-    header[0] = 'B';
-    header[1] = 'M';
-    PutLittleEndian(header, 2, imageSize + 54, 4);
-    PutLittleEndian(header, 10, 54, 4);      // pixels follow the two headers
-    PutLittleEndian(header, 14, 40, 4);      // BITMAPINFOHEADER
-    PutLittleEndian(header, 18, uint32_t(width_), 4);
-    PutLittleEndian(header, 22, uint32_t(height_), 4);   // positive: bottom row first
-    PutLittleEndian(header, 26, 1, 2);       // planes
-    PutLittleEndian(header, 28, 32, 2);      // bits per pixel
-    PutLittleEndian(header, 34, imageSize, 4);
-    return WriteReplacing(fileName, [&](QIODevice &out) {
-        return WriteAll(out, header.data(), header.size()) && WriteBgra(out, pixels_.get(), ByteCount());
-    });
+    return SaveBmpPicture(fileName, BufferPicture(*this));
 }
 
 bool TGLBMP::SaveTGA(const std::string &fileName) const
 {
-    // Width and height fields have 16 bits.
-    if (!HasPixels() || width_ > 0xFFFF || height_ > 0xFFFF)
-        return false;
-    std::array<uint8_t, 18> header{};
-    header[2] = 2;                            // uncompressed true colour
-    PutLittleEndian(header, 12, uint32_t(width_), 2);
-    PutLittleEndian(header, 14, uint32_t(height_), 2);
-    header[16] = 32;
-    header[17] = 0;                           // origin lower left: bottom row first
-    return WriteReplacing(fileName, [&](QIODevice &out) {
-        return WriteAll(out, header.data(), header.size()) && WriteBgra(out, pixels_.get(), ByteCount());
-    });
+    return SaveTgaPicture(fileName, BufferPicture(*this));
 }
 
 bool TGLBMP::SaveJPG(const std::string &fileName) const
 {
     if (!HasPixels())
         return false;
-    return WriteReplacing(fileName, [&](QIODevice &out) {
-        QString error;
-        if (EncodeJpeg(out, pixels_.get(), width_, height_, JpegQuality, &error))
-            return true;
-        qWarning("JPEG %s not written: %s", fileName.c_str(), qPrintable(error));
-        return false;
-    });
+    // JPEG stores the top row first; the buffer holds it last.
+    const auto stride = std::ptrdiff_t(width_) * 4;
+    return SaveJpegRows(fileName, pixels_.get() + (height_ - 1) * stride, -stride, TJpegPixels::Rgbx, width_,
+                        height_, JpegQuality);
+}
+
+bool SaveBitmap(const QImage &bitmap, const std::string &fileName, int jpegQuality)
+{
+    const bool direct = bitmap.format() == QImage::Format_RGB32 || bitmap.format() == QImage::Format_ARGB32;
+    const QImage source = direct || bitmap.isNull() ? bitmap : bitmap.convertToFormat(QImage::Format_RGB32);
+    const TBgraPicture picture = ToolkitPicture(source);
+    return SaveByExtension(
+        fileName, [&] { return SaveBmpPicture(fileName, picture); },
+        [&] {
+            // A QRgb is B, G, R, A in memory on a little-endian machine and
+            // A, R, G, B on a big-endian one.
+            const TJpegPixels pixels = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TJpegPixels::Bgrx
+                                                                                     : TJpegPixels::Xrgb;
+            return !source.isNull() && SaveJpegRows(fileName, source.constScanLine(0), source.bytesPerLine(),
+                                                    pixels, source.width(), source.height(), jpegQuality);
+        },
+        [&] { return SaveTgaPicture(fileName, picture); });
 }

@@ -64,6 +64,15 @@ void FlushRest(j_compress_ptr codec)
 
 bool EncodeJpeg(QIODevice &out, const uint8_t *rgba, int width, int height, int quality, QString *error)
 {
+    // JPEG stores the top row first; the buffer holds it last.
+    const std::ptrdiff_t stride = std::ptrdiff_t(width) * 4;
+    const uint8_t *top = height > 0 ? rgba + (height - 1) * stride : rgba;
+    return EncodeJpegRows(out, top, -stride, TJpegPixels::Rgbx, width, height, quality, error);
+}
+
+bool EncodeJpegRows(QIODevice &out, const uint8_t *top, std::ptrdiff_t stride, TJpegPixels pixels, int width,
+                    int height, int quality, QString *error)
+{
     jpeg_compress_struct codec{};
     JumpingErrorManager errors{};
     auto destination = std::make_unique<DeviceDestination>();   // 64 KiB: not on the stack
@@ -87,20 +96,20 @@ bool EncodeJpeg(QIODevice &out, const uint8_t *rgba, int width, int height, int 
     codec.image_width = JDIMENSION(width);
     codec.image_height = JDIMENSION(height);
     codec.input_components = 4;
-    codec.in_color_space = JCS_EXT_RGBX;   // the fourth byte (alpha) is skipped
+    // The colour conversion reads the same three bytes whatever their order,
+    // so every layout gives the same file.
+    codec.in_color_space = pixels == TJpegPixels::Rgbx ? JCS_EXT_RGBX
+                           : pixels == TJpegPixels::Bgrx ? JCS_EXT_BGRX
+                                                         : JCS_EXT_XRGB;
     jpeg_set_defaults(&codec);
     jpeg_set_quality(&codec, quality, TRUE);
     jpeg_start_compress(&codec, TRUE);
 
-    // JPEG stores the top row first; the buffer holds it last.
-    const size_t stride = size_t(width) * 4;
     JSAMPROW rows[16];
     while (codec.next_scanline < codec.image_height) {
         JDIMENSION count = 0;
-        for (; count < 16 && codec.next_scanline + count < codec.image_height; ++count) {
-            const size_t fromBottom = size_t(height) - 1 - (codec.next_scanline + count);
-            rows[count] = const_cast<JSAMPROW>(rgba + fromBottom * stride);
-        }
+        for (; count < 16 && codec.next_scanline + count < codec.image_height; ++count)
+            rows[count] = const_cast<JSAMPROW>(top + std::ptrdiff_t(codec.next_scanline + count) * stride);
         jpeg_write_scanlines(&codec, rows, count);
     }
     jpeg_finish_compress(&codec);

@@ -1,9 +1,10 @@
-// Baseline JPEG encoding of a bottom-up RGBA buffer straight into a device,
-// through libjpeg (turbo), without an intermediate upright copy.
+// Baseline JPEG encoding of 32-bit pixels straight into a device, through
+// libjpeg (turbo), without an intermediate upright copy.
 #pragma once
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 
 class QIODevice;
@@ -14,3 +15,11 @@ class QIODevice;
 // (a side over 65500 pixels, for one) or the device takes fewer bytes than given.
 bool EncodeJpeg(QIODevice &out, const uint8_t *rgba, int width, int height, int quality,
                 QString *error = nullptr);
+
+// Where the colour bytes sit in a pixel of four; the remaining byte is skipped.
+enum class TJpegPixels { Rgbx, Bgrx, Xrgb };
+
+// The same for any row order: the picture's top row at `top`, each row below
+// it `stride` bytes further on (negative for a bottom-up buffer).
+bool EncodeJpegRows(QIODevice &out, const uint8_t *top, std::ptrdiff_t stride, TJpegPixels pixels, int width,
+                    int height, int quality, QString *error = nullptr);

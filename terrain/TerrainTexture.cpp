@@ -2,6 +2,7 @@
 
 #include "ColorRamp.h"
 #include "FloatLanes.h"
+#include "LargeBuffer.h"
 #include "ParallelRows.h"
 #include "Terrain.h"
 #include "TerrainError.h"
@@ -30,6 +31,20 @@ QRgb ShadedPixel(TColor c, float f)
 {
     const auto channel = [f](int v) { return static_cast<QRgb>(static_cast<double>(v) * f); };
     return 0xFF000000u | channel(ColorR(c)) << 16 | channel(ColorG(c)) << 8 | channel(ColorB(c));
+}
+
+// A w × h Format_RGB32 image whose pixels are a TLargeBuffer, released with
+// the image's last copy: a 3601² texture is 52 MB that is written at once.
+QImage LargeRgb32Image(int w, int h)
+{
+    auto *buffer = new TLargeBuffer(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    QImage image(buffer->Data(), w, h, static_cast<qsizetype>(w) * 4, QImage::Format_RGB32,
+                 [](void *owner) { delete static_cast<TLargeBuffer *>(owner); }, buffer);
+    if (image.isNull()) {
+        delete buffer;
+        throw std::bad_alloc();
+    }
+    return image;
 }
 
 // Light factors of texels i … of one row whose normals have been spread
@@ -65,9 +80,7 @@ public:
         for (int i = 0; i < r_; ++i)
             sampleAt_[static_cast<size_t>(i)] = static_cast<int>(i * n / r_);
         if (bitmap.size() != QSize(r_, r_) || bitmap.format() != QImage::Format_RGB32) {
-            QImage fresh(r_, r_, QImage::Format_RGB32);
-            if (fresh.isNull())
-                throw std::bad_alloc();
+            QImage fresh = LargeRgb32Image(r_, r_);
             bitmap.swap(fresh);
         }
         // Row addresses are taken here: QImage's own accessors may detach,
