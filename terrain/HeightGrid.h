@@ -1,6 +1,8 @@
 // The square height grid: signed 16-bit metres, -32768 marking a void.
 #pragma once
 
+#include "HugePages.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -17,7 +19,13 @@ public:
     void SetSize(int n, int16_t value = 0)
     {
         n_ = n < 0 ? 0 : n;
-        data_.assign(static_cast<size_t>(n_) * static_cast<size_t>(n_), value);
+        const size_t count = static_cast<size_t>(n_) * static_cast<size_t>(n_);
+        TStorage().swap(data_);
+        // Fresh memory is zeroed already: zeros need no pass over it.
+        if (value == 0)
+            data_.resize(count);
+        else
+            data_.assign(count, value);
     }
     int Size() const { return n_; }
     bool Empty() const { return n_ == 0; }
@@ -36,5 +44,7 @@ public:
 
 private:
     int n_ = 0;
-    std::vector<int16_t> data_;
+    // A 3601 tile is 26 MB, a block of tiles up to 415 MB: cheap to touch first.
+    using TStorage = std::vector<int16_t, TLargeAllocator<int16_t>>;
+    TStorage data_;
 };

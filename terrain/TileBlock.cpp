@@ -183,16 +183,50 @@ void TTileBlock::LoadTile(const TTile &tile, TSIArray &grid, int16_t &lo, int16_
     }
 }
 
+void TTileBlock::FillMissingTiles(TSIArray &grid) const
+{
+    // Every sample of a missing tile that no tile around it writes (see LoadTile).
+    const int step = samples_ - 1;
+    for (int row = 0; row < side_; ++row)
+        for (int col = 0; col < side_; ++col) {
+            if (Has(row, col))
+                continue;
+            for (int r = 0; r <= step; ++r) {
+                const int gr = row * step + r;
+                int16_t *line = grid.Row(gr) + static_cast<size_t>(col) * step;
+                const bool edgeRow = r == 0 || r == step;
+                // Inside the tile's square nobody else writes; its edges may be a neighbour's.
+                if (!edgeRow)
+                    std::fill(line + 1, line + step, TSIArray::Void);
+                for (int c = 0; c <= step; c += edgeRow ? 1 : step)
+                    if (!Writer(gr, col * step + c, step))
+                        line[c] = TSIArray::Void;
+            }
+        }
+}
+
+bool TTileBlock::Writer(int gridRow, int gridCol, int step) const
+{
+    // The tiles whose square holds the sample: one inside a tile, two on a
+    // shared edge, four at a shared corner.
+    for (int row = gridRow / step - (gridRow % step == 0); row <= gridRow / step; ++row)
+        for (int col = gridCol / step - (gridCol % step == 0); col <= gridCol / step; ++col)
+            if (row >= 0 && col >= 0 && row < side_ && col < side_ && Has(row, col))
+                return true;
+    return false;
+}
+
 void TTileBlock::LoadInto(TTerrain &terrain) const
 {
     TSIArray grid;
     try {
-        grid.SetSize(side_ * (samples_ - 1) + 1, TSIArray::Void);
+        grid.SetSize(side_ * (samples_ - 1) + 1);
     } catch (const std::bad_alloc &) {
         throw ETerrainError("not enough memory for a grid of " + std::to_string(side_ * (samples_ - 1) + 1) +
                                 " samples a side",
                             Name());
     }
+    FillMissingTiles(grid);
     const size_t count = tiles_.size();
     std::vector<int16_t> lo(count, INT16_MAX), hi(count, INT16_MIN);
     std::vector<std::exception_ptr> failed(count);

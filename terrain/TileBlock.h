@@ -47,6 +47,9 @@ private:
     };
 
     bool Has(int row, int col) const;
+    // Whether a tile that exists holds grid sample (gridRow, gridCol).
+    bool Writer(int gridRow, int gridCol, int step) const;
+    void FillMissingTiles(class TSIArray &grid) const;
     void LoadTile(const TTile &tile, class TSIArray &grid, int16_t &lo, int16_t &hi) const;
 
     int southLat_ = 0, westLon_ = 0, side_ = 1, samples_ = 0;
