@@ -103,6 +103,8 @@ void TfmView::BuildActions()
                             QKeySequence(Qt::CTRL | Qt::Key_O));
     acSaveHM = MakeAction(this, l, "File", QStringLiteral("Save Heightmap"), QStringLiteral("Save the Heightmap"));
     acSaveTexture = MakeAction(this, l, "File", QStringLiteral("Save Texture"), QStringLiteral("Save the Current Texture"));
+    acExportMesh = MakeAction(this, l, "File", QStringLiteral("Export Mesh..."),
+                              QStringLiteral("Export the Terrain Mesh for 3D Printing or 3D Tools"));
     acSaveScreen = MakeAction(this, l, "File", QStringLiteral("Save Screenshot"),
                               QStringLiteral("Save a Screenshot of the current image"));
     acReloadOptions = MakeAction(this, l, "Options", QStringLiteral("Reload Options"),
@@ -121,6 +123,7 @@ void TfmView::BuildActions()
         {acLoadFile, &TfmView::acLoadFileExecute},
         {acSaveHM, &TfmView::acSaveHMExecute},
         {acSaveTexture, &TfmView::acSaveTextureExecute},
+        {acExportMesh, &TfmView::acExportMeshExecute},
         {acSaveScreen, &TfmView::acSaveScreenExecute},
         {acReloadOptions, &TfmView::acReloadOptionsExecute},
         {acGLInfo, &TfmView::acGLInfoExecute},
@@ -143,7 +146,7 @@ void TfmView::BuildMenu()
     mnFile->addSeparator();
     mnFile->addAction(acBrowser);
     mnFile->addSeparator();
-    mnFile->addActions({acSaveScreen, acSaveHM, acSaveTexture});
+    mnFile->addActions({acSaveScreen, acSaveHM, acSaveTexture, acExportMesh});
     mnFile->addSeparator();
     mnFile->addAction(acExit);
 

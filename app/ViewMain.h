@@ -111,7 +111,7 @@ public:
     QLabel *StatusPanel2;  // the point the camera looks at
 
     // Commands
-    QAction *acBrowser, *acLoadFile, *acSaveHM, *acSaveTexture, *acSaveScreen, *acReloadOptions, *acExit,
+    QAction *acBrowser, *acLoadFile, *acSaveHM, *acSaveTexture, *acExportMesh, *acSaveScreen, *acReloadOptions, *acExit,
         *acGLInfo, *acAboutOrolith, *acShowOptDialog, *acSaveOptions, *acPlaces;
     std::vector<QAction *> ActionList1;
     QMenu *mnFile, *mnOptions, *mnInfo;
@@ -119,6 +119,7 @@ public:
     void acLoadFileExecute();
     void acSaveHMExecute();
     void acSaveTextureExecute();
+    void acExportMeshExecute();
     void acSaveScreenExecute();
     void acShowOptDialogExecute();
     void acSaveOptionsExecute();

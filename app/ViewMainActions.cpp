@@ -3,7 +3,9 @@
 #include "ViewMain.h"
 
 #include "About.h"
+#include "GLBMP.h"
 #include "GLInfo.h"
+#include "MeshExport.h"
 #include "Options.h"
 #include "PlacesEditor.h"
 #include "TerrainError.h"
@@ -125,6 +127,25 @@ void TfmView::acSaveTextureExecute()
              [this](const QString &file, int) {
                  if (!View_->SaveTexture(file.toStdString()))
                      throw std::runtime_error(CouldNotWrite(file).toStdString());
+             });
+}
+
+// The mesh on screen at the vertical scale on screen; the model type
+// follows the chosen name's extension.
+void TfmView::acExportMeshExecute()
+{
+    SaveWith(QStringLiteral("3D print|*.stl|3D print|*.3mf|Wavefront OBJ|*.obj|glTF binary|*.glb"), QStringLiteral("stl"),
+             [this](const QString &file, int) {
+                 TMeshExportSettings settings;
+                 settings.VerticalScale = -tbVertScale->value() / 10.0;
+                 TTopoView &view = *View_;
+                 try {
+                     ExportViewMesh(view, *view.Texture, file.toStdString(), settings,
+                                    [&view](float fraction) { view.DoProgress(fraction); });
+                 } catch (...) {
+                     view.DoProgress(1);  // the progress bar goes away before the message
+                     throw;
+                 }
              });
 }
 

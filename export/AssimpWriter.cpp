@@ -78,9 +78,14 @@ void WriteWithAssimp(const TModelData &model, const char *formatId, const std::s
 {
     aiScene scene;  // frees everything below
     const bool embedded = !model.EmbeddedJpeg.isEmpty();
-    scene.mRootNode = new aiNode("terrain");
-    scene.mRootNode->mNumMeshes = 1;
-    scene.mRootNode->mMeshes = new unsigned[1]{0};
+    // The mesh hangs below the root: the 3MF exporter writes only the
+    // root's children as objects.
+    scene.mRootNode = new aiNode("root");
+    auto *node = new aiNode("terrain");
+    node->mParent = scene.mRootNode;
+    node->mNumMeshes = 1;
+    node->mMeshes = new unsigned[1]{0};
+    scene.mRootNode->addChildren(1, &node);
     scene.mNumMeshes = 1;
     scene.mMeshes = new aiMesh *[1] { MakeMesh(model) };
     scene.mNumMaterials = 1;
