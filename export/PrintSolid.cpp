@@ -59,8 +59,6 @@ TSolidMesh BuildPrintSolid(const TSurfaceMesh &surface, const TPrintSize &size)
     for (const TVertex3f &p : surface.Positions)
         solid.Points.push_back({float((double(p.X) - bounds.MinX) * mmPerUnit), float((double(bounds.MaxZ) - p.Z) * mmPerUnit),
                                 float((double(p.Y) * heightScale - lowest) * mmPerUnit + size.BaseMm)});
-    solid.Triangles = surface.Triangles;
-    solid.SurfaceTriangles = surface.TriangleCount();
 
     // The border edges, each in the direction its surface triangle runs it:
     // the surface faces up, so they go round the square counter-clockwise.
@@ -89,7 +87,11 @@ TSolidMesh BuildPrintSolid(const TSurfaceMesh &surface, const TPrintSize &size)
     const auto centre = uint32_t(solid.Points.size());
     solid.Points.push_back({float((double(bounds.MaxX) - bounds.MinX) * mmPerUnit / 2),
                             float((double(bounds.MaxZ) - bounds.MinZ) * mmPerUnit / 2), 0});
-    solid.Triangles.reserve(solid.Triangles.size() + border.size() * 9);
+    // Reserved once at the final size: the largest meshes have tens of
+    // megabytes of indices, which should not be held twice while growing.
+    solid.Triangles.reserve(surface.Triangles.size() + border.size() * 9);
+    solid.Triangles.assign(surface.Triangles.begin(), surface.Triangles.end());
+    solid.SurfaceTriangles = surface.TriangleCount();
     for (const auto &[a, b] : border) {
         const uint32_t a0 = bottomOf(a), b0 = bottomOf(b);
         // Wall: the border edge backwards, then down; the bottom faces down.
