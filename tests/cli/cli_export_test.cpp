@@ -70,6 +70,13 @@ TEST(CliExport, BadOutputGivesOneLineNamingItAndNoFile)
         EXPECT_EQ(run.err.rfind("orolith-cli: " + c.out + ": " + c.problem, 0), 0u) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
+    for (const QStringList &options : {QStringList{"--size-mm", "0"}, QStringList{"--base-mm", "-1"},
+                                       QStringList{"--vscale", "-2"}, QStringList{"--view", "vbo"}}) {
+        const TCliRun run = RunCli(QStringList{"export", Q(tile), Q(dir.Path("model.stl"))} + options);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.err.rfind("orolith-cli: " + options[0].toStdString() + " must be", 0), 0u) << run.err;
+    }
+    EXPECT_FALSE(QFileInfo::exists(Q(dir.Path("model.stl"))));
     EXPECT_FALSE(QFileInfo::exists(Q(dir.Path("model.txt"))));
     EXPECT_FALSE(QFileInfo::exists("/proc/orolith-export.stl"));
     EXPECT_EQ(ReadFileBytes(kept), (std::vector<uint8_t>{'o', 'l', 'd'}));
