@@ -63,7 +63,7 @@ int TruncToPosition(float value)
 }  // namespace
 
 TfmControls::TfmControls(QWidget *mainWindow)
-    : QWidget(mainWindow, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    : QWidget(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)
 {
     InitPadPictures();
@@ -293,10 +293,11 @@ void TfmControls::cbHikingClick()
     if (cbHiking->isChecked()) {
         SetValue(pvFocal, 80);
         SetValue(pvTilt, 20);
-        // The walker's eye starts just above the ground under the hiking position.
+        // The walker's eye starts just above the ground under it. The hiking
+        // position is the scene's translation, so the eye stands at its negation.
         TTopoView *view = View();
         if (view && view->Loaded)
-            SetValue(pvHikeY, view->HeightAbove(HikeX, HikeZ));
+            SetValue(pvHikeY, view->EyeHeightAbove(-HikeX, -HikeZ));
     } else {
         sbViewStandardClick();
     }

@@ -36,7 +36,7 @@ enum TPadValue : int {
 class TfmControls : public QWidget, public TTranslationRangeTarget {
     Q_OBJECT
 public:
-    // A tool window of `mainWindow`, so it stays above it.
+    // A tool window of `mainWindow` that stays above every other window too.
     explicit TfmControls(QWidget *mainWindow = nullptr);
     ~TfmControls() override;
 

@@ -50,6 +50,12 @@ void TfmView::AppIdle()
         View_->Render();
         ++framesDrawn_;
         UpdateReadouts();
+        emptyFrameShown_ = false;
+    } else if (View_ && !emptyFrameShown_) {
+        // Nothing to draw: the panel is cleared to the sky once, and again
+        // whenever it was uncovered.
+        View_->Render();
+        emptyFrameShown_ = true;
     }
     ++FrameCount;
     UpdateFrameRate();

@@ -232,6 +232,7 @@ void TfmView::BuildDrawPanel()
     });
     connect(drawWindow_, &TGLDrawWindow::MouseMoved, this,
             [this](QMouseEvent *e) { PanelDrawMouseMove(int(e->position().x()), int(e->position().y())); });
+    connect(drawWindow_, &TGLDrawWindow::Exposed, this, [this] { emptyFrameShown_ = false; });
     connect(drawWindow_, &TGLDrawWindow::KeyPressed, this,
             [this](QKeyEvent *e) { FormKeyDown(e->key(), e->modifiers()); });
     new TKeyPreview(this, [this](QKeyEvent *e) { FormKeyDown(e->key(), e->modifiers()); });

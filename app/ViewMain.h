@@ -190,3 +190,4 @@ private:
 // The program's long-lived windows, created at start in this order.
 extern TfmView *fmView;
 extern TfmControls *fmControls;
+    bool emptyFrameShown_ = false;  // the panel shows the cleared frame of no terrain

@@ -66,6 +66,13 @@ std::optional<QPoint> TGLDrawWindow::PointerPixel() const
     return QPoint(int(local.x() * ratio), int(local.y() * ratio));
 }
 
+void TGLDrawWindow::exposeEvent(QExposeEvent *event)
+{
+    QWindow::exposeEvent(event);
+    if (isExposed())
+        emit Exposed();
+}
+
 void TGLDrawWindow::mousePressEvent(QMouseEvent *event) { emit MousePressed(event); }
 void TGLDrawWindow::mouseReleaseEvent(QMouseEvent *event) { emit MouseReleased(event); }
 void TGLDrawWindow::mouseMoveEvent(QMouseEvent *event) { emit MouseMoved(event); }

@@ -60,8 +60,12 @@ signals:
     void WheelTurned(QWheelEvent *event);
     void KeyPressed(QKeyEvent *event);
     void KeyReleased(QKeyEvent *event);
+    // The window became visible or its content was lost (a window above it
+    // went away): the owner should draw it again.
+    void Exposed();
 
 protected:
+    void exposeEvent(QExposeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;

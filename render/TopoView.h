@@ -154,6 +154,9 @@ public:
     void GetViewCenter(TTilePos &pos) const;
     // Ground under pixel (winX, winY) of DrawControl, counted from the top
     // left. Exact and cheap for the pixel the last frame kept the depth of
+    // Where the hiking eye stands at world point (x, z): just above the
+    // ground as drawn (HeightAbove for a single tile).
+    float EyeHeightAbove(float x, float z);
     // (PickPixel, or the pointer over the target); any other pixel costs
     // drawing the frame once more.
     void PickGround(int winX, int winY, TTilePos &pos);

@@ -49,7 +49,12 @@ void TTopoView::SetupProjection()
     glMatrixMode(GL_PROJECTION);
     glViewport(0, 0, width, height);
     glLoadIdentity();
-    gluPerspective(FieldOfView, double(width) / double(height), 0.1, 4.0 * WorldSize);
+    // The walker's eye stands 0.03 above the ground: a near plane of 0.1
+    // would cut away the ground in front of their feet. A third of that
+    // height keeps it visible even looking straight down; the orbit camera
+    // keeps the larger plane and with it the finer depth steps.
+    const double nearPlane = HikingMode ? 0.01 : 0.1;
+    gluPerspective(FieldOfView, double(width) / double(height), nearPlane, 4.0 * WorldSize);
 }
 
 bool TTopoView::DrawFrame()
@@ -91,8 +96,14 @@ bool TTopoView::DrawFrame()
 
 void TTopoView::Render()
 {
-    if (!MakeCurrent() || !DrawFrame())
+    if (!MakeCurrent())
         return;
+    // Without a terrain the cleared frame is shown all the same: the window
+    // would otherwise keep whatever covered it last (a closed dialog).
+    if (!DrawFrame()) {
+        DrawControl->Present(*RC);
+        return;
+    }
     // Keep the depth under the pixel the owner will pick at, while the frame
     // is still in the back buffer: after the swap its content is undefined.
     const std::optional<QPoint> pixel = PickPixel ? PickPixel : DrawControl->PointerPixel();
@@ -121,6 +132,11 @@ float TTopoView::HeightAt(float x, float z)
 float TTopoView::HeightAbove(float x, float z)
 {
     return HeightAt(x, z) + 0.03f;
+}
+
+float TTopoView::EyeHeightAbove(float x, float z)
+{
+    return HeightAt(x, z) * HeightDrawScale() + 0.03f;
 }
 
 TTilePos TTopoView::TileOrigin() const

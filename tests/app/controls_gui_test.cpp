@@ -43,6 +43,7 @@ TEST_F(PadTest, StartsInStandardViewOnTheNormalPage)
 {
     EXPECT_EQ(pad.windowTitle(), "Controls");
     EXPECT_TRUE(pad.windowFlags() & Qt::Tool);
+    EXPECT_TRUE(pad.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(pad.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(pad.Notebook1->currentIndex(), 0);
     EXPECT_EQ(pad.GetValue(pvTilt), -35);
@@ -236,6 +237,33 @@ TEST_F(PadTest, HikingModeSwitchesPageAndCamera)
     EXPECT_EQ(pad.Notebook1->currentIndex(), 0);
     EXPECT_EQ(pad.GetValue(pvHeading), 35);
     EXPECT_EQ(pad.GetValue(pvFocal), 35);
+}
+
+// The hiking position is the scene's translation: the eye stands at its
+// negation, and on a block of tiles on the ground as drawn (heights at 1/span).
+TEST_F(PadTest, HikingEyeStartsAboveTheGroundUnderIt)
+{
+    constexpr int n = 101;
+    view.Heights.SetSize(n);
+    for (int row = 0; row < n; ++row)
+        for (int col = 0; col < n; ++col)
+            view.Heights(col, row) = int16_t(10 * col + 3 * row);  // rises east and south
+    view.GridHigh = n - 1;
+    view.WorldSize = 100;
+    view.SetLoaded();
+    pad.HikeX = 30;
+    pad.HikeZ = -20;
+    const float ground = view.HeightAt(-30, 20);
+    ASSERT_NE(ground, view.HeightAt(30, -20));
+
+    QTest::mouseClick(pad.cbHiking, Qt::LeftButton);
+    EXPECT_EQ(pad.GetValue(pvHikeY), view.HeightAbove(-30, 20));
+    EXPECT_FLOAT_EQ(pad.GetValue(pvHikeY), ground + 0.03f);
+
+    QTest::mouseClick(pad.cbHiking, Qt::LeftButton);
+    view.Terrain.Span = 2;
+    QTest::mouseClick(pad.cbHiking, Qt::LeftButton);
+    EXPECT_FLOAT_EQ(pad.GetValue(pvHikeY), ground / 2 + 0.03f);
 }
 
 }  // namespace

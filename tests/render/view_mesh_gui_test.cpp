@@ -175,6 +175,22 @@ TEST(ViewMeshGl, CameraMovesChangeThePictureButNotTheMesh)
     EXPECT_EQ(static_cast<TTopoViewVBO &>(*vbo.View).VertexCount, records);
 }
 
+// The walker's eye is 0.03 above the ground and looks 20° up with a wide
+// lens: the lower edge of the picture sees the ground a few hundredths
+// ahead, which a near plane of 0.1 would cut away and show sky instead.
+TEST(ViewMeshGl, TheHikingEyeSeesTheGroundAtItsFeet)
+{
+    TOffscreenView base(std::make_unique<TTopoView>());
+    TTopoView &view = base.Load(61, [](int, int) { return int16_t(500); }, 32, 64);
+    view.HikingMode = true;
+    view.ResetCamera();
+    view.FieldOfView = 80;
+    view.EyeHeight = view.EyeHeightAbove(0, 0);
+    const QImage frame = view.GrabFrame();
+    const QImage bottomRow = frame.copy(0, frame.height() - 1, frame.width(), 1);
+    EXPECT_EQ(CountPixels(bottomRow, qRgb(176, 234, 255)), 0);
+}
+
 TEST(ViewMeshGl, WireframeDrawsOutlinesAndEmptyMeshesDrawNothing)
 {
     TOffscreenView base(std::make_unique<TTopoView>());
