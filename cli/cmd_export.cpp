@@ -29,14 +29,6 @@ std::string FileName(const std::string &path)
     return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
 }
 
-// The terrain files before OUT; the loader takes one of them today.
-void LoadInputs(TTopoView &view, const std::vector<std::string> &inputs)
-{
-    if (inputs.size() != 1)
-        throw ETerrainError("only one terrain file can be exported at a time", inputs[1]);
-    CliLoadView(view, inputs.front());
-}
-
 double PositiveNumber(const CliArgs &a, const std::string &name, double fallback)
 {
     const double value = a.Number(name, fallback);
@@ -48,10 +40,10 @@ double PositiveNumber(const CliArgs &a, const std::string &name, double fallback
 int RunExport(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs(args, {"view", "vertex-size", "resolution", "c", "smallc", "vscale", "size-mm", "base-mm"});
-    if (a.positional.size() < 2)
+    std::vector<std::string> inputs;
+    std::string out;
+    if (!SplitInputsAndOutput(a.positional, inputs, out))
         return CliFail("", std::string("usage: ") + Usage);
-    const std::string out = a.positional.back();
-    const std::vector<std::string> inputs(a.positional.begin(), a.positional.end() - 1);
     // Refused before the load, which takes a while for a large tile.
     if (!IsModelFileName(out))
         return CliFail(out, "unknown model type: the name must end in .stl, .3mf, .obj or .glb");
@@ -77,7 +69,7 @@ int RunExport(const std::vector<std::string> &args)
     const std::string extension = LowerExtension(out);
     const bool textured = extension == "obj" || extension == "glb";
     try {
-        LoadInputs(*view, inputs);
+        CliLoadView(*view, inputs);
         view->Resolution = resolution;
         if (textured) {
             const TAttachedProgress progress(view->Terrain, "Texture");
