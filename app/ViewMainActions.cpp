@@ -13,6 +13,7 @@
 #include "TopoViewVBO.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QSlider>
@@ -24,9 +25,28 @@ QStringList NameFilters(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "Windows Bitmap(*.bmp)" names its pattern already; Qt reads it from there.
+        if (parts[i].endsWith(QLatin1Char(')')))
+            filters << parts[i];
+        else
+            filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
     return filters;
+}
+
+// The extension of the 1-based filter's first pattern ("*.bmp" gives "bmp"),
+// or `fallback` when it names none ("*.*").
+QString FilterExtension(const QString &filter, int index, const QString &fallback)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    const int at = 2 * index - 1;
+    if (index < 1 || at >= parts.size())
+        return fallback;
+    const QString pattern = parts[at].section(QLatin1Char(';'), 0, 0);
+    const QString extension = pattern.startsWith(QLatin1String("*.")) ? pattern.mid(2) : QString();
+    return extension.isEmpty() || extension.contains(QLatin1Char('*')) ? fallback : extension;
 }
 
 TFileDialogs::TResult RunFileDialog(QWidget *parent, const TFileDialogs::TRequest &request, bool save)
@@ -38,6 +58,13 @@ TFileDialogs::TResult RunFileDialog(QWidget *parent, const TFileDialogs::TReques
         dialog.selectNameFilter(filters[request.FilterIndex - 1]);
     dialog.setDefaultSuffix(request.DefaultExtension);
     if (save) {
+        // A name typed without an extension gets the chosen filter's.
+        const auto followFilter = [&dialog, &request, filters](const QString &chosen) {
+            dialog.setDefaultSuffix(
+                FilterExtension(request.Filter, int(filters.indexOf(chosen)) + 1, request.DefaultExtension));
+        };
+        followFilter(dialog.selectedNameFilter());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -103,8 +130,13 @@ void TfmView::SaveWith(const QString &filter, const QString &extension,
         return RunFileDialog(p, r, true);
     };
     const TFileDialogs::TResult chosen = run(this, request);
-    if (!chosen.FileName.isEmpty())
-        save(chosen.FileName, chosen.FilterIndex);
+    if (chosen.FileName.isEmpty())
+        return;
+    // Whatever the dialog, a name without an extension gets the chosen filter's.
+    QString file = chosen.FileName;
+    if (QFileInfo(file).suffix().isEmpty())
+        file += QLatin1Char('.') + FilterExtension(filter, chosen.FilterIndex, extension);
+    save(file, chosen.FilterIndex);
 }
 
 // The image format follows the chosen name's extension, not the filter.

@@ -196,6 +196,15 @@ TEST_F(LoadTest, SaveCommandsWriteTheFormatOfTheExtension)
     ChooseForSave(dir.Path("screen.tga"));
     view().acSaveScreen->trigger();
     EXPECT_GT(ReadFileBytes(dir.Path("screen.tga")).size(), 18u);
+
+    // A name typed without an extension takes the chosen filter's, not the default one.
+    ChooseForSave(dir.Path("shot1"), 1);
+    view().acSaveScreen->trigger();
+    EXPECT_EQ(Magic(dir.Path("shot1.bmp"), 2), "BM");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(dir.Path("shot1.jpg"))));
+    ChooseForSave(dir.Path("tex1"), 3);
+    view().acSaveTexture->trigger();
+    EXPECT_GT(ReadFileBytes(dir.Path("tex1.tga")).size(), 18u);
 }
 
 TEST_F(LoadTest, FailedSaveNamesTheFile)
