@@ -30,33 +30,108 @@ struct TSamplePoints {
     const float *HeightRow(int j) const { return heights + static_cast<size_t>(j - firstRow) * (r + 2); }
 };
 
-// The normal of the triangle (a, b, c), facing up when a, b, c run clockwise
-// seen from above. The textbook form normalises the two edges before the
-// cross product; the direction is the same without, and leaving it out
-// saves two of every three square roots and divisions.
+// The eight triangles around a texel, (a, b, c) by sample index: (0, 1, 8),
+// (0, 2, 1), (0, 4, 2), (4, 3, 2), (0, 5, 4), (0, 6, 5), (0, 8, 6), (8, 7, 6).
+// Samples 0 … 8 are the texel itself and its neighbours clockwise from the
+// north-east. Six fan around the texel; (4, 3, 2) and (8, 7, 6) close the
+// south-east and north-west corners. All face up on flat ground.
+//
+// A triangle's normal is that of the cross product (a − b) × (b − c). The
+// textbook form normalises the two edges first; the direction is the same
+// without, and leaving it out saves two of every three square roots and
+// divisions. Every edge runs along a grid line or a diagonal, so one or two
+// of its horizontal components are exactly zero; the products with them are
+// left out below. That changes at most the sign of a zero, which no later
+// step can see (squares, sums with non-zero terms, truncation to bytes).
+//
+// (4, 3, 2) is (0, 2, 1) of the texel to the south, and (8, 7, 6) is (0, 6, 5)
+// of the texel to the north, operand for operand, so each texel row takes
+// those two from its neighbours' rows instead of computing them again.
+// Edges (x1, h1, z1) and (x2, h2, 0).
 template <class T>
-[[gnu::always_inline]] inline TVec3T<T> FaceNormal(TVec3T<T> a, TVec3T<T> b, TVec3T<T> c)
+[[gnu::always_inline]] inline TVec3T<T> FaceZ2(T x1, T h1, T z1, T x2, T h2)
 {
-    return NormaliseFast(Cross(a - b, b - c));
+    return NormaliseFast(TVec3T<T>{-(z1 * h2), z1 * x2, x1 * h2 - h1 * x2});
+}
+
+// Edges (0, h1, z1) and (x2, h2, z2).
+template <class T>
+[[gnu::always_inline]] inline TVec3T<T> FaceX1(T h1, T z1, T x2, T h2, T z2)
+{
+    return NormaliseFast(TVec3T<T>{h1 * z2 - z1 * h2, z1 * x2, -(h1 * x2)});
+}
+
+// Edges (x1, h1, 0) and (0, h2, z2).
+template <class T>
+[[gnu::always_inline]] inline TVec3T<T> FaceZ1X2(T x1, T h1, T h2, T z2)
+{
+    return NormaliseFast(TVec3T<T>{h1 * z2, -(x1 * z2), x1 * h2});
+}
+
+// Face normals in three arrays of floats, one entry per texel of a row.
+struct TFaceRow {
+    std::vector<float> x, y, z;
+    void Resize(int r)
+    {
+        x.resize(size_t(r));
+        y.resize(size_t(r));
+        z.resize(size_t(r));
+    }
+    template <class T>
+    TVec3T<T> At(int i) const { return {LoadAt<T>(x.data() + i), LoadAt<T>(y.data() + i), LoadAt<T>(z.data() + i)}; }
+    template <class T>
+    void Put(int i, TVec3T<T> v)
+    {
+        StoreAt(v.x, x.data() + i);
+        StoreAt(v.y, y.data() + i);
+        StoreAt(v.z, z.data() + i);
+    }
+};
+
+// (0, 2, 1) and (0, 6, 5) of texels x … of row y, the two shared with the
+// rows to the south and north.
+template <class T>
+[[gnu::always_inline]] inline TVec3T<T> FaceEast(const TSamplePoints &p, int y, int x)
+{
+    const float *hN = p.HeightRow(y - 1) + x, *hC = p.HeightRow(y) + x;
+    const T xc = LoadAt<T>(p.pos + x + 1), xe = LoadAt<T>(p.pos + x + 2);
+    const T h0 = LoadAt<T>(hC + 1), h1 = LoadAt<T>(hN + 2), h2 = LoadAt<T>(hC + 2);
+    return FaceZ1X2(xc - xe, h0 - h2, h2 - h1, T(p.pos[y + 1] - p.pos[y]));
+}
+
+template <class T>
+[[gnu::always_inline]] inline TVec3T<T> FaceWest(const TSamplePoints &p, int y, int x)
+{
+    const float *hC = p.HeightRow(y) + x, *hS = p.HeightRow(y + 1) + x;
+    const T xw = LoadAt<T>(p.pos + x), xc = LoadAt<T>(p.pos + x + 1);
+    const T h0 = LoadAt<T>(hC + 1), h5 = LoadAt<T>(hS), h6 = LoadAt<T>(hC);
+    return FaceZ1X2(xc - xw, h0 - h6, h6 - h5, T(p.pos[y + 1] - p.pos[y + 2]));
 }
 
 // The normals of texels x … x + lanes − 1 of row y, scaled to 127: the mean
-// of the eight triangles around each texel.
+// of the eight triangles around each texel. `east` holds (0, 2, 1) of row y
+// and is given that of row y + 1 in its place; `west` holds (0, 6, 5) of row
+// y − 1 and is given that of row y.
 template <class T>
-TVec3T<T> TexelNormal(const TSamplePoints &p, int y, int x)
+TVec3T<T> TexelNormal(const TSamplePoints &p, int y, int x, TFaceRow &east, TFaceRow &west)
 {
     const float *hN = p.HeightRow(y - 1) + x, *hC = p.HeightRow(y) + x, *hS = p.HeightRow(y + 1) + x;
     const T xw = LoadAt<T>(p.pos + x), xc = LoadAt<T>(p.pos + x + 1), xe = LoadAt<T>(p.pos + x + 2);
-    const T zN = p.pos[y], zC = p.pos[y + 1], zS = p.pos[y + 2];
-    // The texel itself, then its neighbours clockwise from north-east.
-    const TVec3T<T> p0{xc, LoadAt<T>(hC + 1), zC}, p1{xe, LoadAt<T>(hN + 2), zN}, p2{xe, LoadAt<T>(hC + 2), zC},
-        p3{xe, LoadAt<T>(hS + 2), zS}, p4{xc, LoadAt<T>(hS + 1), zS}, p5{xw, LoadAt<T>(hS), zS},
-        p6{xw, LoadAt<T>(hC), zC}, p7{xw, LoadAt<T>(hN), zN}, p8{xc, LoadAt<T>(hN + 1), zN};
-    // Six triangles fan around the texel; (4, 3, 2) and (8, 7, 6) close the
-    // south-east and north-west corners. All face up on flat ground.
-    const TVec3T<T> sum = FaceNormal(p0, p1, p8) + FaceNormal(p0, p2, p1) + FaceNormal(p0, p4, p2) +
-                          FaceNormal(p4, p3, p2) + FaceNormal(p0, p5, p4) + FaceNormal(p0, p6, p5) +
-                          FaceNormal(p0, p8, p6) + FaceNormal(p8, p7, p6);
+    const float zN = p.pos[y], zC = p.pos[y + 1], zS = p.pos[y + 2];
+    const T h0 = LoadAt<T>(hC + 1), h1 = LoadAt<T>(hN + 2), h2 = LoadAt<T>(hC + 2), h4 = LoadAt<T>(hS + 1),
+            h5 = LoadAt<T>(hS), h6 = LoadAt<T>(hC), h8 = LoadAt<T>(hN + 1);
+    const T eastX = xc - xe, westX = xc - xw, northZ = zC - zN, southZ = zC - zS;
+    const TVec3T<T> f018 = FaceZ2(eastX, h0 - h1, northZ, xe - xc, h1 - h8);
+    const TVec3T<T> f021 = east.At<T>(x);
+    const TVec3T<T> f042 = FaceX1(h0 - h4, southZ, eastX, h4 - h2, T(zS - zC));
+    const TVec3T<T> f432 = FaceEast<T>(p, y + 1, x);
+    const TVec3T<T> f054 = FaceZ2(westX, h0 - h5, southZ, xw - xc, h5 - h4);
+    const TVec3T<T> f065 = FaceZ1X2(westX, h0 - h6, h6 - h5, southZ);
+    const TVec3T<T> f086 = FaceX1(h0 - h8, northZ, westX, h8 - h6, T(zN - zC));
+    const TVec3T<T> f876 = west.At<T>(x);
+    east.Put(x, f432);
+    west.Put(x, f065);
+    const TVec3T<T> sum = f018 + f021 + f042 + f432 + f054 + f065 + f086 + f876;
     // Exact division here: flat ground must come out (0, 127, 0), not (0, 126, 0).
     return Scale(Normalise(sum), T(127.0f));
 }
@@ -66,27 +141,55 @@ TNormal ToBytes(int x, int y, int z)
     return {static_cast<int8_t>(x), static_cast<int8_t>(y), static_cast<int8_t>(z)};
 }
 
-void NormalRow(const TSamplePoints &p, int y, TNormal *out)
+// Calls each(x) for the first texel of every whole group of lanes of a row
+// and then each(x) on plain floats for the rest. Lanes compute bit for bit
+// what the plain floats do, so where a row's texels fall between the two
+// paths changes nothing.
+template <class Lanes, class Plain>
+void ForRow(int count, Lanes lanes, Plain plain)
 {
-    const int count = p.r;
     int x = 0;
 #ifdef OROLITH_FLOAT_LANES
-    // Lanes compute bit for bit what the plain floats below do, so where a
-    // row's texels fall between the two paths changes nothing.
-    for (; x + TFloat4::Width <= count; x += TFloat4::Width) {
-        const TVec3T<TFloat4> n = TexelNormal<TFloat4>(p, y, x);
+    for (; x + TFloat4::Width <= count; x += TFloat4::Width)
+        lanes(x);
+#else
+    (void)lanes;
+#endif
+    for (; x < count; ++x)
+        plain(x);
+}
+
+// The shared faces a band starts from: (0, 2, 1) of its first row and
+// (0, 6, 5) of the row before it.
+void StartBand(const TSamplePoints &p, int first, TFaceRow &east, TFaceRow &west)
+{
+    ForRow(p.r, [&](int x) {
+#ifdef OROLITH_FLOAT_LANES
+        east.Put(x, FaceEast<TFloat4>(p, first, x));
+        west.Put(x, FaceWest<TFloat4>(p, first - 1, x));
+#endif
+    }, [&](int x) {
+        east.Put(x, FaceEast<float>(p, first, x));
+        west.Put(x, FaceWest<float>(p, first - 1, x));
+    });
+}
+
+void NormalRow(const TSamplePoints &p, int y, TFaceRow &east, TFaceRow &west, TNormal *out)
+{
+    ForRow(p.r, [&](int x) {
+#ifdef OROLITH_FLOAT_LANES
+        const TVec3T<TFloat4> n = TexelNormal<TFloat4>(p, y, x, east, west);
         int nx[TFloat4::Width], ny[TFloat4::Width], nz[TFloat4::Width];
         StoreTruncated(n.x, nx);
         StoreTruncated(n.y, ny);
         StoreTruncated(n.z, nz);
         for (int i = 0; i < TFloat4::Width; ++i)
             out[x + i] = ToBytes(nx[i], ny[i], nz[i]);
-    }
 #endif
-    for (; x < count; ++x) {
-        const TVec3 n = TexelNormal<float>(p, y, x);
+    }, [&](int x) {
+        const TVec3 n = TexelNormal<float>(p, y, x, east, west);
         out[x] = ToBytes(static_cast<int>(n.x), static_cast<int>(n.y), static_cast<int>(n.z));
-    }
+    });
 }
 
 // SampleHeight for every possible raw height h of an on-grid sample, indexed
@@ -136,12 +239,15 @@ struct TNormalRows::TState {
     int r;
     std::shared_ptr<const TTables> tables;
     std::vector<float> heights;   // the band's height rows
+    TFaceRow east, west;          // the faces rows share, see TexelNormal
 
     TState(const TTerrain &t, int resolution, std::shared_ptr<const TTables> shared)
         : terrain(t), r(resolution), tables(std::move(shared))
     {
         // Sized for a whole band now, so the worker threads never allocate.
         heights.resize(static_cast<size_t>(NormalBandRows + 2) * (r + 2));
+        east.Resize(r);
+        west.Resize(r);
     }
 
     // Heights of texel rows first − 1 … last; a neighbour beyond the map's
@@ -192,8 +298,9 @@ void TNormalRows::Compute(int first, int last, TNormal *out)
     if (first >= last || r == 0)
         return;
     const TSamplePoints p = d.LoadHeights(first, last);
+    StartBand(p, first, d.east, d.west);
     for (int y = first; y < last; ++y)
-        NormalRow(p, y, out + static_cast<size_t>(y - first) * r);
+        NormalRow(p, y, d.east, d.west, out + static_cast<size_t>(y - first) * r);
 }
 
 void ComputeNormalMap(const TTerrain &terrain, TNormalMap &map, int threads,

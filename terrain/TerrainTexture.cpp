@@ -2,7 +2,7 @@
 
 #include "ColorRamp.h"
 #include "FloatLanes.h"
-#include "LargeBuffer.h"
+#include "HugePages.h"
 #include "ParallelRows.h"
 #include "Terrain.h"
 #include "TerrainError.h"
@@ -33,15 +33,25 @@ QRgb ShadedPixel(TColor c, float f)
     return 0xFF000000u | channel(ColorR(c)) << 16 | channel(ColorG(c)) << 8 | channel(ColorB(c));
 }
 
-// A w × h Format_RGB32 image whose pixels are a TLargeBuffer, released with
-// the image's last copy: a 3601² texture is 52 MB that is written at once.
+// A w × h Format_RGB32 image in huge pages taken at once (HugePages.h),
+// released with the image's last copy: a 3601² texture is 52 MB written at once.
 QImage LargeRgb32Image(int w, int h)
 {
-    auto *buffer = new TLargeBuffer(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
-    QImage image(buffer->Data(), w, h, static_cast<qsizetype>(w) * 4, QImage::Format_RGB32,
-                 [](void *owner) { delete static_cast<TLargeBuffer *>(owner); }, buffer);
+    const size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(h) * 4;
+    struct TOwner {
+        void *pixels;
+        size_t bytes;
+    };
+    auto *owner = new TOwner{AllocateLargeMemory(bytes), bytes};
+    const auto release = [](void *info) {
+        const auto *o = static_cast<TOwner *>(info);
+        FreeLargeMemory(o->pixels, o->bytes);
+        delete o;
+    };
+    QImage image(static_cast<uchar *>(owner->pixels), w, h, static_cast<qsizetype>(w) * 4, QImage::Format_RGB32,
+                 release, owner);
     if (image.isNull()) {
-        delete buffer;
+        release(owner);
         throw std::bad_alloc();
     }
     return image;
