@@ -81,6 +81,8 @@ CliArgs ParseCliArgs(const std::vector<std::string> &args, const std::vector<std
     CliArgs out;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
+        if (a == "--help" || a == "-h")
+            throw ECliHelp{};
         if (a.size() > 2 && a.rfind("--", 0) == 0) {
             const std::string name = a.substr(2);
             if (std::find(flags.begin(), flags.end(), name) != flags.end()) {

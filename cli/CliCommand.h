@@ -38,6 +38,9 @@ struct CliArgs {
     // A whole number within lowest … highest, or `fallback` when absent.
     int WholeNumber(const std::string &name, int fallback, int lowest, int highest) const;
 };
+// Thrown by ParseCliArgs for --help (or -h): the command's usage is printed
+// and the tool exits with 0.
+struct ECliHelp {};
 // `flags` name the options that take no value. Throws std::invalid_argument on an unknown option.
 CliArgs ParseCliArgs(const std::vector<std::string> &args, const std::vector<std::string> &valued,
                      const std::vector<std::string> &flags = {});

@@ -5,16 +5,21 @@
 
 #include "Terrain.h"
 #include "TerrainError.h"
+#include "Utils.h"
 
 namespace {
 
 int RunHeightmap(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs(args, {});
-    if (a.positional.size() != 2)
-        return CliFail("", "usage: heightmap FILE OUT.bmp");
-    const std::string &in = a.positional[0];
-    const std::string &out = a.positional[1];
+    std::vector<std::string> in;
+    std::string out;
+    if (!SplitInputsAndOutput(a.positional, in, out))
+        return CliFail("", "usage: heightmap FILE... OUT.bmp");
+    // The bytes are a BMP whatever the name says; another extension would
+    // leave a file that no viewer opens as what it claims to be.
+    if (LowerExtension(out) != "bmp")
+        return CliFail(out, "the heightmap is written as a bitmap: the name must end in .bmp");
     TTerrain terrain;
     try {
         CliLoadTerrain(terrain, in);

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iostream>
 
+static QtMessageHandler previousHandler = nullptr;
+
 static void Usage(std::ostream &out)
 {
     out << "usage: orolith-cli COMMAND ARGS...\n\ncommands:\n";
@@ -23,6 +25,16 @@ int main(int argc, char **argv)
     // Image codecs and fonts need a Gui application; "offscreen" keeps it from needing a display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !std::getenv("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's complaints about the runtime folder (unset, or not private) say
+    // nothing about the command's work and would read as its failure.
+    previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+        if (text.startsWith(QLatin1String("QStandardPaths: ")))
+            return;
+        if (previousHandler)
+            previousHandler(type, context, text);
+        else
+            std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << "\n";
+    });
     QGuiApplication app(argc, argv);
     const std::string name = argv[1];
     for (auto *c : CliCommands()) {
@@ -30,6 +42,9 @@ int main(int argc, char **argv)
             std::vector<std::string> args(argv + 2, argv + argc);
             try {
                 return c->run(args);
+            } catch (const ECliHelp &) {
+                std::cout << "usage: orolith-cli " << c->usage << "\n";
+                return 0;
             } catch (const std::exception &e) {
                 return CliFail("", e.what());
             }

@@ -116,6 +116,7 @@ TEST(CliTiles, BadInputGivesOneLineNamingTheFile)
         {Args({"info", dir.Path("plain.hgt.zip")}), dir.Path("plain.hgt.zip"), "not a ZIP archive"},
         {Args({"info", dir.Path("notes.txt")}), dir.Path("notes.txt"), "not a terrain file"},
         {Args({"heightmap", dir.Path("short.hgt"), dir.Path("o.bmp")}), dir.Path("short.hgt"), "Wrong Size"},
+        {Args({"heightmap", dir.Path("short.hgt"), dir.Path("o.png")}), dir.Path("o.png"), "must end in .bmp"},
         {Args({"synth", dir.Path("s.hgt"), "--size", "1000"}), dir.Path("s.hgt"), "--size must be 1201 or 3601"},
         {Args({"synth", dir.Path("s.hgt"), "--seed", "-3"}), dir.Path("s.hgt"), "--seed must be"},
         {Args({"synth", dir.Path("no/folder/s.hgt")}), dir.Path("no/folder/s.hgt"), "cannot write"},
@@ -130,5 +131,32 @@ TEST(CliTiles, BadInputGivesOneLineNamingTheFile)
         EXPECT_NE(r.err.find(c.problem), std::string::npos) << what << ": " << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.Path("o.bmp")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("o.png")));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("s.hgt")));
+}
+
+TEST(CliTiles, HelpPrintsTheUsageAndSucceeds)
+{
+    for (const QStringList &args : {QStringList{"--help"}, QStringList{"heightmap", "--help"},
+                                    QStringList{"render", "x.hgt", "--size", "8x8", "--help"}}) {
+        const TCliRun r = RunCli(args);
+        const std::string what = args.join(' ').toStdString();
+        EXPECT_EQ(r.code, 0) << what << ": " << r.err;
+        EXPECT_EQ(r.out.rfind("usage: orolith-cli ", 0), 0u) << what << ": " << r.out;
+        EXPECT_EQ(r.err, "") << what;
+    }
+}
+
+// Without a runtime folder Qt has something to say about it, which is not the tool's business.
+TEST(CliTiles, ANormalRunWithoutARuntimeFolderPrintsNothingOnStandardError)
+{
+    TestDir dir;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("XDG_RUNTIME_DIR");
+    p.setProcessEnvironment(env);
+    p.start(OROLITH_CLI, Args({"synth", dir.Path("N10E010.hgt")}));
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_EQ(p.readAllStandardError().toStdString(), "");
 }
