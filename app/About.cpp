@@ -66,7 +66,7 @@ TfmAbout::TfmAbout(QWidget *parent)
     Label5->setFont(linkFont);
     Label5->setStyleSheet(QStringLiteral("color: #0000ff"));
     Label5->setCursor(Qt::PointingHandCursor);
-    Label5->setToolTip(QStringLiteral("Visit the Orolith homepage"));
+    Label5->setToolTip(QStringLiteral("NASA's page on the Shuttle Radar Topography Mission, where the tiles come from"));
     Label5->installEventFilter(this);
 
     Label4 = new QLabel(QStringLiteral("Many thanks to NASA for publishing these files!"), this);
