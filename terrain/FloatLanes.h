@@ -6,6 +6,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
+#include <cstdint>
+
 struct TFloat4 {
     __m128 v;
     static constexpr int Width = 4;
@@ -31,6 +33,24 @@ inline TFloat4 PositiveOr(TFloat4 a, float fallback)
 }
 // Truncated toward zero, like a cast of each lane to int.
 inline void StoreTruncated(TFloat4 a, int *p) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_cvttps_epi32(a.v)); }
+
+// The three low bytes of four 32-bit values, each times its lane of f with
+// the product formed exactly in double (a byte times a float always fits)
+// and truncated toward zero, packed back in place with `top` as the fourth
+// byte: what static_cast<uint32_t>(double(byte) * f) does one at a time.
+inline void ScaleLowBytes(const uint32_t *in, TFloat4 f, uint32_t top, uint32_t *out)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in));
+    const __m128d fLo = _mm_cvtps_pd(f.v), fHi = _mm_cvtps_pd(_mm_movehl_ps(f.v, f.v));
+    __m128i packed = _mm_set1_epi32(static_cast<int>(top << 24));
+    for (int shift = 0; shift < 24; shift += 8) {
+        const __m128i b = _mm_and_si128(_mm_srli_epi32(v, shift), _mm_set1_epi32(0xFF));
+        const __m128i lo = _mm_cvttpd_epi32(_mm_mul_pd(_mm_cvtepi32_pd(b), fLo));
+        const __m128i hi = _mm_cvttpd_epi32(_mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(b, 0x4E)), fHi));
+        packed = _mm_or_si128(packed, _mm_slli_epi32(_mm_unpacklo_epi64(lo, hi), shift));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), packed);
+}
 
 #define OROLITH_FLOAT_LANES 1
 #endif

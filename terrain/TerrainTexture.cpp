@@ -27,10 +27,21 @@ bool HasGrid(const TTerrain &t)
 
 // The channel products are exact in double, so the truncation sees the true
 // value and a product like 172.9999 never rounds up to 173 first.
-QRgb ShadedPixel(TColor c, float f)
+// `c` is a QRgb (blue in the low byte); its alpha is ignored.
+QRgb ShadedPixel(QRgb c, float f)
 {
     const auto channel = [f](int v) { return static_cast<QRgb>(static_cast<double>(v) * f); };
-    return 0xFF000000u | channel(ColorR(c)) << 16 | channel(ColorG(c)) << 8 | channel(ColorB(c));
+    return 0xFF000000u | channel(qRed(c)) << 16 | channel(qGreen(c)) << 8 | channel(qBlue(c));
+}
+
+// HeightColorTable in QRgb's byte order, the order the pixels take.
+std::vector<QRgb> PixelColorTable(int sea)
+{
+    std::vector<QRgb> table;
+    table.reserve(65536);
+    for (const TColor c : HeightColorTable(sea))
+        table.push_back(qRgb(ColorR(c), ColorG(c), ColorB(c)));
+    return table;
 }
 
 // A w × h Format_RGB32 image in huge pages taken at once (HugePages.h),
@@ -84,7 +95,7 @@ public:
     // level moves. Nothing fails after the constructor.
     TTexelShader(const TTerrain &terrain, TVec3 light, float diffuse, float ambient, QImage &bitmap)
         : terrain_(terrain), r_(terrain.Resolution), light_(Normalise(light)), diffuse_(diffuse), ambient_(ambient),
-          colors_(HeightColorTable(terrain.SeaLevel)), sampleAt_(static_cast<size_t>(r_))
+          colors_(PixelColorTable(terrain.SeaLevel)), sampleAt_(static_cast<size_t>(r_))
     {
         const int64_t n = terrain.GridHigh;
         for (int i = 0; i < r_; ++i)
@@ -105,10 +116,19 @@ public:
         const float *f = normals ? LightRow(normals, s) : nullptr;
         const int16_t *src = terrain_.Heights.Row(sampleAt_[static_cast<size_t>(y)]);
         auto *dst = reinterpret_cast<QRgb *>(bits_ + y * stride_);
-        for (int x = 0; x < r_; ++x) {
-            const TColor c = colors_[static_cast<size_t>(src[sampleAt_[static_cast<size_t>(x)]] + 32768)];
-            dst[x] = ShadedPixel(c, f ? f[x] : 1.0f);
+        const auto color = [&](int x) {
+            return colors_[static_cast<size_t>(src[sampleAt_[static_cast<size_t>(x)]] + 32768)];
+        };
+        int x = 0;
+#ifdef OROLITH_FLOAT_LANES
+        // Four texels at a time, bit for bit as ShadedPixel.
+        for (; x + TFloat4::Width <= r_; x += TFloat4::Width) {
+            const uint32_t c[TFloat4::Width] = {color(x), color(x + 1), color(x + 2), color(x + 3)};
+            ScaleLowBytes(c, f ? TFloat4::Load(f + x) : TFloat4(1.0f), 0xFF, dst + x);
         }
+#endif
+        for (; x < r_; ++x)
+            dst[x] = ShadedPixel(color(x), f ? f[x] : 1.0f);
     }
 
 private:
@@ -131,7 +151,7 @@ private:
     int r_;
     TVec3 light_;
     float diffuse_, ambient_;
-    std::vector<TColor> colors_;
+    std::vector<QRgb> colors_;
     std::vector<int> sampleAt_;  // grid sample under texel i, for rows and columns
     uchar *bits_ = nullptr;
     qsizetype stride_ = 0;
