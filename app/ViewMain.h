@@ -28,6 +28,7 @@ class QTimer;
 class QToolBar;
 class TGLDrawWindow;
 class TTopoView;
+class TTerrainSource;
 struct TTilePos;
 
 // The file dialogs of the load and save commands. The default shows Qt's
@@ -44,6 +45,7 @@ struct TFileDialogs {
     struct TResult {
         QString FileName;
         int FilterIndex = 0;
+        QStringList FileNames;   // every file chosen, where a dialog lets several be (FileName is the first)
     };
     std::function<TResult(QWidget *parent, const TRequest &)> Open;
     std::function<TResult(QWidget *parent, const TRequest &)> Save;
@@ -62,8 +64,15 @@ public:
     // Loads a terrain file (.hgt, .hgt.zip, .bmp) into the view; throws
     // ETerrainError and then leaves the terrain on screen as it was.
     void LoadTerrainFile(const std::string &fileName);
-    // Loads and shows any failure in a message box; true on success.
-    bool OpenTerrainFile(const std::string &fileName);
+    // Several tile files as the smallest square block that covers them (one
+    // file: as above).
+    void LoadTerrainFiles(const std::vector<std::string> &files);
+    // Any terrain source; re-creating the view loads it again.
+    void LoadTerrain(std::shared_ptr<const TTerrainSource> source);
+    // The same, showing any failure in a message box; true on success.
+    bool OpenTerrainFile(const std::string &fileName) { return OpenTerrainFiles({fileName}); }
+    bool OpenTerrainFiles(const std::vector<std::string> &files);
+    bool OpenTerrain(std::shared_ptr<const TTerrainSource> source);
     // Creates the view of the configured class, or replaces it when recreate.
     void RecreateView(bool recreate);
     // One tick of the frame loop: draws a frame when the frame period has passed.
@@ -89,7 +98,13 @@ public:
 
     TTopoView *View() const { return View_.get(); }
     TGLDrawWindow *DrawWindow() const { return drawWindow_; }
-    const std::string &CurrentFileName() const { return CurrentFile; }
+    // The files of the terrain last loaded (one, or the tiles of a block).
+    std::vector<std::string> CurrentFileNames() const;
+    std::string CurrentFileName() const
+    {
+        const std::vector<std::string> files = CurrentFileNames();
+        return files.empty() ? std::string() : files.front();
+    }
     // Frames drawn since the window was created.
     int FramesDrawn() const { return framesDrawn_; }
 
@@ -159,7 +174,8 @@ private:
     void ScheduleNextTick(double delayMs);
 
     // Runs a command and shows its failure instead of letting it escape.
-    void RunCommand(const std::function<void()> &command);
+    // True when it ran to the end.
+    bool RunCommand(const std::function<void()> &command);
     void ShowError(const QString &text);
     void SaveWith(const QString &filter, const QString &extension, const std::function<void(const QString &, int)> &save);
 
@@ -172,7 +188,7 @@ private:
     int MouseX = 0, MouseY = 0;
     bool Dragging = false;
     Qt::MouseButtons MouseButtons;
-    std::string CurrentFile;
+    std::shared_ptr<const TTerrainSource> CurrentFile;  // what the last successful load read
     TPlacemarkLines PlacemarkLines;  // text form of the view's placemarks and classes
     std::unique_ptr<TTopoView> View_;
 
@@ -183,6 +199,7 @@ private:
     QWidget *drawContainer_ = nullptr;
     QTimer *frameTimer_ = nullptr;
     int framesDrawn_ = 0;
+    bool emptyFrameShown_ = false;  // the panel shows the cleared frame of no terrain
     bool busyCursor_ = false;
     bool shownOnce_ = false;
 };
@@ -190,4 +207,3 @@ private:
 // The program's long-lived windows, created at start in this order.
 extern TfmView *fmView;
 extern TfmControls *fmControls;
-    bool emptyFrameShown_ = false;  // the panel shows the cleared frame of no terrain

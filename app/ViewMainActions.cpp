@@ -70,13 +70,14 @@ TFileDialogs::TResult RunFileDialog(QWidget *parent, const TFileDialogs::TReques
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
+        // Several tiles open as one block.
+        dialog.setFileMode(QFileDialog::ExistingFiles);
     }
     if (!request.FileName.isEmpty())
         dialog.selectFile(request.FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return {dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter())) + 1};
+    return {dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter())) + 1, dialog.selectedFiles()};
 }
 
 QString CouldNotWrite(const QString &file)
@@ -86,15 +87,17 @@ QString CouldNotWrite(const QString &file)
 
 }  // namespace
 
-void TfmView::RunCommand(const std::function<void()> &command)
+bool TfmView::RunCommand(const std::function<void()> &command)
 {
     try {
         command();
+        return true;
     } catch (const ETerrainError &e) {
         ShowError(QString::fromStdString(e.FullMessage()));
     } catch (const std::exception &e) {
         ShowError(QString::fromLocal8Bit(e.what()));
     }
+    return false;
 }
 
 void TfmView::ShowError(const QString &text)
@@ -114,8 +117,12 @@ void TfmView::acLoadFileExecute()
         return RunFileDialog(p, r, false);
     };
     const TFileDialogs::TResult chosen = open(this, request);
-    if (!chosen.FileName.isEmpty())
-        LoadTerrainFile(chosen.FileName.toStdString());
+    std::vector<std::string> files;
+    for (const QString &file : chosen.FileNames.isEmpty() ? QStringList{chosen.FileName} : chosen.FileNames)
+        if (!file.isEmpty())
+            files.push_back(file.toStdString());
+    if (!files.empty())
+        LoadTerrainFiles(files);
 }
 
 void TfmView::SaveWith(const QString &filter, const QString &extension,

@@ -22,6 +22,7 @@ class QOpenGLContext;
 class QSurface;
 class TDrawTarget;
 class TGLBMP;
+class TTerrainSource;
 struct TLatLon;
 struct TTilePos;
 
@@ -122,6 +123,8 @@ public:
     // Terrain data. Loading throws ETerrainError naming the file and then
     // leaves the view as it was (apart from the emptied mesh).
     void LoadFromFile(const std::string &fileName, bool buildTex = false);
+    // The same from any terrain source: a file, a zipped tile, a block of tiles.
+    void LoadFrom(const TTerrainSource &source, bool buildTex = false);
     void LoadHgt(const std::string &fileName, bool buildTex = false);
     void LoadBmp(const std::string &fileName, bool buildTex = false);
     void Clear();
@@ -151,12 +154,12 @@ public:
     // of k × k tiles fills the same square as one tile, so its heights are
     // drawn at 1/k to keep the relief as steep as in its own tiles.
     float HeightDrawScale() const { return 1.0f / static_cast<float>(Terrain.Span); }
-    void GetViewCenter(TTilePos &pos) const;
-    // Ground under pixel (winX, winY) of DrawControl, counted from the top
-    // left. Exact and cheap for the pixel the last frame kept the depth of
     // Where the hiking eye stands at world point (x, z): just above the
     // ground as drawn (HeightAbove for a single tile).
     float EyeHeightAbove(float x, float z);
+    void GetViewCenter(TTilePos &pos) const;
+    // Ground under pixel (winX, winY) of DrawControl, counted from the top
+    // left. Exact and cheap for the pixel the last frame kept the depth of
     // (PickPixel, or the pointer over the target); any other pixel costs
     // drawing the frame once more.
     void PickGround(int winX, int winY, TTilePos &pos);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DrawTarget.h"
+#include "TilePos.h"
 #include "TopoView.h"
 
 #include <QImage>
@@ -28,8 +29,10 @@ inline void FillGrid(TTopoView &view, int n, const std::function<int16_t(int col
             view.MaxHeight = std::max<int>(view.MaxHeight, h);
         }
     view.GridHigh = n - 1;
-    view.FileName = fileName;
-    view.HgtLoaded = fileName.size() > 4 && fileName.substr(fileName.size() - 4) == ".hgt";
+    TTilePos origin;
+    TileOriginFromName(origin, fileName);
+    view.Terrain.PlaceAt(fileName, fileName.size() > 4 && fileName.substr(fileName.size() - 4) == ".hgt", origin.Lat,
+                         origin.Lon, 1);
     view.SetLoaded();
 }
 
