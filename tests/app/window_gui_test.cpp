@@ -62,6 +62,7 @@ TEST_F(MainWindowTest, CommandsCarryCategoryCaptionHintAndShortcut)
         {v.acLoadFile, "File", "Load File", "Load Height Data from a file", "Ctrl+O"},
         {v.acSaveHM, "File", "Save Heightmap", "Save the Heightmap", ""},
         {v.acSaveTexture, "File", "Save Texture", "Save the Current Texture", ""},
+        {v.acExportMesh, "File", "Export Mesh...", "Export the Terrain Mesh for 3D Printing or 3D Tools", ""},
         {v.acSaveScreen, "File", "Save Screenshot", "Save a Screenshot of the current image", ""},
         {v.acReloadOptions, "Options", "Reload Options", "Reload Options From Ini File", ""},
         {v.acExit, "File", "Exit", "Exit Orolith", "Alt+F4"},
