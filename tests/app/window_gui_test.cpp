@@ -97,7 +97,7 @@ TEST_F(MainWindowTest, MenusToolBarAndPanelAreLaidOutAsTabled)
         menus << a->text();
     EXPECT_EQ(menus, QStringList({"File", "Options", "Info"}));
     EXPECT_EQ(MenuItems(view().mnFile), QStringList({"Load File", "-", "Browser...", "-", "Save Screenshot",
-                                                     "Save Heightmap", "Save Texture", "-", "Exit"}));
+                                                     "Save Heightmap", "Save Texture", "Export Mesh...", "-", "Exit"}));
     EXPECT_EQ(MenuItems(view().mnOptions),
               QStringList({"Options...", "Save Options", "Reload Options", "-", "Placemarks/Classes"}));
     EXPECT_EQ(MenuItems(view().mnInfo), QStringList({"OpenGL-Info", "About Orolith"}));
