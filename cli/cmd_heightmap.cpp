@@ -1,4 +1,4 @@
-// orolith-cli heightmap FILE OUT.bmp: the grid as a grey 32-bit bitmap.
+// orolith-cli heightmap FILE... OUT.bmp: the grid as a grey 32-bit bitmap.
 #include "CliCommand.h"
 #include "CliLoadTerrain.h"
 #include "CliProgress.h"
@@ -36,7 +36,7 @@ int RunHeightmap(const std::vector<std::string> &args)
     return 0;
 }
 
-const CliCommand command("heightmap", "heightmap FILE OUT.bmp        write the heights as a grey bitmap (4 m a level)",
+const CliCommand command("heightmap", "heightmap FILE... OUT.bmp     write the heights as a grey bitmap (4 m a level)",
                          RunHeightmap);
 
 }  // namespace
