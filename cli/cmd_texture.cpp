@@ -1,4 +1,4 @@
-// orolith-cli texture FILE OUT.bmp|jpg|tga [--resolution R] [--gradient]
+// orolith-cli texture FILE... OUT.bmp|jpg|tga [--resolution R] [--gradient]
 //                     [--sea-level M] [--no-shading]
 // The terrain texture exactly as the viewer computes and uploads it.
 #include "CliCommand.h"
@@ -14,16 +14,16 @@
 namespace {
 
 const char *const Usage =
-    "texture FILE OUT.bmp|jpg|tga [--resolution R] [--gradient] [--sea-level M] [--no-shading]\n"
+    "texture FILE... OUT.bmp|jpg|tga [--resolution R] [--gradient] [--sea-level M] [--no-shading]\n"
     "                                write the shaded, height-coloured terrain texture";
 
 int RunTexture(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs(args, {"resolution", "sea-level"}, {"gradient", "no-shading"});
-    if (a.positional.size() != 2)
+    std::vector<std::string> in;
+    std::string out;
+    if (!SplitInputsAndOutput(a.positional, in, out))
         return CliFail("", std::string("usage: ") + Usage);
-    const std::string &in = a.positional[0];
-    const std::string &out = a.positional[1];
     const QString type = QFileInfo(QString::fromStdString(out)).suffix().toLower();
     if (type != "bmp" && type != "jpg" && type != "tga")
         return CliFail(out, "unknown picture type: the name must end in .bmp, .jpg or .tga");
@@ -38,13 +38,13 @@ int RunTexture(const std::vector<std::string> &args)
         terrain.Gradient = a.Has("gradient");
         terrain.Shading = !a.Has("no-shading");
         terrain.SeaLevel = seaLevel;
-        const TAttachedProgress progress(terrain, "Texture " + QFileInfo(QString::fromStdString(in)).fileName().toStdString());
+        const TAttachedProgress progress(terrain, "Texture " + QFileInfo(QString::fromStdString(terrain.FileName)).fileName().toStdString());
         terrain.BuildTexture();
     } catch (const ETerrainError &e) {
-        return CliFail(e.File().empty() ? in : e.File(), e.what());
+        return CliFail(e.File().empty() ? terrain.FileName : e.File(), e.what());
     }
     if (!terrain.TextureBuilt)
-        return CliFail(in, "holds no heights to colour");
+        return CliFail(terrain.FileName, "holds no heights to colour");
     if (!SaveBitmap(terrain.TextureBitmap, out))
         return CliFail(out, "cannot write the texture");
     return 0;
