@@ -5,13 +5,14 @@
 #include "JpegEncoder.h"
 
 #include <QSaveFile>
-#include <QSysInfo>
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -176,11 +177,20 @@ TBgraPicture ToolkitPicture(const QImage &bitmap)
     const int h = bitmap.height();
     return {bitmap.width(), h, [&bitmap, h](int row, uint8_t *bgra) {
                 const auto *line = reinterpret_cast<const QRgb *>(bitmap.constScanLine(h - 1 - row));
-                for (int x = 0, w = bitmap.width(); x < w; ++x, bgra += 4) {
-                    bgra[0] = uint8_t(qBlue(line[x]));
-                    bgra[1] = uint8_t(qGreen(line[x]));
-                    bgra[2] = uint8_t(qRed(line[x]));
-                    bgra[3] = 255;
+                const int w = bitmap.width();
+                if constexpr (std::endian::native == std::endian::little) {
+                    // A QRgb is B, G, R, A in memory already.
+                    for (int x = 0; x < w; ++x) {
+                        const QRgb opaque = line[x] | 0xFF000000u;
+                        std::memcpy(bgra + 4 * size_t(x), &opaque, 4);
+                    }
+                } else {
+                    for (int x = 0; x < w; ++x, bgra += 4) {
+                        bgra[0] = uint8_t(qBlue(line[x]));
+                        bgra[1] = uint8_t(qGreen(line[x]));
+                        bgra[2] = uint8_t(qRed(line[x]));
+                        bgra[3] = 255;
+                    }
                 }
             }};
 }
@@ -224,7 +234,7 @@ bool SaveBitmap(const QImage &bitmap, const std::string &fileName, int jpegQuali
         [&] {
             // A QRgb is B, G, R, A in memory on a little-endian machine and
             // A, R, G, B on a big-endian one.
-            const TJpegPixels pixels = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TJpegPixels::Bgrx
+            const TJpegPixels pixels = std::endian::native == std::endian::little ? TJpegPixels::Bgrx
                                                                                      : TJpegPixels::Xrgb;
             return !source.isNull() && SaveJpegRows(fileName, source.constScanLine(0), source.bytesPerLine(),
                                                     pixels, source.width(), source.height(), jpegQuality);
