@@ -69,19 +69,19 @@ TFileHandle OpenRegularFile(const std::string &fileName, off_t &size)
 
 // The whole tile in one read (the page cache makes this the cheap part); the
 // size decides the grid before anything is allocated.
-std::unique_ptr<uint8_t[]> ReadHgtFile(const std::string &fileName, size_t &size)
+THgtBytes ReadHgtFile(const std::string &fileName)
 {
     off_t fileSize = 0;
     TFileHandle file = OpenRegularFile(fileName, fileSize);
     if (HgtSideForSize(static_cast<uint64_t>(fileSize)) == 0)
         throw ETerrainError("Wrong Size of hgt File", fileName);
-    size = static_cast<size_t>(fileSize);
-    std::unique_ptr<uint8_t[]> bytes(new uint8_t[size + 1]);
+    const auto size = static_cast<size_t>(fileSize);
+    THgtBytes bytes(size + 1);
     size_t got = 0;
     // One byte more than expected is asked for, so a file that grew since
     // fstat is noticed as well as one that shrank.
     while (got <= size) {
-        const ssize_t n = ::read(file.Fd(), bytes.get() + got, size + 1 - got);
+        const ssize_t n = ::read(file.Fd(), bytes.data() + got, size + 1 - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -92,6 +92,7 @@ std::unique_ptr<uint8_t[]> ReadHgtFile(const std::string &fileName, size_t &size
     }
     if (got != size)
         throw ETerrainError("Wrong Size of hgt File", fileName);
+    bytes.resize(size);
     return bytes;
 }
 
@@ -191,9 +192,8 @@ void TTerrain::LoadFromFile(const std::string &fileName)
 
 void TTerrain::LoadHgt(const std::string &fileName)
 {
-    size_t size = 0;
-    const std::unique_ptr<uint8_t[]> bytes = ReadHgtFile(fileName, size);
-    LoadHgtBytes(bytes.get(), size, fileName);
+    const THgtBytes bytes = ReadHgtFile(fileName);
+    LoadHgtBytes(bytes.data(), bytes.size(), fileName);
 }
 
 void TTerrain::LoadHgtBytes(const uint8_t *bytes, size_t size, const std::string &fileName)

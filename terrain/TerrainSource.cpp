@@ -29,7 +29,7 @@ public:
     {
         const std::string &archive = Files().front();
         std::string member;
-        const std::vector<uint8_t> bytes = ReadTileFromZip(archive, member, required_);
+        const THgtBytes bytes = ReadTileFromZip(archive, member, required_);
         try {
             terrain.LoadHgtBytes(bytes.data(), bytes.size(), archive);
         } catch (const ETerrainError &e) {

@@ -64,26 +64,6 @@ int TileSamplesOf(const std::string &file)
     return HgtSideForSize(static_cast<uint64_t>(info.size()));
 }
 
-// A tile's bytes, however it is stored.
-struct TTileBytes {
-    std::unique_ptr<uint8_t[]> file;
-    std::vector<uint8_t> member;
-    const uint8_t *data = nullptr;
-    size_t size = 0;
-    std::string what;  // the member's name in messages, empty for a plain file
-
-    explicit TTileBytes(const std::string &path)
-    {
-        if (IsZipped(path)) {
-            member = ReadTileFromZip(path, what);
-            data = member.data();
-            size = member.size();
-        } else {
-            file = ReadHgtFile(path, size);
-            data = file.get();
-        }
-    }
-};
 
 }  // namespace
 
@@ -164,10 +144,11 @@ bool TTileBlock::Has(int row, int col) const
 
 void TTileBlock::LoadTile(const TTile &tile, TSIArray &grid, int16_t &lo, int16_t &hi) const
 {
-    const TTileBytes bytes(tile.file);
+    std::string member;  // named in messages; empty for a plain file
+    const THgtBytes bytes = IsZipped(tile.file) ? ReadTileFromZip(tile.file, member) : ReadHgtFile(tile.file);
     const int n = samples_, step = n - 1;
-    if (HgtSideForSize(bytes.size) != n)
-        throw ETerrainError((bytes.what.empty() ? "" : bytes.what + ": ") + "Wrong Size of hgt File", tile.file);
+    if (HgtSideForSize(bytes.size()) != n)
+        throw ETerrainError((member.empty() ? "" : member + ": ") + "Wrong Size of hgt File", tile.file);
     // A shared edge is written by the tile south or east of it when that
     // tile exists, so every sample of the block has exactly one writer and
     // the tiles never touch the same memory.
@@ -178,7 +159,7 @@ void TTileBlock::LoadTile(const TTile &tile, TSIArray &grid, int16_t &lo, int16_
         if (lastRow && south)
             break;
         const int count = east || (lastRow && southEast) ? step : n;
-        DecodeHgtRow(bytes.data + static_cast<size_t>(r) * n * 2,
+        DecodeHgtRow(bytes.data() + static_cast<size_t>(r) * n * 2,
                      grid.Row(tile.row * step + r) + static_cast<size_t>(tile.col) * step, count, lo, hi);
     }
 }

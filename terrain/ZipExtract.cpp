@@ -116,10 +116,10 @@ public:
     }
 
     // The whole member in memory, in one pass with no copy.
-    std::vector<uint8_t> Read(const TMember &member) const
+    THgtBytes Read(const TMember &member) const
     {
         // One byte to spare, so data longer than recorded is noticed.
-        std::vector<uint8_t> bytes(static_cast<size_t>(member.size) + 1);
+        THgtBytes bytes(static_cast<size_t>(member.size) + 1);
         size_t got = 0;
         ReadMember(member, [&] { return TWindow{bytes.data() + got, bytes.size() - got}; },
                    [&](zip_int64_t n) { got += static_cast<size_t>(n); });
@@ -207,7 +207,7 @@ std::string ExtractTileFromZip(const std::string &archive, const std::string &fo
     return ExtractAll(zip, {zip.TileMember()}, folder).front();
 }
 
-std::vector<uint8_t> ReadTileFromZip(const std::string &archive, std::string &member, const std::string &required)
+THgtBytes ReadTileFromZip(const std::string &archive, std::string &member, const std::string &required)
 {
     const TZipArchive zip(archive);
     TMember chosen = zip.TileMember();

@@ -7,6 +7,8 @@
 // is left behind. Errors are ETerrainError naming the archive.
 #pragma once
 
+#include "HgtFile.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,7 +28,7 @@ std::string ExtractTileFromZip(const std::string &archive, const std::string &fo
 // The same tile read into memory instead, with no file written: its bytes,
 // and the member's bare name in `member`. Same checks as above. With
 // `required`, exactly the member of that bare name, refused when missing.
-std::vector<uint8_t> ReadTileFromZip(const std::string &archive, std::string &member,
+THgtBytes ReadTileFromZip(const std::string &archive, std::string &member,
                                      const std::string &required = {});
 
 // The byte count of that member as the archive's directory records it, to
