@@ -26,6 +26,7 @@
 
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -91,9 +92,9 @@ void BM_LoadAndColourTileWithoutWindows(benchmark::State &state)
 }
 BENCHMARK(BM_LoadAndColourTileWithoutWindows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_StartToFirstFrame(benchmark::State &state)
+// From creating the windows to the first frame of what `load` opens.
+void TimeStartToFirstFrame(benchmark::State &state, const std::function<void(TfmView &)> &load)
 {
-    const std::string &tile = Tile3601();
     UseSettings(50);
     for (auto _ : state) {
         QElapsedTimer clock;
@@ -101,7 +102,7 @@ void BM_StartToFirstFrame(benchmark::State &state)
         auto windows = std::make_unique<TProgramWindows>();
         windows->View()->show();
         WaitUntilExposed(windows->View()->DrawWindow());
-        windows->View()->LoadTerrainFile(tile);
+        load(*windows->View());
         const int before = windows->View()->FramesDrawn();
         while (windows->View()->FramesDrawn() == before)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
@@ -112,29 +113,19 @@ void BM_StartToFirstFrame(benchmark::State &state)
         state.ResumeTiming();
     }
 }
+
+void BM_StartToFirstFrame(benchmark::State &state)
+{
+    const std::string &tile = Tile3601();
+    TimeStartToFirstFrame(state, [&](TfmView &view) { view.LoadTerrainFile(tile); });
+}
 BENCHMARK(BM_StartToFirstFrame)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 // The same for a 3 × 3 block of zipped 3601 tiles opened as one terrain.
 void BM_StartToFirstFrameOfABlock(benchmark::State &state)
 {
     static const std::vector<std::string> block = WriteZippedBlock(QString::fromStdString(BenchFile("")), 46, 7, 3, 3601);
-    UseSettings(50);
-    for (auto _ : state) {
-        QElapsedTimer clock;
-        clock.start();
-        auto windows = std::make_unique<TProgramWindows>();
-        windows->View()->show();
-        WaitUntilExposed(windows->View()->DrawWindow());
-        windows->View()->LoadTerrainFiles(block);
-        const int before = windows->View()->FramesDrawn();
-        while (windows->View()->FramesDrawn() == before)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
-        state.PauseTiming();
-        windows.reset();
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
-    }
+    TimeStartToFirstFrame(state, [&](TfmView &view) { view.LoadTerrainFiles(block); });
 }
 BENCHMARK(BM_StartToFirstFrameOfABlock)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
