@@ -12,10 +12,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <exception>
 #include <map>
-#include <memory>
 
 namespace {
 
