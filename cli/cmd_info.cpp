@@ -54,7 +54,7 @@ int RunInfo(const std::vector<std::string> &args)
 }
 
 const CliCommand command("info", "info FILE...                  grid size, heights, voids and origin of a .hgt, .hgt.zip or .bmp,\n"
-                                 "                              or of a block of tiles",
+                                 "                                or of a block of tiles",
                          RunInfo);
 
 }  // namespace
