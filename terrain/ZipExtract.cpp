@@ -160,6 +160,16 @@ public:
             throw ETerrainError("the archive is damaged: " + member.bareName + " is shorter than recorded", path_);
     }
 
+    // The member of exactly this bare name; refused when there is none.
+    TMember MemberNamed(const std::string &bare) const
+    {
+        const std::vector<TMember> members = HgtMembers();
+        auto it = std::find_if(members.begin(), members.end(), [&](const TMember &m) { return m.bareName == bare; });
+        if (it == members.end())
+            throw ETerrainError("the archive holds no " + bare, path_);
+        return *it;
+    }
+
     // The member a tile archive stands for: the one named like the archive
     // without ".zip" (N47E011.hgt.zip holds N47E011.hgt), else the first.
     TMember TileMember() const
@@ -210,14 +220,7 @@ std::string ExtractTileFromZip(const std::string &archive, const std::string &fo
 THgtBytes ReadTileFromZip(const std::string &archive, std::string &member, const std::string &required)
 {
     const TZipArchive zip(archive);
-    TMember chosen = zip.TileMember();
-    if (!required.empty()) {
-        const std::vector<TMember> members = zip.HgtMembers();
-        auto it = std::find_if(members.begin(), members.end(), [&](const TMember &m) { return m.bareName == required; });
-        if (it == members.end())
-            throw ETerrainError("the archive holds no " + required, archive);
-        chosen = *it;
-    }
+    const TMember chosen = required.empty() ? zip.TileMember() : zip.MemberNamed(required);
     member = chosen.bareName;
     return zip.Read(chosen);
 }
