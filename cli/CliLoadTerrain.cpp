@@ -6,7 +6,6 @@
 #include "TerrainSource.h"
 #include "TileBlock.h"
 #include "TopoView.h"
-#include "Utils.h"
 #include "ViewFactory.h"
 
 #include <QFileInfo>
@@ -15,12 +14,8 @@
 
 std::unique_ptr<TTerrainSource> CliLoadTerrain(TTerrain &terrain, const std::vector<std::string> &paths)
 {
-    if (paths.size() == 1) {
-        const std::string &path = paths.front();
-        const std::string extension = LowerExtension(path);
-        if (extension != "hgt" && extension != "bmp" && extension != "zip")
-            throw ETerrainError("not a terrain file (expected .hgt, .hgt.zip or .bmp)", path);
-    }
+    if (paths.size() == 1 && !IsTerrainFileName(paths.front()))
+        throw ETerrainError("not a terrain file (expected .hgt, .hgt.zip or .bmp)", paths.front());
     std::unique_ptr<TTerrainSource> source = TerrainSourceFor(paths);
     const auto *block = dynamic_cast<const TTileBlock *>(source.get());
     const std::string name =

@@ -46,6 +46,12 @@ private:
 
 }  // namespace
 
+bool IsTerrainFileName(const std::string &path)
+{
+    const std::string extension = LowerExtension(path);
+    return extension == "hgt" || extension == "zip" || extension == "bmp";
+}
+
 std::unique_ptr<TTerrainSource> TerrainSourceFor(const std::vector<std::string> &files)
 {
     if (files.empty())

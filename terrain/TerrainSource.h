@@ -28,6 +28,9 @@ private:
     std::vector<std::string> files_;
 };
 
+// True for a name ending in .hgt, .zip (a .hgt.zip) or .bmp, any case.
+bool IsTerrainFileName(const std::string &path);
+
 // The source for what the user opened: one file by its extension (a file of
 // any other extension clears the terrain when loaded), several tile files as
 // the smallest square block that covers them. Throws ETerrainError naming
