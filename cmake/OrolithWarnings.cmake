@@ -35,7 +35,9 @@ endfunction()
 
 # orolith_test_folder(LAYER LIBS ...): the tests of one layer. Files ending in
 # _gui_test.cpp need a display (widgets or a GL context) and run in an
-# executable whose main creates the QApplication; the others run anywhere.
+# executable whose main creates the QApplication; each of its tests runs on a
+# virtual X server of its own (tests/support/run-with-own-display) and carries
+# the label "gl" beside the layer's. The others run anywhere.
 function(orolith_test_folder layer)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -43,16 +45,25 @@ function(orolith_test_folder layer)
   list(FILTER gui INCLUDE REGEX "_gui_test\\.cpp$")
   set(plain ${all})
   list(FILTER plain EXCLUDE REGEX "_gui_test\\.cpp$")
+  set(environment "OROLITH_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
   if(plain)
     add_executable(${layer}_tests ${plain})
     target_link_libraries(${layer}_tests PRIVATE orolith_test_support GTest::gtest GTest::gtest_main ${ARG_LIBS})
     gtest_discover_tests(${layer}_tests DISCOVERY_MODE PRE_TEST
-      PROPERTIES LABELS "${layer}" ENVIRONMENT "OROLITH_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+      PROPERTIES LABELS "${layer}" ENVIRONMENT "${environment}")
   endif()
   if(gui)
     add_executable(${layer}_gui_tests ${gui})
     target_link_libraries(${layer}_gui_tests PRIVATE orolith_test_support orolith_gui_test_main GTest::gtest ${ARG_LIBS})
+    set_target_properties(${layer}_gui_tests PROPERTIES
+      CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/support/run-with-own-display)
+    # gtest_discover_tests flattens PROPERTIES into one list, so a list value
+    # ("layer;gl") would lose its second item and shift every property after
+    # it. The labels are set by a file CTest reads after the discovered tests.
     gtest_discover_tests(${layer}_gui_tests DISCOVERY_MODE PRE_TEST
-      PROPERTIES LABELS "${layer};gl" ENVIRONMENT "OROLITH_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+      TEST_LIST ${layer}_gui_tests_TESTS PROPERTIES ENVIRONMENT "${environment}")
+    set(labels ${CMAKE_CURRENT_BINARY_DIR}/${layer}_gui_tests_labels.cmake)
+    file(WRITE ${labels} "set_tests_properties(\${${layer}_gui_tests_TESTS} PROPERTIES LABELS \"${layer};gl\")\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels})
   endif()
 endfunction()

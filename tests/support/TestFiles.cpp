@@ -1,5 +1,8 @@
 #include "TestFiles.h"
 
+#include <QDir>
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -52,4 +55,13 @@ std::string WriteHgt(const TestDir &dir, const std::string &name, int n,
     const std::string path = dir.Path(name);
     WriteFileBytes(path, MakeHgtBytes(n, height));
     return path;
+}
+
+void KeepScreenshot(const QImage &picture, const std::string &name)
+{
+    const QString folder = qEnvironmentVariable("OROLITH_TEST_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    const QString path = QDir(folder).filePath(QString::fromStdString(name) + ".png");
+    EXPECT_TRUE(picture.save(path)) << path.toStdString();
 }

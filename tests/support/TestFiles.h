@@ -3,6 +3,8 @@
 
 #include <QTemporaryDir>
 
+class QImage;
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,3 +30,7 @@ std::vector<uint8_t> MakeHgtBytes(int n, const std::function<int16_t(int col, in
 // Writes such a tile to dir/name and returns its path.
 std::string WriteHgt(const TestDir &dir, const std::string &name, int n,
                      const std::function<int16_t(int col, int row)> &height);
+
+// Keeps a picture a test drew, for a person to look at, as NAME.png in the
+// folder that OROLITH_TEST_SCREENSHOTS names; without it nothing is written.
+void KeepScreenshot(const QImage &picture, const std::string &name);
