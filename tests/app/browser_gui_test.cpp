@@ -201,7 +201,7 @@ TEST_F(Browser, PickingATileNamesItTurnsItsCircleBlueAndPreviewsInGrowingSizes)
     // A new pick starts again at 128.
     ClickPart(*b, 100, 150);
     EXPECT_EQ(PreviewShown(*b), QSize(128, 128));
-    b->grab().save(QStringLiteral("/tmp/orolith-browser.png"));
+    KeepScreenshot(b->grab().toImage(), "orolith-browser");
 }
 
 TEST_F(Browser, DraggingFromOneTileToAnotherPicksTheBlockBetweenThem)
@@ -427,7 +427,7 @@ TEST_F(Browser, StartsAsATopLevelWindowOnTheEquatorWithAGraticule)
     EXPECT_TRUE(IsColor(b->WorldBitmap, 30, 5, MapColors::Graticule));
     EXPECT_TRUE(IsColor(b->WorldBitmap, 5, 150, MapColors::Graticule));
     EXPECT_TRUE(IsColor(b->WorldBitmap, 330, 120, MapColors::Graticule));
-    b->grab().save(QStringLiteral("/tmp/orolith-browser-start.png"));
+    KeepScreenshot(b->grab().toImage(), "orolith-browser-start");
 }
 
 // DrawMapRegion with a picture of one known square: a region maps longitude

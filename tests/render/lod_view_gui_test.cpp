@@ -2,11 +2,10 @@
 // the camera may not change.
 #include "view_fixture.h"
 
+#include "TestFiles.h"
 #include "TopoViewCLOD.h"
 
 #include <gtest/gtest.h>
-
-#include <QDir>
 
 #include <cstring>
 #include <vector>
@@ -44,7 +43,7 @@ TEST(LodViewGl, DrawsTheSameTerrainSilhouetteAsTheBaseView)
 
     const QImage picture = lod.View->GrabFrame();
     ASSERT_FALSE(picture.isNull());
-    picture.save(QDir::temp().filePath("orolith_lod_view.png"));
+    KeepScreenshot(picture, "orolith_lod_view");
     const int all = picture.width() * picture.height();
     const int skyLod = CountPixels(picture, Sky);
     const int skyBase = CountPixels(base.View->GrabFrame(), Sky);

@@ -3,6 +3,7 @@
 #include "Placemarks.h"
 #include "PlacesEditor.h"
 #include "PlacesGrid.h"
+#include "TestFiles.h"
 #include "TilePos.h"
 #include "TopoView.h"
 
@@ -110,9 +111,9 @@ TEST(PlacesEditor, ShowsTheViewsListsAndOkGivesThemBackUnchanged)
         EXPECT_EQ(e->edClassName->text(), "Huts, alpine");
         EXPECT_FALSE(e->cbClassVisible->isChecked());
         EXPECT_EQ(e->ofClassColor->Color(), 0x00FF8000u);
-        e->grab().save("/tmp/settings_places_classes.png");
+        KeepScreenshot(e->grab().toImage(), "settings_places_classes");
         e->pcPlaces->setCurrentWidget(e->tsPlaces);
-        e->grab().save("/tmp/settings_places_places.png");
+        KeepScreenshot(e->grab().toImage(), "settings_places_places");
         checked = true;
         ClickOk(e);
     });
