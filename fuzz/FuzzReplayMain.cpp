@@ -2,7 +2,9 @@
 // on the command line (or every file in the folders named) through the
 // harness once, so inputs that once crashed stay regression tests.
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +25,15 @@ static void Run(const QString &path)
 
 int main(int argc, char **argv)
 {
+    // The harnesses write their inputs under the temporary folder: point it
+    // at one of this run's own, removed (with all they wrote) at the end.
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        std::fprintf(stderr, "cannot make a temporary folder: %s\n", qPrintable(scratch.errorString()));
+        return 1;
+    }
+    qputenv("TMPDIR", QFile::encodeName(scratch.path()));
+
     int count = 0;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -32,9 +43,12 @@ int main(int argc, char **argv)
                 Run(it.next());
                 ++count;
             }
-        } else {
+        } else if (QFileInfo(arg).isFile()) {
             Run(arg);
             ++count;
+        } else {
+            std::fprintf(stderr, "%s: no such input file or folder\n", qPrintable(arg));
+            return 1;
         }
     }
     std::printf("%d inputs replayed\n", count);

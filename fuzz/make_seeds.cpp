@@ -45,6 +45,20 @@ static std::string MakeZip(const std::vector<std::pair<std::string, std::string>
     return bytes;
 }
 
+// A whole .hgt tile of side n: big-endian samples, row by row.
+static std::string Tile(int n, int (*height)(int col, int row))
+{
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(n) * n * 2);
+    for (int r = 0; r < n; ++r)
+        for (int c = 0; c < n; ++c) {
+            const int h = height(c, r);
+            bytes += static_cast<char>((h >> 8) & 0xFF);
+            bytes += static_cast<char>(h & 0xFF);
+        }
+    return bytes;
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2)
@@ -78,11 +92,20 @@ int main(int argc, char **argv)
     Write("bmp_load", "rgb24.bmp", ReadAll(bmp));
     QFile::remove(QString::fromStdString(bmp));
 
-    // Archives: a tile member, a wrong-sized one, names reaching out, no tile.
+    // Archives: whole tiles as users download them (a 1201 slope and a flat
+    // 3601, both deflate to a few kilobytes), a member of the wrong size,
+    // names reaching out, no tile, two candidates, more members than allowed.
+    Write("zip_extract", "N10E010.hgt.zip", MakeZip({{"N10E010.hgt", Tile(1201, [](int c, int r) { return 100 + r / 4 + c / 8; })}}));
+    Write("zip_extract", "S01W002.hgt.zip", MakeZip({{"S01W002.hgt", Tile(3601, [](int, int) { return 812; })}}));
     Write("zip_extract", "tile.zip", MakeZip({{"N10E010.hgt", std::string(64, '\x01')}}));
     Write("zip_extract", "escape.zip", MakeZip({{"../../x.hgt", "ab"}, {"dir/N10E010.hgt", "cd"}}));
     Write("zip_extract", "notile.zip", MakeZip({{"readme.txt", "nothing here"}}));
     Write("zip_extract", "two.zip", MakeZip({{"a/N1.hgt", "1"}, {"b/N1.hgt", "2"}}));
+    std::vector<std::pair<std::string, std::string>> many;
+    for (int i = 0; i < 40; ++i)
+        many.push_back({"m" + std::to_string(i) + ".txt", ""});
+    many.push_back({"N10E010.hgt", Tile(1201, [](int, int) { return 5; })});
+    Write("zip_extract", "many-members.zip", MakeZip(many));
 
     // Settings text as the file image writes it, with the placemark sections.
     TIniFile ini;
