@@ -1,4 +1,5 @@
 # Warnings and sanitizers shared by every Orolith target.
+option(OROLITH_TSAN "Build with ThreadSanitizer (not together with OROLITH_SANITIZE)" OFF)
 add_library(orolith_build_flags INTERFACE)
 target_compile_options(orolith_build_flags INTERFACE -Wall -Wextra -Wno-missing-field-initializers $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
 if(OROLITH_FUZZ)
@@ -8,6 +9,9 @@ if(OROLITH_FUZZ)
 elseif(OROLITH_SANITIZE)
   target_compile_options(orolith_build_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(orolith_build_flags INTERFACE -fsanitize=address,undefined)
+elseif(OROLITH_TSAN)
+  target_compile_options(orolith_build_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(orolith_build_flags INTERFACE -fsanitize=thread)
 endif()
 
 # orolith_library(NAME LIBS ... [EXCLUDE file ...]): one library per source
