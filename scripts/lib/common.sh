@@ -62,9 +62,13 @@ rerun_under_xvfb_without_display() {
 
 # software_gl — Mesa's software renderer (no GPU needed), and a private
 # runtime folder when none is set (Qt warns without one, or when it is not
-# mode 700).
+# mode 700): one per user, used again by every run, so none piles up.
 software_gl() {
-  export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/orolith-xdg.XXXXXX)}"
+  if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR="${TMPDIR:-/tmp}/orolith-runtime-$(id -u)"
+    export XDG_RUNTIME_DIR
+    mkdir -p "$XDG_RUNTIME_DIR"
+  fi
   chmod 700 "$XDG_RUNTIME_DIR"
   export LIBGL_ALWAYS_SOFTWARE=1
 }
