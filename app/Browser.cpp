@@ -223,7 +223,7 @@ std::shared_ptr<const TTerrainSource> TfmBrowser::PickedSource() const
     const int south = static_cast<int>(std::lround(corner.Lat)), west = static_cast<int>(std::lround(corner.Lon));
     if (PickedSide == 1) {
         const std::string tile = TileBlockName(south, west, 1), archive = archiveOf(tile);
-        return exists(archive) ? ZippedTileSource(archive, tile + ".hgt") : nullptr;
+        return exists(archive) ? TerrainSourceFor({archive}) : nullptr;
     }
     std::vector<std::string> files;
     for (int lat = south; lat < south + PickedSide; ++lat)
