@@ -7,13 +7,13 @@
 
 #include <zip.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <memory>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -142,7 +142,7 @@ public:
                                 path_);
         // A lone member named after another tile would put its heights in the wrong place.
         const TMember &only = members.front();
-        if (IsTileName(Upper(only.bareName)) && IsTileName(tile))
+        if (IsTileName(Upper(only.bareName)) && IsTileName(Upper(tile)))
             throw ETerrainError("the archive holds " + only.bareName + ", another tile than " + tile, path_);
         return only;
     }
