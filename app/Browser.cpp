@@ -198,11 +198,12 @@ void TfmBrowser::imPartMouseUp(int x, int y)
     if (dLat == 0 && dLon == 0)
         return;  // a plain click
     const int side = std::max(std::abs(dLat), std::abs(dLon)) + 1;
-    CurrentTile.SetOffset(dLat >= 0 ? from.Lat : from.Lat - (side - 1), dLon >= 0 ? from.Lon : from.Lon - (side - 1));
+    int south = static_cast<int>(std::lround(dLat >= 0 ? from.Lat : from.Lat - (side - 1)));
+    int west = static_cast<int>(std::lround(dLon >= 0 ? from.Lon : from.Lon - (side - 1)));
+    KeepBlockInsideWorld(south, west, side);
+    CurrentTile.SetOffset(south, west);
     PickedSide = side;
-    const TLatLon corner = CurrentTile.GetLatLon();
-    lbName->setText(QString::fromStdString(TileBlockName(static_cast<int>(std::lround(corner.Lat)),
-                                                         static_cast<int>(std::lround(corner.Lon)), side)));
+    lbName->setText(QString::fromStdString(TileBlockName(south, west, side)));
     DrawPart();
     PreviewSize = 64;
     btnPreviewClick();
@@ -223,7 +224,7 @@ std::shared_ptr<const TTerrainSource> TfmBrowser::PickedSource() const
     const int south = static_cast<int>(std::lround(corner.Lat)), west = static_cast<int>(std::lround(corner.Lon));
     if (PickedSide == 1) {
         const std::string tile = TileBlockName(south, west, 1), archive = archiveOf(tile);
-        return exists(archive) ? ZippedTileSource(archive, tile + ".hgt") : nullptr;
+        return exists(archive) ? TerrainSourceFor({archive}) : nullptr;
     }
     std::vector<std::string> files;
     for (int lat = south; lat < south + PickedSide; ++lat)

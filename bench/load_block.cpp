@@ -1,18 +1,15 @@
 // Loading a 3 × 3 block of 3601-sample .hgt.zip tiles into one grid, against
-// the same nine tiles loaded one after another: the way a tile was loaded
-// before blocks existed (the member extracted into a temporary folder, then
-// read back) and one zipped tile at a time through today's in-memory source.
+// the same nine tiles loaded one after another through the single-tile source
+// (each member decompressed into memory).
 #include "FrameMemory.h"
 #include "Terrain.h"
 #include "TerrainSource.h"
 #include "TileBlock.h"
-#include "ZipExtract.h"
 #include "ZippedBlock.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
-
 
 namespace {
 
@@ -28,19 +25,6 @@ void BlockOfNine(benchmark::State &state)
     }
 }
 
-// Before blocks: each archive's member was written to a private temporary
-// folder and loaded from there.
-void NineTilesExtractedOneByOne(benchmark::State &state)
-{
-    for (auto _ : state)
-        for (const std::string &archive : g_tiles) {
-            QTemporaryDir folder;
-            TTerrain terrain;
-            terrain.LoadFromFile(ExtractTileFromZip(archive, folder.path().toStdString() + "/"));
-            benchmark::DoNotOptimize(terrain.Heights.Row(0));
-        }
-}
-
 void NineTilesInMemoryOneByOne(benchmark::State &state)
 {
     for (auto _ : state)
@@ -54,7 +38,6 @@ void NineTilesInMemoryOneByOne(benchmark::State &state)
 }  // namespace
 
 BENCHMARK(BlockOfNine)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
-BENCHMARK(NineTilesExtractedOneByOne)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(NineTilesInMemoryOneByOne)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 
 int main(int argc, char **argv)

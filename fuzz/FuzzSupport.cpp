@@ -24,14 +24,6 @@ std::string FuzzInputFile(const std::string &name, const uint8_t *data, size_t s
     return path;
 }
 
-std::string FuzzScratchFolder()
-{
-    const std::string path = ProcessFolder() + "/scratch";
-    QDir(QString::fromStdString(path)).removeRecursively();
-    QDir().mkpath(QString::fromStdString(path));
-    return path;
-}
-
 void EnsureGuiApplication()
 {
     if (QGuiApplication::instance())

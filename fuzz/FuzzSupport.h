@@ -9,6 +9,4 @@
 // Writes the input to a private file named `name` (the extension picks the
 // loader) and returns its path; the file is replaced on every call.
 std::string FuzzInputFile(const std::string &name, const uint8_t *data, size_t size);
-// A folder private to this process, emptied on every call.
-std::string FuzzScratchFolder();
 void EnsureGuiApplication();

@@ -5,7 +5,9 @@
 // a virtual machine each fault is tens of microseconds, over a second for the
 // 233 MB grid of a 3 × 3 block of 3601 tiles. Large allocations here come
 // from the kernel as transparent huge pages (one fault per 2 MB), taken all
-// at once; where that is refused they are ordinary zeroed pages.
+// at once; where that is refused they are ordinary zeroed pages. Builds with
+// AddressSanitizer or ThreadSanitizer take them from calloc instead, where
+// the sanitizers can watch them.
 #pragma once
 
 #include <cstddef>

@@ -48,17 +48,18 @@ private:
 };
 
 // Opens a regular file for reading and returns it with its size; folders,
-// devices and pipes are refused with a message a user understands.
+// devices and pipes are refused, before the open, with a message a user
+// understands.
 TFileHandle OpenRegularFile(const std::string &fileName, off_t &size)
 {
+    RequireRegularFile(fileName, "a height file");
+    // Without waiting all the same, should the name have become a FIFO since.
     TFileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.Fd() < 0)
         throw ETerrainError(SystemError("cannot open the file"), fileName);
     struct stat st {};
     if (::fstat(file.Fd(), &st) != 0)
         throw ETerrainError(SystemError("cannot read the file"), fileName);
-    if (S_ISDIR(st.st_mode))
-        throw ETerrainError("is a folder, not a height file", fileName);
     if (!S_ISREG(st.st_mode))
         throw ETerrainError("is not a regular file", fileName);
     size = st.st_size;

@@ -21,15 +21,12 @@ public:
 // often hold "n47e011.hgt" or another name).
 class TZippedTile : public TTerrainSource {
 public:
-    explicit TZippedTile(const std::string &path, std::string required = {})
-        : TTerrainSource({path}), required_(std::move(required))
-    {
-    }
+    explicit TZippedTile(const std::string &path) : TTerrainSource({path}) {}
     void LoadInto(TTerrain &terrain) const override
     {
         const std::string &archive = Files().front();
         std::string member;
-        const THgtBytes bytes = ReadTileFromZip(archive, member, required_);
+        const THgtBytes bytes = ReadTileFromZip(archive, member);
         try {
             terrain.LoadHgtBytes(bytes.data(), bytes.size(), archive);
         } catch (const ETerrainError &e) {
@@ -39,9 +36,6 @@ public:
         TileOriginFromName(origin, archive);
         terrain.PlaceAt(archive, true, origin.Lat, origin.Lon, 1);
     }
-
-private:
-    std::string required_;
 };
 
 }  // namespace
@@ -61,9 +55,4 @@ std::unique_ptr<TTerrainSource> TerrainSourceFor(const std::vector<std::string> 
     if (LowerExtension(files.front()) == "zip")
         return std::make_unique<TZippedTile>(files.front());
     return std::make_unique<THeightFile>(files.front());
-}
-
-std::unique_ptr<TTerrainSource> ZippedTileSource(const std::string &archive, const std::string &member)
-{
-    return std::make_unique<TZippedTile>(archive, member);
 }

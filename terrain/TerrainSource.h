@@ -36,7 +36,3 @@ bool IsTerrainFileName(const std::string &path);
 // the smallest square block that covers them. Throws ETerrainError naming
 // the file(s) when the files cannot make one terrain.
 std::unique_ptr<TTerrainSource> TerrainSourceFor(const std::vector<std::string> &files);
-
-// A zipped tile that must hold exactly the member `member` (the tile browser
-// asks its archives for the tile they are named after).
-std::unique_ptr<TTerrainSource> ZippedTileSource(const std::string &archive, const std::string &member);

@@ -9,8 +9,6 @@
 #include "Utils.h"
 #include "ZipExtract.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -40,14 +38,47 @@ void TileCorner(const std::string &file, int &lat, int &lon)
     std::string lower = bare;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     const bool tileFile = lower.size() > 4 && (lower.ends_with(".hgt") || lower.ends_with(".hgt.zip"));
-    if (!tileFile || !MatchesMask(bare, "C00C000.*") || (bare[0] != 'N' && bare[0] != 'S') ||
-        (bare[3] != 'E' && bare[3] != 'W'))
+    if (!tileFile || !IsTileName(bare))
         throw ETerrainError("is not named like a tile (N47E011.hgt or N47E011.hgt.zip), so its place in a block is unknown",
                             file);
     TTilePos pos;
     TileOriginFromName(pos, bare);
     lat = static_cast<int>(pos.Lat);
     lon = static_cast<int>(pos.Lon);
+    // The names have room for N99 and E999; the world's tiles run S90 … N89, W180 … E179.
+    if (lat < -90 || lat > 89 || lon < -180 || lon > 179)
+        throw ETerrainError("is named after a tile outside the world (S90 … N89, W180 … E179)", file);
+}
+
+// The south-west and the north-east corner of the tiles given: what a refusal
+// names, since the square around them may reach where no tile exists.
+struct TTileExtent {
+    int south = INT_MAX, west = INT_MAX, north = INT_MIN, east = INT_MIN;
+
+    void Add(int lat, int lon)
+    {
+        south = std::min(south, lat);
+        north = std::max(north, lat);
+        west = std::min(west, lon);
+        east = std::max(east, lon);
+    }
+    std::string Name() const
+    {
+        const std::string sw = TileBlockName(south, west, 1);
+        return south == north && west == east ? sw : sw + " \u2013 " + TileBlockName(north, east, 1);
+    }
+};
+
+// Whether the tiles lie closer together across the 180° meridian than along
+// the map (W180 and E179 are neighbours, not 359° apart): the widest gap
+// between their longitudes is then inside the map rather than across its edge.
+bool NearerAcrossTheMeridian(std::vector<int> lons)
+{
+    std::sort(lons.begin(), lons.end());
+    int widest = 0;
+    for (size_t i = 1; i < lons.size(); ++i)
+        widest = std::max(widest, lons[i] - lons[i - 1]);
+    return widest > lons.front() + 360 - lons.back();
 }
 
 // Samples a side of a block file, read from its size (or the archive's
@@ -56,14 +87,8 @@ int TileSamplesOf(const std::string &file)
 {
     if (IsZipped(file))
         return HgtSideForSize(TileSizeInZip(file));
-    const QFileInfo info(QString::fromStdString(file));
-    if (!info.exists())
-        throw ETerrainError("cannot open the file: No such file or directory", file);
-    if (!info.isFile())
-        throw ETerrainError("is not a regular file", file);
-    return HgtSideForSize(static_cast<uint64_t>(info.size()));
+    return HgtSideForSize(RequireRegularFile(file, "a height file"));
 }
-
 
 }  // namespace
 
@@ -78,20 +103,31 @@ std::string TileBlockName(int southLat, int westLon, int side)
     return side <= 1 ? sw : sw + " \u2013 " + name(southLat + side - 1, westLon + side - 1);
 }
 
+void KeepBlockInsideWorld(int &southLat, int &westLon, int side)
+{
+    if (side <= 180)
+        southLat = std::clamp(southLat, -90, 90 - side);
+    if (side <= 360)
+        westLon = std::clamp(westLon, -180, 180 - side);
+}
+
 TTileBlock TTileBlock::Covering(const std::vector<std::string> &files)
 {
     if (files.empty())
         throw ETerrainError("no tile files given");
-    int south = INT_MAX, west = INT_MAX, north = INT_MIN, east = INT_MIN;
+    TTileExtent extent;
+    std::vector<int> lons;
     for (const std::string &file : files) {
         int lat = 0, lon = 0;
         TileCorner(file, lat, lon);
-        south = std::min(south, lat);
-        north = std::max(north, lat);
-        west = std::min(west, lon);
-        east = std::max(east, lon);
+        extent.Add(lat, lon);
+        lons.push_back(lon);
     }
-    return TTileBlock(south, west, std::max(north - south, east - west) + 1, files);
+    if (NearerAcrossTheMeridian(lons))
+        throw ETerrainError("blocks cannot cross the 180\u00b0 meridian; open the tiles on each side of it apart",
+                            extent.Name());
+    return TTileBlock(extent.south, extent.west,
+                      std::max(extent.north - extent.south, extent.east - extent.west) + 1, files);
 }
 
 TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<std::string> &files)
@@ -100,11 +136,14 @@ TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<st
 {
     if (files.empty())
         throw ETerrainError("no tile files given");
+    KeepBlockInsideWorld(southLat_, westLon_, side_);
     std::map<std::pair<int, int>, std::string> seen;
     std::string first;
+    TTileExtent extent;
     for (const std::string &file : files) {
         int lat = 0, lon = 0;
         TileCorner(file, lat, lon);
+        extent.Add(lat, lon);
         const int row = southLat_ + side_ - 1 - lat, col = lon - westLon_;
         if (row < 0 || row >= side_ || col < 0 || col >= side_)
             throw ETerrainError("lies outside the block " + Name(), file);
@@ -129,7 +168,7 @@ TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<st
         throw ETerrainError("a block of " + std::to_string(side_) + " × " + std::to_string(side_) + " tiles of " +
                                 std::to_string(samples_) + " samples is " + std::to_string(grid) +
                                 " samples a side; at most " + std::to_string(MaxSamples) + " can be opened",
-                            Name());
+                            extent.Name());
 }
 
 std::string TTileBlock::Name() const
@@ -149,19 +188,25 @@ void TTileBlock::LoadTile(const TTile &tile, TSIArray &grid, int16_t &lo, int16_
     const int n = samples_, step = n - 1;
     if (HgtSideForSize(bytes.size()) != n)
         throw ETerrainError((member.empty() ? "" : member + ": ") + "Wrong Size of hgt File", tile.file);
-    // A shared edge is written by the tile south or east of it when that
-    // tile exists, so every sample of the block has exactly one writer and
-    // the tiles never touch the same memory.
-    const bool south = Has(tile.row + 1, tile.col), east = Has(tile.row, tile.col + 1),
-               southEast = Has(tile.row + 1, tile.col + 1);
     for (int r = 0; r < n; ++r) {
-        const bool lastRow = r == step;
-        if (lastRow && south)
-            break;
-        const int count = east || (lastRow && southEast) ? step : n;
-        DecodeHgtRow(bytes.data() + static_cast<size_t>(r) * n * 2,
-                     grid.Row(tile.row * step + r) + static_cast<size_t>(tile.col) * step, count, lo, hi);
+        const auto [first, last] = WrittenColumns(tile, r);
+        if (first <= last)
+            DecodeHgtRow(bytes.data() + (static_cast<size_t>(r) * n + first) * 2,
+                         grid.Row(tile.row * step + r) + static_cast<size_t>(tile.col) * step + first, last - first + 1,
+                         lo, hi);
     }
+}
+
+std::pair<int, int> TTileBlock::WrittenColumns(const TTile &tile, int r) const
+{
+    const int step = samples_ - 1;
+    const bool east = Has(tile.row, tile.col + 1);
+    if (r < step)
+        return {0, east ? step - 1 : step};
+    // The last row is shared with the tiles to the south: south-west, south, south-east.
+    if (Has(tile.row + 1, tile.col))
+        return {1, 0};
+    return {Has(tile.row + 1, tile.col - 1) ? 1 : 0, east || Has(tile.row + 1, tile.col + 1) ? step - 1 : step};
 }
 
 void TTileBlock::FillMissingTiles(TSIArray &grid) const

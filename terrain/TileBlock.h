@@ -4,12 +4,19 @@
 // grid has k·(n − 1) + 1 samples a side; sample (c, r) of the block is sample
 // (c − j·(n − 1), r − i·(n − 1)) of the tile in block row i (from the north)
 // and column j (from the west). A tile without a file (open sea, no data) is
-// voids, apart from the edges it shares with tiles that exist.
+// voids, apart from the edges it shares with tiles that exist. Where tiles
+// that exist disagree about a shared sample, the southern one holds, and of
+// two side by side the eastern one: every sample comes from the tile
+// furthest south, then furthest east, among those that hold it.
+//
+// A block lies inside the world: it cannot reach past a pole or cross the
+// 180° meridian.
 #pragma once
 
 #include "TerrainSource.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class TTileBlock : public TTerrainSource {
@@ -22,10 +29,11 @@ public:
     static TTileBlock Covering(const std::vector<std::string> &files);
 
     // The block of `side` × `side` tiles whose south-west tile has its corner
-    // at (southLat, westLon), made of the tiles of `files` (the others are
-    // missing). Checks every file before any is read: each must be a .hgt or
-    // .hgt.zip named like a tile inside the block, no tile twice, every tile
-    // of the same sample count, the grid within MaxSamples. Throws
+    // at (southLat, westLon), moved inside the world where it reaches past
+    // its edge (KeepBlockInsideWorld), made of the tiles of `files` (the
+    // others are missing). Checks every file before any is read: each must be
+    // a .hgt or .hgt.zip named like a tile inside the block, no tile twice,
+    // every tile of the same sample count, the grid within MaxSamples. Throws
     // ETerrainError naming the file(s) otherwise.
     TTileBlock(int southLat, int westLon, int side, const std::vector<std::string> &files);
 
@@ -49,6 +57,10 @@ private:
     bool Has(int row, int col) const;
     // Whether a tile that exists holds grid sample (gridRow, gridCol).
     bool Writer(int gridRow, int gridCol, int step) const;
+    // The columns [first, last] of its row r that `tile` writes: the samples
+    // it shares with a tile further south or, in its row, further east are
+    // that tile's. Decided from the block alone, before any thread starts.
+    std::pair<int, int> WrittenColumns(const TTile &tile, int r) const;
     void FillMissingTiles(class TSIArray &grid) const;
     void LoadTile(const TTile &tile, class TSIArray &grid, int16_t &lo, int16_t &hi) const;
 
@@ -60,3 +72,9 @@ private:
 // "N40E010 – N41E011" for the block of `side` tiles at that corner; the tile
 // name alone for a single tile.
 std::string TileBlockName(int southLat, int westLon, int side);
+
+// Moves a square of `side` tiles whose south-west tile is at (southLat,
+// westLon) the least distance that keeps it inside latitudes −90 … 90 and
+// longitudes −180 … 180, so that every tile of it can exist and every tile
+// that lay inside it still does. A square larger than the world stays put.
+void KeepBlockInsideWorld(int &southLat, int &westLon, int side);

@@ -41,10 +41,25 @@ void TTilePos::GetWorldXZ(double &x, double &z) const
     z = Size / 2.0 - Size * (DLat / Span);
 }
 
-void TileOriginFromName(TTilePos &pos, const std::string &fileName)
+namespace {
+
+std::string WithoutFolder(const std::string &fileName)
 {
     const size_t slash = fileName.find_last_of('/');
-    std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
+
+}  // namespace
+
+bool IsTileName(const std::string &fileName)
+{
+    const std::string name = WithoutFolder(fileName);
+    return MatchesMask(name, "C00C000.*") && (name[0] == 'N' || name[0] == 'S') && (name[3] == 'E' || name[3] == 'W');
+}
+
+void TileOriginFromName(TTilePos &pos, const std::string &fileName)
+{
+    std::string name = WithoutFolder(fileName);
     if (!MatchesMask(name, "C00C000.*")) {
         pos.SetOrigin(0, 0);
         return;

@@ -37,6 +37,10 @@ struct TTilePos {
 // hemisphere letters count. The offsets, Size and High are left alone.
 void TileOriginFromName(TTilePos &pos, const std::string &fileName);
 
+// Whether a file name (folder ignored) is a tile's: N47E011.hgt, S05W072.hgt.zip;
+// upper-case hemisphere letters only, as for TileOriginFromName.
+bool IsTileName(const std::string &fileName);
+
 // Tile name without extension of the point Lat + DLat, Lon + DLon: hemisphere
 // from the sign, degrees rounded to the nearest integer, halves to even.
 std::string TileNameFor(const TTilePos &pos);

@@ -2,27 +2,30 @@
 
 #include "Terrain.h"
 #include "TerrainError.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "TilePos.h"
+#include "Utils.h"
 
 #include <zip.h>
 
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
-
-// A real archive holds one tile; more members than this are not a tile archive
-// but could fill the disk 25 MB at a time.
-constexpr size_t MaxHgtMembers = 16;
 
 std::string Lower(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return std::tolower(ch); });
+    return s;
+}
+
+std::string Upper(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return std::toupper(ch); });
     return s;
 }
 
@@ -37,6 +40,57 @@ bool IsHgtName(const std::string &bare)
     return bare.size() > 4 && Lower(bare.substr(bare.size() - 4)) == ".hgt";
 }
 
+uint64_t Little(const uint8_t *p, int bytes)
+{
+    uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | p[i];
+    return v;
+}
+
+// Reads `n` bytes at `offset`; false when the file has fewer.
+bool ReadAt(int fd, uint8_t *to, size_t n, uint64_t offset)
+{
+    return ::pread(fd, to, n, static_cast<off_t>(offset)) == static_cast<ssize_t>(n);
+}
+
+// The entry count the archive's end record states, read from the file's
+// last 64 KB without looking at a single entry (libzip's open reads the whole
+// directory first); 0 when there is no end record, which libzip then reports.
+uint64_t EntriesStated(int fd, uint64_t fileSize)
+{
+    constexpr size_t EndRecord = 22, Locator = 20;
+    const size_t tail = static_cast<size_t>(std::min<uint64_t>(fileSize, EndRecord + 0xFFFF + Locator));
+    std::vector<uint8_t> bytes(tail);
+    if (tail < EndRecord || !ReadAt(fd, bytes.data(), tail, fileSize - tail))
+        return 0;
+    // The end record is the last "PK\5\6" that leaves room for its 22 bytes.
+    for (size_t at = tail - EndRecord + 1; at-- > 0;) {
+        const uint8_t *end = bytes.data() + at;
+        if (Little(end, 4) != 0x06054b50)
+            continue;
+        const uint64_t count = Little(end + 10, 2);
+        // A ZIP64 archive states 0xFFFF here and the real count in its own
+        // record, which the locator just before this one points at.
+        uint8_t record[40];
+        if (count == 0xFFFF && at >= Locator && Little(end - Locator, 4) == 0x07064b50 &&
+            ReadAt(fd, record, sizeof record, Little(end - Locator + 8, 8)) && Little(record, 4) == 0x06064b50)
+            return Little(record + 32, 8);
+        return count;
+    }
+    return 0;
+}
+
+uint64_t EntriesStated(const std::string &path, uint64_t fileSize)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return 0;
+    const uint64_t count = EntriesStated(fd, fileSize);
+    ::close(fd);
+    return count;
+}
+
 struct TMember {
     zip_uint64_t index;
     std::string bareName;
@@ -47,9 +101,9 @@ class TZipArchive {
 public:
     explicit TZipArchive(const std::string &path) : path_(path)
     {
-        const QFileInfo info(QString::fromStdString(path));
-        if (info.isDir())
-            throw ETerrainError("is a folder, not a ZIP archive", path);
+        const uint64_t size = RequireRegularFile(path, "a ZIP archive");
+        if (const uint64_t stated = EntriesStated(path, size); stated > MaxZipEntries)
+            throw TooManyEntries(stated);
         int code = 0;
         zip_ = zip_open(path.c_str(), ZIP_RDONLY, &code);
         if (!zip_) {
@@ -61,12 +115,74 @@ public:
             zip_error_fini(&error);
             throw ETerrainError("cannot open the archive: " + text, path);
         }
+        // libzip may have found a directory the end record does not describe.
+        if (const zip_int64_t count = zip_get_num_entries(zip_, 0); count > MaxZipEntries) {
+            zip_discard(zip_);
+            throw TooManyEntries(static_cast<uint64_t>(count));
+        }
     }
     ~TZipArchive() { zip_discard(zip_); }
     TZipArchive(const TZipArchive &) = delete;
     TZipArchive &operator=(const TZipArchive &) = delete;
 
-    // The ".hgt" members, checked as a whole before any is written.
+    // The member the archive stands for (see ZipExtract.h).
+    TMember TileMember() const
+    {
+        const std::vector<TMember> members = HgtMembers();
+        std::string tile = BareName(path_);
+        if (Lower(tile).ends_with(".zip"))
+            tile.erase(tile.size() - 4);
+        const auto named = std::find_if(members.begin(), members.end(),
+                                        [&](const TMember &m) { return Lower(m.bareName) == Lower(tile); });
+        if (named != members.end())
+            return *named;
+        if (members.size() > 1)
+            throw ETerrainError("the archive holds " + std::to_string(members.size()) + " .hgt files and none named " +
+                                    tile,
+                                path_);
+        // A lone member named after another tile would put its heights in the wrong place.
+        const TMember &only = members.front();
+        if (IsTileName(Upper(only.bareName)) && IsTileName(Upper(tile)))
+            throw ETerrainError("the archive holds " + only.bareName + ", another tile than " + tile, path_);
+        return only;
+    }
+
+    // The whole member in memory, in one pass with no copy.
+    THgtBytes Read(const TMember &member) const
+    {
+        std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> in(zip_fopen_index(zip_, member.index, 0), zip_fclose);
+        if (!in)
+            throw ETerrainError("cannot read " + member.bareName + " from the archive: " + zip_strerror(zip_), path_);
+        // One byte to spare, so data longer than recorded is noticed: the
+        // directory's size is only a claim, the data must keep to it.
+        THgtBytes bytes(static_cast<size_t>(member.size) + 1);
+        size_t got = 0;
+        for (;;) {
+            const zip_int64_t n = zip_fread(in.get(), bytes.data() + got, bytes.size() - got);
+            if (n < 0)
+                throw ETerrainError("the archive is damaged: " + std::string(zip_file_strerror(in.get())), path_);
+            if (n == 0)
+                break;
+            got += static_cast<size_t>(n);
+            if (got > member.size)
+                throw ETerrainError("the archive is damaged: " + member.bareName + " is longer than recorded",
+                                    path_);
+        }
+        if (got != member.size)
+            throw ETerrainError("the archive is damaged: " + member.bareName + " is shorter than recorded", path_);
+        bytes.resize(got);
+        return bytes;
+    }
+
+private:
+    ETerrainError TooManyEntries(uint64_t count) const
+    {
+        return ETerrainError("the archive holds " + std::to_string(count) + " entries; a tile archive holds at most " +
+                                 std::to_string(MaxZipEntries),
+                             path_);
+    }
+
+    // The ".hgt" members, checked as a whole from the directory.
     std::vector<TMember> HgtMembers() const
     {
         std::vector<TMember> members;
@@ -88,139 +204,19 @@ public:
         }
         if (members.empty())
             throw ETerrainError("the archive holds no .hgt file", path_);
-        if (members.size() > MaxHgtMembers)
-            throw ETerrainError("the archive holds more than " + std::to_string(MaxHgtMembers) + " .hgt files",
-                                path_);
         return members;
     }
 
-    // Writes one member to folder/bareName through a temporary file that only
-    // takes the final name once every byte has been read and checked.
-    std::string Extract(const TMember &member, const std::string &folder) const
-    {
-        const QString target = QDir(QString::fromStdString(folder)).filePath(QString::fromStdString(member.bareName));
-        QSaveFile out(target);
-        const auto cannotWrite = [&] {
-            return ETerrainError("cannot write " + target.toStdString() + ": " + out.errorString().toStdString(), path_);
-        };
-        if (!out.open(QIODevice::WriteOnly))
-            throw cannotWrite();
-        std::vector<uint8_t> buffer(1 << 20);
-        ReadMember(member, [&] { return TWindow{buffer.data(), buffer.size()}; }, [&](zip_int64_t n) {
-            if (out.write(reinterpret_cast<const char *>(buffer.data()), n) != n)
-                throw cannotWrite();
-        });
-        if (!out.commit())
-            throw cannotWrite();
-        return target.toStdString();
-    }
-
-    // The whole member in memory, in one pass with no copy.
-    THgtBytes Read(const TMember &member) const
-    {
-        // One byte to spare, so data longer than recorded is noticed.
-        THgtBytes bytes(static_cast<size_t>(member.size) + 1);
-        size_t got = 0;
-        ReadMember(member, [&] { return TWindow{bytes.data() + got, bytes.size() - got}; },
-                   [&](zip_int64_t n) { got += static_cast<size_t>(n); });
-        bytes.resize(got);
-        return bytes;
-    }
-
-    struct TWindow {
-        uint8_t *at;
-        size_t room;
-    };
-
-    // Decompresses the member piece by piece: each piece goes into the
-    // window `where()` gives, and its length to `took`. The data is checked
-    // against the length the directory claims.
-    template <class W, class T>
-    void ReadMember(const TMember &member, W &&where, T &&took) const
-    {
-        std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> in(zip_fopen_index(zip_, member.index, 0), zip_fclose);
-        if (!in)
-            throw ETerrainError("cannot read " + member.bareName + " from the archive: " + zip_strerror(zip_), path_);
-        zip_uint64_t total = 0;
-        for (;;) {
-            const TWindow window = where();
-            const zip_int64_t n = zip_fread(in.get(), window.at, window.room);
-            if (n < 0)
-                throw ETerrainError("the archive is damaged: " + std::string(zip_file_strerror(in.get())), path_);
-            if (n == 0)
-                break;
-            total += static_cast<zip_uint64_t>(n);
-            // The directory's size is only a claim; the data must keep to it.
-            if (total > member.size)
-                throw ETerrainError("the archive is damaged: " + member.bareName + " is longer than recorded",
-                                    path_);
-            took(n);
-        }
-        if (total != member.size)
-            throw ETerrainError("the archive is damaged: " + member.bareName + " is shorter than recorded", path_);
-    }
-
-    // The member of exactly this bare name; refused when there is none.
-    TMember MemberNamed(const std::string &bare) const
-    {
-        const std::vector<TMember> members = HgtMembers();
-        auto it = std::find_if(members.begin(), members.end(), [&](const TMember &m) { return m.bareName == bare; });
-        if (it == members.end())
-            throw ETerrainError("the archive holds no " + bare, path_);
-        return *it;
-    }
-
-    // The member a tile archive stands for: the one named like the archive
-    // without ".zip" (N47E011.hgt.zip holds N47E011.hgt), else the first.
-    TMember TileMember() const
-    {
-        const std::vector<TMember> members = HgtMembers();
-        std::string wanted = Lower(BareName(path_));
-        if (wanted.size() > 4 && wanted.substr(wanted.size() - 4) == ".zip")
-            wanted.erase(wanted.size() - 4);
-        auto it = std::find_if(members.begin(), members.end(), [&](const TMember &m) { return Lower(m.bareName) == wanted; });
-        return it != members.end() ? *it : members.front();
-    }
-
-private:
     std::string path_;
     zip_t *zip_ = nullptr;
 };
 
-// Writes the members in order; on any failure removes those already written.
-std::vector<std::string> ExtractAll(const TZipArchive &zip, const std::vector<TMember> &members,
-                                    const std::string &folder)
-{
-    std::vector<std::string> written;
-    try {
-        for (const TMember &m : members)
-            written.push_back(zip.Extract(m, folder));
-    } catch (...) {
-        for (const std::string &path : written)
-            QFile::remove(QString::fromStdString(path));
-        throw;
-    }
-    return written;
-}
-
 }  // namespace
 
-std::vector<std::string> ExtractHgtEntries(const std::string &archive, const std::string &folder)
+THgtBytes ReadTileFromZip(const std::string &archive, std::string &member)
 {
     const TZipArchive zip(archive);
-    return ExtractAll(zip, zip.HgtMembers(), folder);
-}
-
-std::string ExtractTileFromZip(const std::string &archive, const std::string &folder)
-{
-    const TZipArchive zip(archive);
-    return ExtractAll(zip, {zip.TileMember()}, folder).front();
-}
-
-THgtBytes ReadTileFromZip(const std::string &archive, std::string &member, const std::string &required)
-{
-    const TZipArchive zip(archive);
-    const TMember chosen = required.empty() ? zip.TileMember() : zip.MemberNamed(required);
+    const TMember chosen = zip.TileMember();
     member = chosen.bareName;
     return zip.Read(chosen);
 }

@@ -2,6 +2,7 @@
 // and what a failed load must leave alone.
 #include "Terrain.h"
 #include "TerrainError.h"
+#include "TerrainSource.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -167,6 +169,28 @@ TEST(BadHeightFiles, AreRefusedNamingTheFile)
     std::filesystem::create_symlink("loop.hgt", dir.Path("loop.hgt"));
     EXPECT_NE(LoadError([&] { TTerrain().LoadFromFile(dir.Path("loop.hgt")); }).find("cannot open"),
               std::string::npos);
+}
+
+// Opening a FIFO for reading waits for a writer: a load that opened one would never return.
+TEST(BadHeightFiles, ThatAreNoRegularFilesAreRefusedBeforeTheyAreOpened)
+{
+    TestDir dir;
+    const std::string good = WriteHgt(dir, "N47E010.hgt", 1201, Pattern);
+    for (const char *name : {"N47E011.hgt", "N47E011.hgt.zip", "heights.bmp"}) {
+        const std::string fifo = dir.Path(name);
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        EXPECT_EQ(LoadError([&] { TTerrain t; TerrainSourceFor({fifo})->LoadInto(t); }),
+                  "is not a regular file but a FIFO")
+            << name;
+        // Among the tiles of a block, too.
+        if (std::string(name).starts_with("N47")) {
+            EXPECT_EQ(LoadError([&] { TTerrain t; TerrainSourceFor({good, fifo})->LoadInto(t); }),
+                      "is not a regular file but a FIFO")
+                << name;
+        }
+    }
+    std::filesystem::create_symlink("/dev/null", dir.Path("N48E010.hgt"));
+    EXPECT_EQ(LoadError([&] { TTerrain().LoadFromFile(dir.Path("N48E010.hgt")); }), "is not a regular file but a device");
 }
 
 TEST(BadHeightFiles, WithoutReadPermissionAreRefused)

@@ -122,6 +122,42 @@ TEST(TileBlock, AMissingTileIsVoidsButKeepsTheEdgesItShares)
         }
 }
 
+// Tiles that disagree about the samples they share: the southern tile holds,
+// then the eastern one, whichever tile is missing. Each block is loaded a few
+// times over, since two threads writing one sample would give one value in
+// some loads and the other in the rest.
+TEST(TileBlock, SharedSamplesComeFromTheSouthernThenTheEasternTile)
+{
+    const char *names[4] = {"N41E010", "N41E011", "N40E010", "N40E011"};  // row by row from the north-west
+    const auto height = [](int tile) { return static_cast<int16_t>(100 * (tile + 1)); };
+    for (int missing = -1; missing < 4; ++missing) {
+        TestDir dir;
+        std::vector<std::string> files;
+        for (int tile = 0; tile < 4; ++tile)
+            if (tile != missing)
+                files.push_back(WriteHgt(dir, std::string(names[tile]) + ".hgt", N, [&](int, int) { return height(tile); }));
+        // The expected value of grid sample (c, r): of the tiles that hold it,
+        // the one furthest south, then furthest east; a void when none is there.
+        const auto expected = [&](int c, int r) {
+            for (int row = r / Step; row >= (r - 1) / Step && row >= 0; --row)
+                for (int col = c / Step; col >= (c - 1) / Step && col >= 0; --col)
+                    if (row < 2 && col < 2 && row * 2 + col != missing)
+                        return height(row * 2 + col);
+            return static_cast<int16_t>(-32768);
+        };
+        for (int load = 0; load < 6; ++load) {
+            const TTerrain t = LoadBlock(files);
+            int wrong = 0;
+            for (int r = 0; r <= 2 * Step; ++r)
+                for (int c = 0; c <= 2 * Step; ++c)
+                    wrong += t.Heights(c, r) != expected(c, r);
+            ASSERT_EQ(wrong, 0) << "missing tile " << missing << ", load " << load;
+            // The shared corner, spelt out.
+            EXPECT_EQ(t.Heights(Step, Step), height(missing == 3 ? 2 : 3));
+        }
+    }
+}
+
 TEST(TileBlock, TextureMatchesEachTilesOwnAwayFromTheInnerBorders)
 {
     TestDir dir;
@@ -174,6 +210,19 @@ TEST(TileBlock, PlacesAPointOfItsNorthEastTile)
     EXPECT_EQ(int(p[2]), Step - Step / 4);
 }
 
+TEST(TileBlock, StaysInsideTheWorld)
+{
+    TestDir dir;
+    const std::string a = WriteHgt(dir, "N85E170.hgt", N, [](int, int) { return int16_t(1); });
+    const std::string b = WriteHgt(dir, "N87E179.hgt", N, [](int, int) { return int16_t(1); });
+    // Growing north and east from N85E170 it would reach N95E180; it moves south and west instead.
+    const TTileBlock covering = TTileBlock::Covering({a, b});
+    EXPECT_EQ(covering.Name(), "N80E170 \u2013 N89E179");
+    const TTileBlock picked(85, 175, 10, {a, b});
+    EXPECT_EQ(picked.Name(), "N80E170 \u2013 N89E179");
+    EXPECT_EQ(picked.Missing(), 98);
+}
+
 TEST(TileBlock, RefusesWhatCannotMakeOneTerrainAndKeepsTheOldOne)
 {
     TestDir dir;
@@ -188,8 +237,15 @@ TEST(TileBlock, RefusesWhatCannotMakeOneTerrainAndKeepsTheOldOne)
     EXPECT_NE(Refusal({block[0], block[0]}).find("same tile"), std::string::npos);
     EXPECT_NE(Refusal({block[0], bmp}).find("grey heightmap"), std::string::npos);
     EXPECT_NE(Refusal({block[0], odd}).find("valley.hgt: is not named like a tile"), std::string::npos);
-    // 13 × 13 tiles of 1201 samples: 15601 a side.
-    EXPECT_NE(Refusal({block[2], far}).find("at most 14401"), std::string::npos) << Refusal({block[2], far});
+    // 13 × 13 tiles of 1201 samples: 15601 a side, named after the tiles' own corners.
+    EXPECT_EQ(Refusal({block[2], far}), "N40E010 \u2013 N52E010: a block of 13 × 13 tiles of 1201 samples is 15601 "
+                                        "samples a side; at most 14401 can be opened");
+    const std::string east = WriteHgt(dir, "N10E179.hgt", N, [](int, int) { return int16_t(1); });
+    const std::string west = WriteHgt(dir, "N10W180.hgt", N, [](int, int) { return int16_t(1); });
+    const std::string pole = WriteHgt(dir, "N95E010.hgt", N, [](int, int) { return int16_t(1); });
+    EXPECT_EQ(Refusal({east, west}), "N10W180 \u2013 N10E179: blocks cannot cross the 180\u00b0 meridian; open the "
+                                     "tiles on each side of it apart");
+    EXPECT_EQ(Refusal({block[0], pole}), pole + ": is named after a tile outside the world (S90 … N89, W180 … E179)");
 
     TTerrain kept;
     TerrainSourceFor({block[0]})->LoadInto(kept);

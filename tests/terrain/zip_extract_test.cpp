@@ -1,6 +1,7 @@
-// Taking tiles out of ZIP archives, including archives built to do harm.
+// Reading the tile of a ZIP archive into memory, including archives built to do harm.
 #include "Terrain.h"
 #include "TerrainError.h"
+#include "TerrainSource.h"
 #include "TestFiles.h"
 #include "ZipExtract.h"
 
@@ -10,6 +11,8 @@
 
 #include <algorithm>
 #include <filesystem>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -38,19 +41,12 @@ void MakeZip(const std::string &path, const std::vector<TMemberSpec> &members, b
     ASSERT_EQ(zip_close(zip), 0);
 }
 
-std::vector<std::string> FilesIn(const std::string &folder)
-{
-    std::vector<std::string> names;
-    for (const auto &entry : fs::recursive_directory_iterator(folder))
-        names.push_back(fs::relative(entry.path(), folder).string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string ExtractError(const std::string &archive, const std::string &folder)
+// The refusal's text, checked to name the archive; "" when the tile was read.
+std::string ReadError(const std::string &archive)
 {
     try {
-        ExtractHgtEntries(archive, folder);
+        std::string member;
+        ReadTileFromZip(archive, member);
     } catch (const ETerrainError &e) {
         EXPECT_EQ(e.File(), archive);
         return e.what();
@@ -67,95 +63,86 @@ const std::vector<uint8_t> &Tile()
 
 }  // namespace
 
-TEST(ZipTiles, ExtractTheHgtMembersUnderTheirBareNames)
+TEST(ZipTiles, TheTileIsTheMemberNamedLikeTheArchiveInAnyCaseElseTheOnlyOne)
 {
     TestDir dir;
+    std::string member;
+    // Named like the archive whatever its case and folder, among others.
     const std::string archive = dir.Path("N47E011.hgt.zip");
-    MakeZip(archive, {{"readme.txt", {'h', 'i'}},
-                      {"N47E011.hgt", Tile()},
-                      {"../../x.hgt", {1, 2}},
-                      {"/etc/abs.HGT", {3, 4}},
-                      {"deep/er/y.hgt", {5, 6}},
-                      {"folder.hgt/", {}}});
-    fs::create_directory(dir.Path("out"));
-    const std::vector<std::string> paths = ExtractHgtEntries(archive, dir.Path("out"));
-
-    ASSERT_EQ(paths.size(), 4u);
-    EXPECT_EQ(paths[0], dir.Path("out/N47E011.hgt"));
-    EXPECT_EQ(paths[1], dir.Path("out/x.hgt"));
-    EXPECT_EQ(FilesIn(dir.Root()), (std::vector<std::string>{"N47E011.hgt.zip", "out", "out/N47E011.hgt",
-                                                             "out/abs.HGT", "out/x.hgt", "out/y.hgt"}));
-    // "../../x.hgt" taken literally would land beside the test folder.
-    EXPECT_FALSE(fs::exists(fs::path(dir.Root()).parent_path() / "x.hgt"));
-    EXPECT_EQ(ReadFileBytes(paths[0]), Tile());
-    EXPECT_EQ(ReadFileBytes(dir.Path("out/x.hgt")), (std::vector<uint8_t>{1, 2}));
-
-    // The extracted tile loads like any other.
+    MakeZip(archive, {{"other.hgt", {9}}, {"readme.txt", {1}}, {"../srtm/n47e011.HGT", Tile()}});
+    EXPECT_EQ(ReadTileFromZip(archive, member), THgtBytes(Tile().begin(), Tile().end()));
+    EXPECT_EQ(member, "n47e011.HGT");
+    EXPECT_EQ(TileSizeInZip(archive), Tile().size());
     TTerrain t;
-    t.LoadFromFile(paths[0]);
+    TerrainSourceFor({archive})->LoadInto(t);
     EXPECT_EQ(t.Heights(1200, 3), 1197);
-}
+    EXPECT_EQ(t.OriginLat, 47);
 
-TEST(ZipTiles, TileOfAnArchiveIsTheMemberNamedLikeIt)
-{
-    TestDir dir;
-    const std::string archive = dir.Path("N47E011.hgt.zip");
-    MakeZip(archive, {{"other.hgt", {9}}, {"srtm/n47e011.HGT", Tile()}});
-    const std::string tile = ExtractTileFromZip(archive, dir.Root());
-    EXPECT_EQ(tile, dir.Path("n47e011.HGT"));
-    EXPECT_EQ(ReadFileBytes(tile), Tile());
-    EXPECT_FALSE(fs::exists(dir.Path("other.hgt")));  // only the tile is written
-
-    // Without such a member the first .hgt member is the tile.
+    // Else the only .hgt member, under whatever name.
     const std::string renamed = dir.Path("renamed.zip");
-    MakeZip(renamed, {{"notes.txt", {1}}, {"first.hgt", {7}}, {"second.hgt", {8}}});
-    EXPECT_EQ(ExtractTileFromZip(renamed, dir.Root()), dir.Path("first.hgt"));
+    MakeZip(renamed, {{"notes.txt", {1}}, {"tile.hgt", Tile()}});
+    EXPECT_EQ(ReadTileFromZip(renamed, member).size(), Tile().size());
+    EXPECT_EQ(member, "tile.hgt");
+
+    // Several and none named like the archive: no guessing.
+    const std::string several = dir.Path("N47E012.hgt.zip");
+    MakeZip(several, {{"first.hgt", Tile()}, {"second.hgt", Tile()}});
+    EXPECT_EQ(ReadError(several), "the archive holds 2 .hgt files and none named N47E012.hgt");
+    // A lone member named after another tile would be drawn in the wrong place.
+    const std::string wrong = dir.Path("N47E010.hgt.zip");
+    MakeZip(wrong, {{"N12E034.hgt", Tile()}});
+    EXPECT_EQ(ReadError(wrong), "the archive holds N12E034.hgt, another tile than N47E010.hgt");
+    EXPECT_THROW(TileSizeInZip(wrong), ETerrainError);
 }
 
-TEST(ZipTiles, BadArchivesAreRefusedAndLeaveNothingBehind)
+TEST(ZipTiles, BadArchivesAreRefusedFromTheDirectoryNamingTheArchive)
 {
     TestDir dir;
-    fs::create_directory(dir.Path("out"));
-    const std::string out = dir.Path("out");
-
     WriteFileBytes(dir.Path("plain.hgt.zip"), Tile());
-    EXPECT_EQ(ExtractError(dir.Path("plain.hgt.zip"), out), "is not a ZIP archive");
-    EXPECT_NE(ExtractError(dir.Path("missing.hgt.zip"), out), "");
+    EXPECT_EQ(ReadError(dir.Path("plain.hgt.zip")), "is not a ZIP archive");
+    EXPECT_EQ(ReadError(dir.Path("missing.hgt.zip")), "cannot open the file: No such file or directory");
     fs::create_directory(dir.Path("folder.zip"));
-    EXPECT_NE(ExtractError(dir.Path("folder.zip"), out).find("folder"), std::string::npos);
+    EXPECT_EQ(ReadError(dir.Path("folder.zip")), "is a folder, not a ZIP archive");
 
-    MakeZip(dir.Path("nohgt.zip"), {{"readme.txt", {1}}, {"x.hgt.txt", {2}}});
-    EXPECT_EQ(ExtractError(dir.Path("nohgt.zip"), out), "the archive holds no .hgt file");
-
+    MakeZip(dir.Path("nohgt.zip"), {{"readme.txt", {1}}, {"x.hgt.txt", {2}}, {"folder.hgt/", {}}});
+    EXPECT_EQ(ReadError(dir.Path("nohgt.zip")), "the archive holds no .hgt file");
     MakeZip(dir.Path("twins.zip"), {{"a/x.hgt", {1}}, {"b/X.hgt", {2}}});
-    EXPECT_NE(ExtractError(dir.Path("twins.zip"), out).find("two members named"), std::string::npos);
-
-    // Too big for any tile: refused from the directory, before a byte is written,
-    // even though a good member comes first.
-    MakeZip(dir.Path("big.zip"),
+    EXPECT_EQ(ReadError(dir.Path("twins.zip")), "the archive holds two members named X.hgt");
+    // Too big for any tile, even after a good member: judged before anything is decompressed.
+    MakeZip(dir.Path("N01E001.hgt.zip"),
             {{"N01E001.hgt", Tile()}, {"N00E000.hgt", std::vector<uint8_t>(TTerrain::HgtSize3601 + 1)}});
-    EXPECT_EQ(ExtractError(dir.Path("big.zip"), out), "Wrong Size of hgt File");
+    EXPECT_EQ(ReadError(dir.Path("N01E001.hgt.zip")), "Wrong Size of hgt File");
 
-    EXPECT_EQ(FilesIn(out), std::vector<std::string>{});
+    // One entry too many, and twenty thousand: refused from the directory's
+    // count before any entry is looked at.
+    std::vector<TMemberSpec> many;
+    for (int i = 0; i <= MaxZipEntries; ++i)
+        many.push_back({"x" + std::to_string(i) + ".hgt", {}});
+    MakeZip(dir.Path("many.zip"), many);
+    EXPECT_EQ(ReadError(dir.Path("many.zip")), "the archive holds " + std::to_string(MaxZipEntries + 1) +
+                                                   " entries; a tile archive holds at most " +
+                                                   std::to_string(MaxZipEntries));
+    for (int i = MaxZipEntries + 1; i < 20000; ++i)
+        many.push_back({"x" + std::to_string(i) + ".hgt", {}});
+    MakeZip(dir.Path("N47E011.hgt.zip"), many);
+    EXPECT_EQ(ReadError(dir.Path("N47E011.hgt.zip")),
+              "the archive holds 20000 entries; a tile archive holds at most " + std::to_string(MaxZipEntries));
 }
 
-TEST(ZipTiles, DamagedMemberUndoesTheWholeExtraction)
+TEST(ZipTiles, DataThatFailsItsChecksumIsRefused)
 {
     TestDir dir;
-    std::vector<uint8_t> second(5000, 0);
+    std::vector<uint8_t> bytes = Tile();
     const char marker[] = "DAMAGE-ME";
-    std::copy(marker, marker + 9, second.begin() + 2000);
-    const std::string archive = dir.Path("damaged.zip");
-    MakeZip(archive, {{"a.hgt", Tile()}, {"b.hgt", second}}, true);
+    std::copy(marker, marker + 9, bytes.begin() + 2000);
+    const std::string archive = dir.Path("N10E010.hgt.zip");
+    MakeZip(archive, {{"N10E010.hgt", bytes}}, true);
 
-    // Flip a stored byte of the second member: its checksum no longer holds.
-    std::vector<uint8_t> bytes = ReadFileBytes(archive);
-    const auto at = std::search(bytes.begin(), bytes.end(), marker, marker + 9);
-    ASSERT_NE(at, bytes.end());
+    // Flip a stored byte: the member's checksum no longer holds.
+    std::vector<uint8_t> zipped = ReadFileBytes(archive);
+    const auto at = std::search(zipped.begin(), zipped.end(), marker, marker + 9);
+    ASSERT_NE(at, zipped.end());
     *at ^= 0xFF;
-    WriteFileBytes(archive, bytes);
-
-    fs::create_directory(dir.Path("out"));
-    EXPECT_NE(ExtractError(archive, dir.Path("out")).find("damaged"), std::string::npos);
-    EXPECT_EQ(FilesIn(dir.Path("out")), std::vector<std::string>{});
+    WriteFileBytes(archive, zipped);
+    EXPECT_NE(ReadError(archive).find("the archive is damaged"), std::string::npos) << ReadError(archive);
 }
