@@ -48,6 +48,7 @@ bool TIniFile::StoresLine(const std::string &line)
 void TIniFile::SetText(const std::string &text)
 {
     sections_.clear();
+    sectionIndex_.clear();
     Section *current = nullptr;
     // Windows Notepad starts a UTF-8 file with a byte-order mark; left in, it
     // would hide the first section's header.
@@ -80,20 +81,25 @@ std::string TIniFile::Text() const
     return text;
 }
 
+static std::string LowerCase(std::string text)
+{
+    for (char &c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 const TIniFile::Section *TIniFile::Find(const std::string &name) const
 {
-    for (const Section &s : sections_)
-        if (SameTextIgnoringCase(s.name, name))
-            return &s;
-    return nullptr;
+    const auto found = sectionIndex_.find(LowerCase(name));
+    return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
 TIniFile::Section &TIniFile::FindOrAppend(const std::string &name)
 {
-    if (const Section *s = Find(name))
-        return const_cast<Section &>(*s);
-    sections_.push_back(Section{name, {}});
-    return sections_.back();
+    const auto [found, added] = sectionIndex_.try_emplace(LowerCase(name), sections_.size());
+    if (added)
+        sections_.push_back(Section{name, {}});
+    return sections_[found->second];
 }
 
 std::vector<std::string> TIniFile::SectionNames() const

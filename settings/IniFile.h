@@ -4,6 +4,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // A settings file that could not be written; the message names the file.
@@ -60,6 +61,9 @@ private:
 
     std::string fileName_;
     std::vector<Section> sections_;
+    // Position in sections_ by lower-case name: files with tens of thousands
+    // of sections are read without comparing every header against every section.
+    std::unordered_map<std::string, size_t> sectionIndex_;
 };
 
 // Letter case ignored for ASCII letters only; blanks count.
