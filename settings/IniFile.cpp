@@ -1,7 +1,8 @@
 #include "IniFile.h"
 
+#include "RegularFileRead.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -26,10 +27,12 @@ static bool LineHasKey(const std::string &line, const std::string &key)
 TIniFile::TIniFile(const std::string &fileName)
     : fileName_(fileName)
 {
-    QFile file(QString::fromStdString(fileName));
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        SetText(bytes.toStdString());
+    const TRegularFileRead file = ReadRegularFile(fileName);
+    if (file.Read())
+        SetText(file.Bytes);
+    else if (!file.Missing) {
+        unreadFile_ = fileName;
+        readProblem_ = file.Problem;
     }
 }
 
@@ -167,6 +170,10 @@ void TIniFile::UpdateFile() const
     };
     if (fileName_.empty())
         fail("no file name");
+    if (!unreadFile_.empty() && QFileInfo(QString::fromStdString(unreadFile_)) == QFileInfo(path))
+        fail(QStringLiteral("it could not be read (%1), so saving would lose the placemarks and settings it "
+                            "holds. Make it readable, then choose Reload Options.")
+                 .arg(QString::fromStdString(readProblem_)));
     // The per-user folder may not exist before the first save.
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
