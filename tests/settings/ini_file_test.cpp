@@ -37,17 +37,20 @@ TEST(IniFileImage, KeepsLinesAsTheyStandAndDropsCommentsAndEmptyLines)
                 "no equals sign\n"
                 "[Unknown.Section]\r"
                 "x=1\r\n"
-                " [NotASection]\r\n");
+                " [NotASection]\r\n"
+                "[ALPHA]\r\n" // the same section again: its lines join the first
+                "later=1\r\n");
     EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"Alpha", "Unknown.Section"}));
     EXPECT_EQ(ini.ReadSection("alpha"), (std::vector<std::string>{" ; not a comment: starts with a blank",
                                                                   "Key=Value with trailing blanks   ",
-                                                                  "no equals sign"}));
+                                                                  "no equals sign", "later=1"}));
     EXPECT_EQ(ini.ReadSection("UNKNOWN.SECTION"), (std::vector<std::string>{"x=1", " [NotASection]"}));
     EXPECT_TRUE(ini.ReadSection("Missing").empty());
     EXPECT_EQ(ini.Text(), "[Alpha]\r\n"
                           " ; not a comment: starts with a blank\r\n"
                           "Key=Value with trailing blanks   \r\n"
                           "no equals sign\r\n"
+                          "later=1\r\n"
                           "\r\n"
                           "[Unknown.Section]\r\n"
                           "x=1\r\n"
