@@ -6,8 +6,8 @@
 #include "Resources.h"
 #include "ViewMain.h"
 
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
 
