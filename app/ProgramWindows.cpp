@@ -2,11 +2,21 @@
 
 #include "Browser.h"
 #include "Controls.h"
+#include "Options.h"
 #include "Resources.h"
 #include "ViewMain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
+
+void ReportUnreadableSettings(QWidget *parent)
+{
+    const std::string problem = IniFileReadProblem();
+    if (!problem.empty())
+        QMessageBox::warning(parent, QStringLiteral("Orolith"), QString::fromStdString(problem));
+}
 
 TProgramWindows::TProgramWindows()
 {
@@ -25,6 +35,9 @@ TProgramWindows::TProgramWindows()
         v->activateWindow();
         v->OpenTerrain(std::move(picked));
     };
+    // Reloading may meet a file that has become unreadable since the start.
+    QObject::connect(view_->acReloadOptions, &QAction::triggered, view_.get(),
+                     [v = view_.get()] { ReportUnreadableSettings(v); });
 }
 
 TProgramWindows::~TProgramWindows()

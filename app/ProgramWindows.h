@@ -4,9 +4,14 @@
 
 #include <memory>
 
+class QWidget;
 class TfmBrowser;
 class TfmControls;
 class TfmView;
+
+// A message box over `parent` saying that the settings file could not be read
+// and why; nothing when it was read or is not there.
+void ReportUnreadableSettings(QWidget *parent);
 
 class TProgramWindows {
 public:

@@ -72,8 +72,12 @@ int main(int argc, char **argv)
         windows.View()->show();
         windows.Browser()->hide();
         TakeScreenshotLater(windows, parser.value(screenshot));
+        // Nobody is there to answer a message box.
+        if (const std::string problem = IniFileReadProblem(); !problem.empty())
+            std::fprintf(stderr, "orolith: %s\n", problem.c_str());
     } else {
         windows.View()->showMaximized();
+        QTimer::singleShot(0, windows.View(), [&windows] { ReportUnreadableSettings(windows.View()); });
     }
     if (!files.isEmpty())
         // After the first events, so the drawing window exists on screen.

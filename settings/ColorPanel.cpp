@@ -1,6 +1,7 @@
 #include "ColorPanel.h"
 
 #include <QColorDialog>
+#include <QMouseEvent>
 
 QColor ColorFromValue(uint32_t color)
 {
@@ -21,6 +22,7 @@ TColorPanel::TColorPanel(QWidget *parent)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setAutoFillBackground(true);
     setMinimumHeight(fontMetrics().height() * 2);
+    setCursor(Qt::PointingHandCursor);
     SetColor(0);
 }
 
@@ -42,8 +44,15 @@ void TColorPanel::ChooseColor()
         SetColor(ValueFromColor(chosen));
 }
 
-void TColorPanel::mouseDoubleClickEvent(QMouseEvent *event)
+void TColorPanel::mousePressEvent(QMouseEvent *event)
 {
-    QLabel::mouseDoubleClickEvent(event);
-    emit DoubleClicked();
+    // Accepted, so the release comes here as it does to a button.
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
+void TColorPanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    // Like a button: releasing outside the panel takes the click back.
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit Clicked();
 }

@@ -1,4 +1,4 @@
-// A panel filled with a colour that opens the colour dialog on a double click.
+// A panel filled with a colour that opens the colour dialog when clicked.
 #pragma once
 
 #include <QLabel>
@@ -19,10 +19,13 @@ public:
     void ChooseColor();
 
 signals:
-    void DoubleClicked();
+    // A left click, or the first click of a double click (the second one
+    // lands in the colour dialog that the first one opened).
+    void Clicked();
 
 protected:
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     uint32_t color_ = 0;

@@ -1,7 +1,8 @@
 #include "IniFile.h"
 
+#include "RegularFileRead.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -26,10 +27,12 @@ static bool LineHasKey(const std::string &line, const std::string &key)
 TIniFile::TIniFile(const std::string &fileName)
     : fileName_(fileName)
 {
-    QFile file(QString::fromStdString(fileName));
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        SetText(bytes.toStdString());
+    const TRegularFileRead file = ReadRegularFile(fileName);
+    if (file.Read())
+        SetText(file.Bytes);
+    else if (!file.Missing) {
+        unreadFile_ = fileName;
+        readProblem_ = file.Problem;
     }
 }
 
@@ -48,6 +51,7 @@ bool TIniFile::StoresLine(const std::string &line)
 void TIniFile::SetText(const std::string &text)
 {
     sections_.clear();
+    sectionIndex_.clear();
     Section *current = nullptr;
     // Windows Notepad starts a UTF-8 file with a byte-order mark; left in, it
     // would hide the first section's header.
@@ -80,20 +84,25 @@ std::string TIniFile::Text() const
     return text;
 }
 
+static std::string LowerCase(std::string text)
+{
+    for (char &c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 const TIniFile::Section *TIniFile::Find(const std::string &name) const
 {
-    for (const Section &s : sections_)
-        if (SameTextIgnoringCase(s.name, name))
-            return &s;
-    return nullptr;
+    const auto found = sectionIndex_.find(LowerCase(name));
+    return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
 TIniFile::Section &TIniFile::FindOrAppend(const std::string &name)
 {
-    if (const Section *s = Find(name))
-        return const_cast<Section &>(*s);
-    sections_.push_back(Section{name, {}});
-    return sections_.back();
+    const auto [found, added] = sectionIndex_.try_emplace(LowerCase(name), sections_.size());
+    if (added)
+        sections_.push_back(Section{name, {}});
+    return sections_[found->second];
 }
 
 std::vector<std::string> TIniFile::SectionNames() const
@@ -161,6 +170,10 @@ void TIniFile::UpdateFile() const
     };
     if (fileName_.empty())
         fail("no file name");
+    if (!unreadFile_.empty() && QFileInfo(QString::fromStdString(unreadFile_)) == QFileInfo(path))
+        fail(QStringLiteral("it could not be read (%1), so saving would lose the placemarks and settings it "
+                            "holds. Make it readable, then choose Reload Options.")
+                 .arg(QString::fromStdString(readProblem_)));
     // The per-user folder may not exist before the first save.
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))

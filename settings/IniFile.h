@@ -4,6 +4,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // A settings file that could not be written; the message names the file.
@@ -15,11 +16,17 @@ public:
 class TIniFile {
 public:
     TIniFile() = default;
-    // Reads `fileName`; a missing or unreadable file gives an empty image.
+    // Reads `fileName`; a missing file gives an empty image. So does a file
+    // that is there but cannot be read, which ReadProblem() then explains and
+    // UpdateFile() will not write over.
     explicit TIniFile(const std::string &fileName);
 
     const std::string &FileName() const { return fileName_; }
     void SetFileName(const std::string &fileName) { fileName_ = fileName; }
+    // Why the file named at construction could not be read ("Permission
+    // denied", "it is a folder, not a file"); empty when it was read or missing.
+    const std::string &ReadProblem() const { return readProblem_; }
+    const std::string &UnreadFile() const { return unreadFile_; }
 
     // Replaces the image by the sections of `text` (CR LF, LF or CR line ends;
     // a UTF-8 byte-order mark before the first line is passed over).
@@ -47,7 +54,9 @@ public:
                         const std::function<bool(const std::string &)> &isRecord);
 
     // Writes Text() to FileName() through a temporary file renamed into place,
-    // so a failed save leaves the previous file whole. Throws EIniFileError.
+    // so a failed save leaves the previous file whole. Throws EIniFileError,
+    // also instead of replacing a file that could not be read: the image does
+    // not hold what that file holds.
     void UpdateFile() const;
 
 private:
@@ -59,7 +68,12 @@ private:
     Section &FindOrAppend(const std::string &name);
 
     std::string fileName_;
+    std::string unreadFile_; // the file that was there but could not be read
+    std::string readProblem_;
     std::vector<Section> sections_;
+    // Position in sections_ by lower-case name: files with tens of thousands
+    // of sections are read without comparing every header against every section.
+    std::unordered_map<std::string, size_t> sectionIndex_;
 };
 
 // Letter case ignored for ASCII letters only; blanks count.

@@ -115,6 +115,15 @@ void LoadOptions()
     ApplyOptionsToControls();
 }
 
+std::string IniFileReadProblem()
+{
+    const TIniFile &ini = Options.IniFile;
+    if (ini.ReadProblem().empty())
+        return {};
+    return "The settings file " + ini.UnreadFile() + " could not be read: " + ini.ReadProblem()
+           + ". Orolith runs with the default settings and will not save over that file.";
+}
+
 void SaveOptions()
 {
     TIniFile &ini = Options.IniFile;

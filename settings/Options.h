@@ -58,8 +58,12 @@ TIniLocation IniFileLocation(const std::string &executable, bool folderWritable,
 // the rule above.
 void SetIniFileName(const std::string &fileName);
 
-// Rebuilds the file image from the file and reads every field from it.
+// Rebuilds the file image from the file and reads every field from it. A file
+// that is there but cannot be read leaves every field at its default.
 void LoadOptions();
+// Says that the settings file could not be read at the last LoadOptions,
+// naming it and the reason; empty when it was read or is not there.
+std::string IniFileReadProblem();
 // Puts every field into the file image; the placemark sections stay as they are.
 void SaveOptions();
 // Writes the file image to IniFileLocation().SaveTo; throws EIniFileError

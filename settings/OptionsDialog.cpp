@@ -74,7 +74,7 @@ TfmOptions::TfmOptions(QWidget *parent)
         connect(s, &QSlider::valueChanged, this, &TfmOptions::ofSliderChange);
     for (QSlider *s : {ofSmallC, ofC})
         connect(s, &QSlider::valueChanged, this, &TfmOptions::ofSlider2Change);
-    connect(ofBackColor, &TColorPanel::DoubleClicked, this, &TfmOptions::ofBackColorDblClick);
+    connect(ofBackColor, &TColorPanel::Clicked, this, &TfmOptions::ofBackColorClick);
     connect(ofZipPathBrowse, &QToolButton::clicked, this, &TfmOptions::ofZipPathBrowseClick);
 
     adjustSize();
@@ -221,7 +221,7 @@ void TfmOptions::ofSlider2Change()
             UpdateTrackBarHint(s, s->value() / 10.0);
 }
 
-void TfmOptions::ofBackColorDblClick()
+void TfmOptions::ofBackColorClick()
 {
     ofBackColor->ChooseColor();
 }

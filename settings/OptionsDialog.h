@@ -49,7 +49,7 @@ public slots:
 private slots:
     void ofSliderChange();
     void ofSlider2Change();
-    void ofBackColorDblClick();
+    void ofBackColorClick();
     void ofZipPathBrowseClick();
 
 private:

@@ -126,7 +126,7 @@ TfmPlaces::TfmPlaces(QWidget *parent)
     connect(ClassAdd, &QAction::triggered, this, &TfmPlaces::ClassAddExecute);
     connect(ClassDel, &QAction::triggered, this, &TfmPlaces::ClassDelExecute);
     connect(ClassSave, &QAction::triggered, this, &TfmPlaces::ClassSaveExecute);
-    connect(ofClassColor, &TColorPanel::DoubleClicked, this, &TfmPlaces::ofClassColorDblClick);
+    connect(ofClassColor, &TColorPanel::Clicked, this, &TfmPlaces::ofClassColorClick);
 
     pcPlaces->setCurrentWidget(tsClasses);
     resize(460, 420);
@@ -291,7 +291,7 @@ void TfmPlaces::ClassDelExecute()
     DeleteGridRow(sgClasses, sgClasses->currentRow());
 }
 
-void TfmPlaces::ofClassColorDblClick()
+void TfmPlaces::ofClassColorClick()
 {
     ofClassColor->ChooseColor();
 }

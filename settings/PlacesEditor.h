@@ -76,7 +76,7 @@ public slots:
     void ClassAddExecute();
     void ClassSaveExecute();
     void ClassDelExecute();
-    void ofClassColorDblClick();
+    void ofClassColorClick();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,6 +1,6 @@
 // Settings as the program saves them and reads them back: under a
-// comma-decimal locale, and when a save has to go to another file than the
-// one read at start.
+// comma-decimal locale, when a save has to go to another file than the
+// one read at start, and when the file is there but cannot be read.
 #include "MainWindowFixture.h"
 
 #include "TilePos.h"
@@ -8,6 +8,9 @@
 #include <QLocale>
 
 #include <clocale>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -119,6 +122,63 @@ TEST_F(MainWindowTest, ASaveThatGoesElsewhereNamesTheFileWritten)
     watch.start(20);
     view().acSaveOptions->trigger();
     EXPECT_FALSE(asked);
+}
+
+// Root reads a file whatever its mode; as nobody (an effective user id that
+// root can take back) it meets the refusal a user meets.
+class TAsAnotherUser {
+public:
+    TAsAnotherUser()
+        : wasRoot_(geteuid() == 0)
+    {
+        if (wasRoot_ && seteuid(65534) != 0)
+            ADD_FAILURE() << "cannot take another user's id";
+    }
+    ~TAsAnotherUser()
+    {
+        if (wasRoot_ && seteuid(0) != 0)
+            std::abort();
+    }
+
+private:
+    bool wasRoot_;
+};
+
+TEST_F(MainWindowTest, AFileThatCannotBeReadIsReportedAndNotSavedOver)
+{
+    ShowWindows();
+    const std::string mine = "[General]\r\nTopoClass=2\r\n; my note\r\n[Places]\r\n"
+                             "Matterhorn=7.658,45.976,1\r\n[My.Own]\r\nkept=yes\r\n";
+    WriteFileBytes(iniFile, std::vector<uint8_t>(mine.begin(), mine.end()));
+    ASSERT_EQ(chmod(iniFile.c_str(), 0), 0);
+    ASSERT_EQ(chmod(dir.Root().c_str(), 0755), 0);
+    QString atLoad;
+    {
+        TAsAnotherUser nobody;
+        DismissNextMessage(atLoad);
+        view().acReloadOptions->trigger();
+    }
+    EXPECT_EQ(atLoad.toStdString(), "The settings file " + iniFile
+                                        + " could not be read: Permission denied. Orolith runs with the default "
+                                          "settings and will not save over that file.");
+    EXPECT_TRUE(topo().Places.empty());
+
+    QString atSave;
+    DismissNextMessage(atSave);
+    view().acSaveOptions->trigger();
+    EXPECT_TRUE(atSave.startsWith(QString::fromStdString("Cannot write the settings file " + iniFile
+                                                         + ": it could not be read (Permission denied)")))
+        << atSave.toStdString();
+    ASSERT_EQ(chmod(iniFile.c_str(), 0600), 0);
+    EXPECT_EQ(FileText(iniFile), mine);
+
+    // Readable again, it loads and saves as ever, the user's own lines kept.
+    view().acReloadOptions->trigger();
+    ASSERT_EQ(topo().Places.size(), 1u);
+    view().acSaveOptions->trigger();
+    const std::string saved = FileText(iniFile);
+    EXPECT_NE(saved.find("[My.Own]\r\nkept=yes\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Matterhorn"), std::string::npos) << saved;
 }
 
 }  // namespace

@@ -37,17 +37,20 @@ TEST(IniFileImage, KeepsLinesAsTheyStandAndDropsCommentsAndEmptyLines)
                 "no equals sign\n"
                 "[Unknown.Section]\r"
                 "x=1\r\n"
-                " [NotASection]\r\n");
+                " [NotASection]\r\n"
+                "[ALPHA]\r\n" // the same section again: its lines join the first
+                "later=1\r\n");
     EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"Alpha", "Unknown.Section"}));
     EXPECT_EQ(ini.ReadSection("alpha"), (std::vector<std::string>{" ; not a comment: starts with a blank",
                                                                   "Key=Value with trailing blanks   ",
-                                                                  "no equals sign"}));
+                                                                  "no equals sign", "later=1"}));
     EXPECT_EQ(ini.ReadSection("UNKNOWN.SECTION"), (std::vector<std::string>{"x=1", " [NotASection]"}));
     EXPECT_TRUE(ini.ReadSection("Missing").empty());
     EXPECT_EQ(ini.Text(), "[Alpha]\r\n"
                           " ; not a comment: starts with a blank\r\n"
                           "Key=Value with trailing blanks   \r\n"
                           "no equals sign\r\n"
+                          "later=1\r\n"
                           "\r\n"
                           "[Unknown.Section]\r\n"
                           "x=1\r\n"
@@ -142,6 +145,49 @@ TEST(IniFileImage, AFailedWriteThrowsNamingTheFileAndKeepsTheOldOne)
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadText(path), "[S]\r\nk=old\r\n\r\n");
+}
+
+TEST(IniFileImage, WhatIsNotARegularFileIsRefusedUnopenedAndNeverSavedOver)
+{
+    TestDir dir;
+    ASSERT_EQ(mkdir(dir.Path("folder.ini").c_str(), 0755), 0);
+    // Opened for reading, a FIFO would wait for ever for a writer.
+    ASSERT_EQ(mkfifo(dir.Path("fifo.ini").c_str(), 0644), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.Path("folder.ini"), "it is a folder, not a file"},
+        {dir.Path("fifo.ini"), "it is a named pipe (FIFO), not a file"},
+        {"/dev/zero", "it is a device, not a file"},
+    };
+    for (const auto &[path, problem] : cases) {
+        TIniFile ini(path);
+        EXPECT_EQ(ini.ReadProblem(), problem);
+        EXPECT_EQ(ini.UnreadFile(), path);
+        EXPECT_TRUE(ini.SectionNames().empty());
+        ini.WriteString("General", "TopoClass", "1");
+        try {
+            ini.UpdateFile();
+            ADD_FAILURE() << "saved over " << path;
+        } catch (const EIniFileError &e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot write the settings file " + path + ": it could not be read (" + problem
+                          + "), so saving would lose the placemarks and settings it holds. Make it readable, then "
+                            "choose Reload Options.");
+        }
+    }
+    struct stat st {};
+    ASSERT_EQ(stat(dir.Path("fifo.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(stat(dir.Path("folder.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+
+    // A save to another file (the per-user one) loses nothing and goes ahead.
+    TIniFile ini(dir.Path("folder.ini"));
+    ini.WriteString("General", "TopoClass", "1");
+    ini.SetFileName(dir.Path("user.ini"));
+    ini.UpdateFile();
+    EXPECT_EQ(ReadText(dir.Path("user.ini")), "[General]\r\nTopoClass=1\r\n\r\n");
+    // A missing file is no problem: it is made by the first save.
+    EXPECT_EQ(TIniFile(dir.Path("none.ini")).ReadProblem(), "");
 }
 
 TEST(IntegerTextRules, ReadsDecimalAndBothHexPrefixes)

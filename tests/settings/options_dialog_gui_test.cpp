@@ -75,11 +75,6 @@ TEST_F(OptionsDialogTest, ShowsTheOptionsAndClampsSliderValuesOutOfRange)
     d.show();
     d.pcOptions->setCurrentWidget(d.tsDisplay);
     d.grab().save(QString::fromStdString(dir.Path("options_display.png")));
-    d.grab().save("/tmp/settings_options_display.png");
-    d.pcOptions->setCurrentWidget(d.tsScene);
-    d.grab().save("/tmp/settings_options_scene.png");
-    d.pcOptions->setCurrentWidget(d.tsGeneral);
-    d.grab().save("/tmp/settings_options_general.png");
 }
 
 TEST_F(OptionsDialogTest, OkStoresWhatTheControlsShow)
@@ -149,7 +144,6 @@ TEST_F(OptionsDialogTest, AnUnusableResolutionKeepsTheDialogOpenAndCopiesNothing
             d->ofResolution->setEditText(bad);
             WhenModal<QMessageBox>([&](QMessageBox *box) {
                 message = box->text().toStdString();
-                box->grab().save("/tmp/settings_resolution_message.png");
                 box->accept();
             });
             QTest::mouseClick(DialogButton(d, QDialogButtonBox::Ok), Qt::LeftButton);
@@ -164,7 +158,7 @@ TEST_F(OptionsDialogTest, AnUnusableResolutionKeepsTheDialogOpenAndCopiesNothing
     }
 }
 
-TEST_F(OptionsDialogTest, SkyColourComesFromTheColourDialogOnlyWhenConfirmed)
+TEST_F(OptionsDialogTest, AClickOnTheSkyColourOpensTheColourDialogAndOnlyAConfirmedChoiceCounts)
 {
     TfmOptions d;
     d.FillFrom(Options);
@@ -175,7 +169,7 @@ TEST_F(OptionsDialogTest, SkyColourComesFromTheColourDialogOnlyWhenConfirmed)
         c->setCurrentColor(QColor(0, 128, 255));
         c->accept();
     });
-    QTest::mouseDClick(d.ofBackColor, Qt::LeftButton);
+    QTest::mouseClick(d.ofBackColor, Qt::LeftButton);
     EXPECT_EQ(preset, QColor(176, 234, 255));
     EXPECT_EQ(d.ofBackColor->Color(), 0x00FF8000u); // red in the lowest byte
 
@@ -183,7 +177,7 @@ TEST_F(OptionsDialogTest, SkyColourComesFromTheColourDialogOnlyWhenConfirmed)
         c->setCurrentColor(QColor(1, 2, 3));
         c->reject();
     });
-    QTest::mouseDClick(d.ofBackColor, Qt::LeftButton);
+    QTest::mouseClick(d.ofBackColor, Qt::LeftButton);
     EXPECT_EQ(d.ofBackColor->Color(), 0x00FF8000u);
 }
 
@@ -194,10 +188,13 @@ TEST_F(OptionsDialogTest, BrowseButtonTakesTheChosenFolderWithASeparator)
     d.show();
     const QString chosen = QString::fromStdString(dir.Root());
     QString startedIn;
+    // The dialog lists its folder on another thread; a file picked from that
+    // list would race it. Typing the whole path, as a user may, does not.
     WhenModal<QFileDialog>([&](QFileDialog *f) {
         startedIn = f->directory().absolutePath();
-        f->setDirectory(chosen);
-        f->selectFile(chosen);
+        auto *name = f->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(chosen);
         static_cast<QDialog *>(f)->accept();
     });
     d.ofZipPath->setText("/tmp");

@@ -134,7 +134,6 @@ TEST(PlacesEditor, AddsSavesAndDeletesRowsThroughItsButtons)
         EXPECT_EQ(e->sgClasses->rowCount(), 4);
         EXPECT_EQ(GridRow(e->sgClasses, 2)[3], "$000000FF");
 
-        e->pcPlaces->setCurrentWidget(e->tsPlaces);
         ClickRow(e->sgPlaces, 2);
         EXPECT_EQ(e->cbPlaceClass->count(), 3);
         EXPECT_EQ(e->cbPlaceClass->currentIndex(), -1);
@@ -221,7 +220,6 @@ TEST(PlacesEditor, CancelChangesNothing)
     const auto before = Lines(view);
     WhenModal<TfmPlaces>([](TfmPlaces *e) {
         Click(e, "btnClassDel");
-        e->pcPlaces->setCurrentWidget(e->tsPlaces);
         ClickRow(e->sgPlaces, 0);
         Click(e, "btnPlaceDel");
         QTest::mouseClick(e->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
