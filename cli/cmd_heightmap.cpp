@@ -11,7 +11,7 @@ namespace {
 
 int RunHeightmap(const std::vector<std::string> &args)
 {
-    const CliArgs a = ParseCliArgs(args, {});
+    const CliArgs a = ParseCliArgs("heightmap", args, {});
     std::vector<std::string> in;
     std::string out;
     if (!SplitInputsAndOutput(a.positional, in, out))
