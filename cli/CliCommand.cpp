@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <iostream>
 #include <stdexcept>
 
@@ -32,6 +34,12 @@ int CliFail(const std::string &file, const std::string &problem)
 {
     std::cerr << "orolith-cli: " << (file.empty() ? "" : file + ": ") << problem << "\n";
     return 1;
+}
+
+std::string CliWriteFailure(const std::string &what)
+{
+    const int reason = errno;
+    return reason == 0 ? what : what + ": " + std::strerror(reason);
 }
 
 std::string MillisecondsText(double ms)

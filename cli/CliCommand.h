@@ -20,6 +20,10 @@ const std::vector<const CliCommand *> &CliCommands();
 // Prints "orolith-cli: FILE: problem" to stderr and returns the exit code 1.
 int CliFail(const std::string &file, const std::string &problem);
 
+// "what: the system's reason" after a write that failed and left its reason
+// in errno; `what` alone when errno is 0.
+std::string CliWriteFailure(const std::string &what);
+
 // Milliseconds with one decimal and "." whatever the locale (printf would
 // follow the one the application sets up).
 std::string MillisecondsText(double ms);

@@ -7,6 +7,8 @@
 #include "TerrainError.h"
 #include "Utils.h"
 
+#include <cerrno>
+
 namespace {
 
 int RunHeightmap(const std::vector<std::string> &args)
@@ -27,12 +29,16 @@ int RunHeightmap(const std::vector<std::string> &args)
         return CliFail(e.File(), e.what());
     }
     bool saved = false;
+    int reason = 0;
     {
         const TAttachedProgress progress(terrain, "Writing " + out);
+        errno = 0;
         saved = terrain.SaveHeightmap(out);
+        reason = errno;  // before the progress line is cleared
     }
+    errno = reason;
     if (!saved)
-        return CliFail(out, "cannot write the heightmap");
+        return CliFail(out, CliWriteFailure("cannot write the heightmap"));
     return 0;
 }
 

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include <cerrno>
 #include <stdexcept>
 
 namespace {
@@ -113,10 +114,11 @@ int RunRender(const std::vector<std::string> &args)
     // Both ways of writing draw the frame themselves.
     if (format == "png") {
         const QImage frame = view->GrabFrame();
+        errno = 0;
         if (frame.isNull() || !frame.save(QString::fromStdString(out), "PNG"))
-            return CliFail(out, "the picture could not be written");
+            return CliFail(out, CliWriteFailure("the picture could not be written"));
     } else if (!view->SaveScreenshot(out)) {
-        return CliFail(out, "the picture could not be written");
+        return CliFail(out, CliWriteFailure("the picture could not be written"));
     }
     return 0;
 }

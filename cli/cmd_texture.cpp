@@ -48,7 +48,7 @@ int RunTexture(const std::vector<std::string> &args)
     if (!terrain.TextureBuilt)
         return CliFail(terrain.FileName, "holds no heights to colour");
     if (!SaveBitmap(terrain.TextureBitmap, out))
-        return CliFail(out, "cannot write the texture");
+        return CliFail(out, CliWriteFailure("cannot write the texture"));
     return 0;
 }
 

@@ -97,36 +97,50 @@ TEST(CliExport, BadOutputGivesOneLineNamingItAndNoFile)
         << QDir(Q(dir.Root())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(' ').toStdString();
 }
 
-// Under a file-size limit every write fails part-way ("File too large"), as
-// on a full disk: the tool says so naming the file, and the files of an
-// earlier export stay byte for byte, the .mtl and the texture of an .obj too.
+// orolith-cli under a file-size limit, where every write fails part-way
+// ("File too large") as on a full disk.
+TCliRun RunLimited(const QStringList &args)
+{
+    QProcess p;
+    p.setChildProcessModifier([] {
+        // 200 KB: an .obj's texture (a few KB) fits, no model does.
+        const rlimit limit{200000, 200000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN);
+    });
+    p.start(OROLITH_CLI, args);
+    EXPECT_TRUE(p.waitForFinished(120000));
+    TCliRun r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput().toStdString();
+    r.err = p.readAllStandardError().toStdString();
+    return r;
+}
+
+// The tool says so naming the file and the system's reason, and the files of
+// an earlier run stay byte for byte, the .mtl and the texture of an .obj too.
 TEST(CliExport, AFailedWriteLeavesTheOldFilesOfTheSet)
 {
     TestDir dir;
     const std::string tile = WriteHgt(dir, "N47E011.hgt", 1201, [](int col, int row) { return int16_t((col * row) % 997); });
-    const QStringList old = {"t.stl", "t.3mf", "t.obj", "t.mtl", "t_terrain.jpg", "t.glb"};
+    const QStringList old = {"t.stl", "t.3mf", "t.obj", "t.mtl", "t_terrain.jpg", "t.glb", "t.bmp", "t.jpg", "t.tga"};
     for (const QString &name : old)
         WriteFileBytes(dir.Path(name.toStdString()), {'o', 'l', 'd', uint8_t(name.size())});
     for (const char *model : {"t.stl", "t.3mf", "t.obj", "t.glb"}) {
-        SCOPED_TRACE(model);
-        QProcess p;
-        p.setChildProcessModifier([] {
-            // 200 KB: the texture (a few KB) fits, no model does.
-            const rlimit limit{200000, 200000};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            signal(SIGXFSZ, SIG_IGN);
-        });
-        p.start(OROLITH_CLI, {"export", Q(tile), Q(dir.Path(model)), "--view", "base", "--resolution", "200"});
-        ASSERT_TRUE(p.waitForFinished(120000));
-        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(p.exitCode(), 1);
-        const std::string err = p.readAllStandardError().toStdString();
-        EXPECT_EQ(err, "orolith-cli: " + dir.Path(model) + ": cannot write the file: File too large\n");
-        for (const QString &name : old)
-            EXPECT_EQ(ReadFileBytes(dir.Path(name.toStdString())),
-                      (std::vector<uint8_t>{'o', 'l', 'd', uint8_t(name.size())}))
-                << name.toStdString();
+        const TCliRun run = RunLimited({"export", Q(tile), Q(dir.Path(model)), "--view", "base", "--resolution", "200"});
+        EXPECT_EQ(run.code, 1) << model;
+        EXPECT_EQ(run.err, "orolith-cli: " + dir.Path(model) + ": cannot write the file: File too large\n");
     }
+    // The picture writers likewise.
+    for (const char *picture : {"t.bmp", "t.jpg", "t.tga"}) {
+        const TCliRun run = RunLimited({"texture", Q(tile), Q(dir.Path(picture)), "--resolution", "1024"});
+        EXPECT_EQ(run.code, 1) << picture;
+        EXPECT_EQ(run.err, "orolith-cli: " + dir.Path(picture) + ": cannot write the texture: File too large\n");
+    }
+    for (const QString &name : old)
+        EXPECT_EQ(ReadFileBytes(dir.Path(name.toStdString())),
+                  (std::vector<uint8_t>{'o', 'l', 'd', uint8_t(name.size())}))
+            << name.toStdString();
     QStringList expected = old + QStringList{"N47E011.hgt"};
     expected.sort();
     EXPECT_EQ(QDir(Q(dir.Root())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), expected);
