@@ -5,6 +5,7 @@
 #include "TextNumbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -20,10 +21,12 @@ uint64_t Padded(uint64_t bytes)
     return (bytes + 3) & ~uint64_t(3);
 }
 
+// The shortest text that reads back as the same float: the validator
+// compares the bounds with the data exactly.
 std::string Number(float value)
 {
     char text[MaxNumberChars];
-    return std::string(text, PutNumber(text, value));
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 std::string Triple(float x, float y, float z)

@@ -3,17 +3,23 @@
 #include "StepProgress.h"
 #include "TextNumbers.h"
 
+#include <cstring>
+
 namespace {
 
+// Decimals: positions to a tenth of a millimetre, texture coordinates to
+// well below a texel of the largest texture, normals to 1e-5.
+constexpr int PositionDecimals = 4, TexCoordDecimals = 7, NormalDecimals = 5;
+
 template <size_t N>
-char *PutTriple(char *at, const char (&tag)[N], float x, float y, float z)
+char *PutTriple(char *at, const char (&tag)[N], const TVertex3f &v, int decimals)
 {
     at = PutText(at, tag);
-    at = PutNumber(at, x);
+    at = PutFixed(at, v.X, decimals);
     *at++ = ' ';
-    at = PutNumber(at, y);
+    at = PutFixed(at, v.Y, decimals);
     *at++ = ' ';
-    at = PutNumber(at, z);
+    at = PutFixed(at, v.Z, decimals);
     *at++ = '\n';
     return at;
 }
@@ -32,20 +38,20 @@ void WriteObj(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVer
     out.Write("mtllib " + materialFile + "\no terrain\n");
     constexpr size_t LineChars = 3 * MaxNumberChars + 8;
     for (const TVertex3f &v : p) {
-        out.Filled(PutTriple(out.Room(LineChars), "v ", v.X, v.Y, v.Z));
+        out.Filled(PutTriple(out.Room(LineChars), "v ", v, PositionDecimals));
         step.At(line++);
     }
     for (const TTexCoord2f &c : t) {
         char *at = PutText(out.Room(LineChars), "vt ");
-        at = PutNumber(at, c.S);
+        at = PutFixed(at, c.S, TexCoordDecimals);
         *at++ = ' ';
-        at = PutNumber(at, c.T);
+        at = PutFixed(at, c.T, TexCoordDecimals);
         *at++ = '\n';
         out.Filled(at);
         step.At(line++);
     }
     for (const TVertex3f &n : normals) {
-        out.Filled(PutTriple(out.Room(LineChars), "vn ", n.X, n.Y, n.Z));
+        out.Filled(PutTriple(out.Room(LineChars), "vn ", n, NormalDecimals));
         step.At(line++);
     }
     out.Write("usemtl terrain\ns 1\n");
@@ -55,13 +61,16 @@ void WriteObj(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVer
         char *at = out.Room(3 * (3 * MaxNumberChars + 3) + 4);
         *at++ = 'f';
         for (size_t k = 0; k < 3; ++k) {
-            const uint64_t index = uint64_t(f[i + k]) + 1;
+            // " i/i/i": the number once, copied twice.
             *at++ = ' ';
-            at = PutNumber(at, index);
-            *at++ = '/';
-            at = PutNumber(at, index);
-            *at++ = '/';
-            at = PutNumber(at, index);
+            char *number = at;
+            at = PutNumber(at, uint64_t(f[i + k]) + 1);
+            const auto length = size_t(at - number);
+            for (int copy = 0; copy < 2; ++copy) {
+                *at++ = '/';
+                std::memcpy(at, number, length);
+                at += length;
+            }
         }
         *at++ = '\n';
         out.Filled(at);

@@ -155,11 +155,12 @@ char *PutAttribute(char *at, const char (&name)[N], uint64_t value)
     return at;
 }
 
+// Millimetres to a tenth of a micrometre.
 template <size_t N>
 char *PutAttribute(char *at, const char (&name)[N], float value)
 {
     at = PutText(at, name);
-    at = PutNumber(at, value);
+    at = PutFixed(at, value, 4);
     *at++ = '"';
     return at;
 }
