@@ -37,9 +37,10 @@ std::string Target(const char *name)
     return dir.filePath(name).toStdString();
 }
 
+std::unique_ptr<TTopoView> view;  // released before the application
+
 TTopoView &View()
 {
-    static std::unique_ptr<TTopoView> view;
     if (!view) {
         const std::string tile = Target("N47E011.hgt");
         WriteSyntheticTile(tile, 3601, 1);
@@ -131,5 +132,6 @@ int main(int argc, char **argv)
     Texture();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    view.reset();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "ObjWriter.h"
 
 #include "StepProgress.h"
+#include "TextLines.h"
 #include "TextNumbers.h"
 
 #include <cstring>
@@ -11,15 +12,15 @@ namespace {
 // well below a texel of the largest texture, normals to 1e-5.
 constexpr int PositionDecimals = 4, TexCoordDecimals = 7, NormalDecimals = 5;
 
-template <size_t N>
-char *PutTriple(char *at, const char (&tag)[N], const TVertex3f &v, int decimals)
+template <int Decimals, size_t N>
+char *PutTriple(char *at, const char (&tag)[N], const TVertex3f &v)
 {
     at = PutText(at, tag);
-    at = PutFixed(at, v.X, decimals);
+    at = PutFixed<Decimals>(at, v.X);
     *at++ = ' ';
-    at = PutFixed(at, v.Y, decimals);
+    at = PutFixed<Decimals>(at, v.Y);
     *at++ = ' ';
-    at = PutFixed(at, v.Z, decimals);
+    at = PutFixed<Decimals>(at, v.Z);
     *at++ = '\n';
     return at;
 }
@@ -32,39 +33,40 @@ void WriteObj(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVer
     const auto &p = surface.Positions;
     const auto &t = surface.TexCoords;
     const auto &f = surface.Triangles;
-    TStepProgress step(progress, 3 * p.size() + f.size() / 3);
-    size_t line = 0;
+    const size_t n = p.size(), faces = f.size() / 3;
+    TStepProgress step(progress, 3 * n + faces);
+    size_t before = 0;  // lines of the sections already written
+    const auto write = [&out](const char *text, size_t size) { out.Write(text, size); };
+    const auto done = [&step, &before](size_t lines) { step.At(before + lines); };
+    constexpr size_t LineChars = 3 * MaxNumberChars + 8;
+    constexpr size_t FaceChars = 3 * (3 * 10 + 3) + 2;  // indices have at most 10 digits
+
     out.Write("# Orolith terrain in metres: X east, Y up, -Z north\n");
     out.Write("mtllib " + materialFile + "\no terrain\n");
-    constexpr size_t LineChars = 3 * MaxNumberChars + 8;
-    for (const TVertex3f &v : p) {
-        out.Filled(PutTriple(out.Room(LineChars), "v ", v, PositionDecimals));
-        step.At(line++);
-    }
-    for (const TTexCoord2f &c : t) {
-        char *at = PutText(out.Room(LineChars), "vt ");
-        at = PutFixed(at, c.S, TexCoordDecimals);
+    FormatLines(n, LineChars, [&p](size_t i, char *at) { return PutTriple<PositionDecimals>(at, "v ", p[i]); }, write, done);
+    before += n;
+    FormatLines(n, LineChars, [&t](size_t i, char *at) {
+        at = PutText(at, "vt ");
+        at = PutFixed<TexCoordDecimals>(at, t[i].S);
         *at++ = ' ';
-        at = PutFixed(at, c.T, TexCoordDecimals);
+        at = PutFixed<TexCoordDecimals>(at, t[i].T);
         *at++ = '\n';
-        out.Filled(at);
-        step.At(line++);
-    }
-    for (const TVertex3f &n : normals) {
-        out.Filled(PutTriple(out.Room(LineChars), "vn ", n, NormalDecimals));
-        step.At(line++);
-    }
+        return at;
+    }, write, done);
+    before += n;
+    FormatLines(n, LineChars, [&normals](size_t i, char *at) { return PutTriple<NormalDecimals>(at, "vn ", normals[i]); },
+                write, done);
+    before += n;
     out.Write("usemtl terrain\ns 1\n");
     // Indices count from 1; every vertex has its own texture coordinate and
     // normal under the same number.
-    for (size_t i = 0; i + 2 < f.size(); i += 3) {
-        char *at = out.Room(3 * (3 * MaxNumberChars + 3) + 4);
+    FormatLines(faces, FaceChars, [&f](size_t face, char *at) {
         *at++ = 'f';
         for (size_t k = 0; k < 3; ++k) {
             // " i/i/i": the number once, copied twice.
             *at++ = ' ';
             char *number = at;
-            at = PutNumber(at, uint64_t(f[i + k]) + 1);
+            at = PutNumber(at, uint64_t(f[3 * face + k]) + 1);
             const auto length = size_t(at - number);
             for (int copy = 0; copy < 2; ++copy) {
                 *at++ = '/';
@@ -73,9 +75,8 @@ void WriteObj(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVer
             }
         }
         *at++ = '\n';
-        out.Filled(at);
-        step.At(line++);
-    }
+        return at;
+    }, write, done);
 }
 
 void WriteMtl(TOutFile &out, const std::string &textureFile)

@@ -16,11 +16,18 @@ inline char *PutNumber(char *at, uint64_t value)
     return std::to_chars(at, at + MaxNumberChars, value).ptr;
 }
 
-// `value` rounded to `decimals` (at most 9) places: 12.5, -0.0031, 7, 0.
-inline char *PutFixed(char *at, float value, int decimals)
+// `value` rounded to `Decimals` (1 … 9) places: 12.5, -0.0031, 7, 0.
+template <int Decimals>
+char *PutFixed(char *at, float value)
 {
-    static constexpr double Scale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    const double scaled = std::round(double(value) * Scale[decimals]);
+    static_assert(Decimals >= 1 && Decimals <= 9);
+    constexpr uint64_t unit = [] {
+        uint64_t u = 1;
+        for (int i = 0; i < Decimals; ++i)
+            u *= 10;
+        return u;
+    }();
+    const double scaled = std::round(double(value) * double(unit));
     if (!(std::fabs(scaled) < 9e18))  // beyond the integers: the shortest exact form
         return std::to_chars(at, at + MaxNumberChars, value).ptr;
     auto n = int64_t(scaled);
@@ -28,12 +35,11 @@ inline char *PutFixed(char *at, float value, int decimals)
         *at++ = '-';
         n = -n;
     }
-    const auto unit = uint64_t(Scale[decimals]);
     at = PutNumber(at, uint64_t(n) / unit);
     uint64_t fraction = uint64_t(n) % unit;
     if (fraction == 0)
         return at;
-    int digits = decimals;
+    int digits = Decimals;
     while (fraction % 10 == 0) {
         fraction /= 10;
         --digits;

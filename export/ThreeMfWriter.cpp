@@ -2,6 +2,7 @@
 
 #include "StepProgress.h"
 #include "TerrainError.h"
+#include "TextLines.h"
 #include "TextNumbers.h"
 
 #include <zlib.h>
@@ -31,11 +32,10 @@ constexpr std::string_view ModelStart =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
     "<model unit=\"millimeter\" xml:lang=\"en-US\" "
     "xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">\n"
-    " <resources>\n  <object id=\"1\" name=\"terrain\" type=\"model\">\n   <mesh>\n    <vertices>\n";
-constexpr std::string_view ModelMiddle = "    </vertices>\n    <triangles>\n";
+    "<resources>\n<object id=\"1\" name=\"terrain\" type=\"model\">\n<mesh>\n<vertices>\n";
+constexpr std::string_view ModelMiddle = "</vertices>\n<triangles>\n";
 constexpr std::string_view ModelEnd =
-    "    </triangles>\n   </mesh>\n  </object>\n </resources>\n <build>\n  <item objectid=\"1\"/>\n </build>\n"
-    "</model>\n";
+    "</triangles>\n</mesh>\n</object>\n</resources>\n<build>\n<item objectid=\"1\"/>\n</build>\n</model>\n";
 
 // A stored ZIP package written front to back; each entry's local header
 // gets its checksum and sizes once the entry is complete.
@@ -48,19 +48,12 @@ public:
         entries_.push_back({name, out_.Offset(), crc32(0, nullptr, 0), 0});
         Header(0x04034b50, entries_.back(), false);
     }
-    char *Room(size_t size) { return out_.Room(size); }
-    void Filled(char *from, char *end)
-    {
-        TEntry &e = entries_.back();
-        e.crc = crc32_z(e.crc, reinterpret_cast<const Bytef *>(from), size_t(end - from));
-        e.size += uint64_t(end - from);
-        out_.Filled(end);
-    }
     void Put(std::string_view text)
     {
-        char *at = Room(text.size());
-        text.copy(at, text.size());
-        Filled(at, at + text.size());
+        TEntry &e = entries_.back();
+        e.crc = crc32_z(e.crc, reinterpret_cast<const Bytef *>(text.data()), text.size());
+        e.size += text.size();
+        out_.Write(text.data(), text.size());
     }
     void End()
     {
@@ -160,7 +153,7 @@ template <size_t N>
 char *PutAttribute(char *at, const char (&name)[N], float value)
 {
     at = PutText(at, name);
-    at = PutFixed(at, value, 4);
+    at = PutFixed<4>(at, value);
     *at++ = '"';
     return at;
 }
@@ -179,31 +172,26 @@ void Write3mf(TOutFile &out, const TSolidMesh &solid, const std::function<void(f
 
     zip.Begin("3D/3dmodel.model");
     zip.Put(ModelStart);
+    const auto &p = solid.Points;
     const auto &t = solid.Triangles;
-    TStepProgress step(progress, solid.Points.size() + t.size() / 3);
-    size_t done = 0;
+    TStepProgress step(progress, p.size() + t.size() / 3);
+    const auto add = [&zip](const char *text, size_t size) { zip.Put(std::string_view(text, size)); };
     constexpr size_t LineChars = 3 * MaxNumberChars + 40;
-    for (const TVertex3f &p : solid.Points) {
-        char *from = zip.Room(LineChars);
-        char *at = PutText(from, "     <vertex");
-        at = PutAttribute(at, " x=\"", p.X);
-        at = PutAttribute(at, " y=\"", p.Y);
-        at = PutAttribute(at, " z=\"", p.Z);
-        at = PutText(at, "/>\n");
-        zip.Filled(from, at);
-        step.At(done++);
-    }
+    FormatLines(p.size(), LineChars, [&p](size_t i, char *at) {
+        at = PutText(at, "<vertex");
+        at = PutAttribute(at, " x=\"", p[i].X);
+        at = PutAttribute(at, " y=\"", p[i].Y);
+        at = PutAttribute(at, " z=\"", p[i].Z);
+        return PutText(at, "/>\n");
+    }, add, [&step](size_t done) { step.At(done); });
     zip.Put(ModelMiddle);
-    for (size_t i = 0; i + 2 < t.size(); i += 3) {
-        char *from = zip.Room(LineChars);
-        char *at = PutText(from, "     <triangle");
-        at = PutAttribute(at, " v1=\"", uint64_t(t[i]));
-        at = PutAttribute(at, " v2=\"", uint64_t(t[i + 1]));
-        at = PutAttribute(at, " v3=\"", uint64_t(t[i + 2]));
-        at = PutText(at, "/>\n");
-        zip.Filled(from, at);
-        step.At(done++);
-    }
+    FormatLines(t.size() / 3, LineChars, [&t](size_t i, char *at) {
+        at = PutText(at, "<triangle");
+        at = PutAttribute(at, " v1=\"", uint64_t(t[3 * i]));
+        at = PutAttribute(at, " v2=\"", uint64_t(t[3 * i + 1]));
+        at = PutAttribute(at, " v3=\"", uint64_t(t[3 * i + 2]));
+        return PutText(at, "/>\n");
+    }, add, [&step, &p](size_t done) { step.At(p.size() + done); });
     zip.Put(ModelEnd);
     zip.End();
     zip.Finish();
