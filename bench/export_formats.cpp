@@ -18,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -31,36 +32,32 @@
 
 namespace {
 
+// Files go to OROLITH_BENCH_DIR when set (/dev/shm: the writers without the
+// disk's write-back, which swings from run to run), else a temporary folder.
 std::string Target(const char *name)
 {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(qEnvironmentVariableIsSet("OROLITH_BENCH_DIR")
+                                 ? qEnvironmentVariable("OROLITH_BENCH_DIR") + "/orolith-bench-XXXXXX"
+                                 : QDir::tempPath() + "/orolith-bench-XXXXXX");
     return dir.filePath(name).toStdString();
 }
 
-std::unique_ptr<TTopoView> view;  // released before the application
+// Made once by main, released before the application.
+std::unique_ptr<TTopoView> view;
+TGLBMP texture;
 
-TTopoView &View()
+void Prepare()
 {
-    if (!view) {
-        const std::string tile = Target("N47E011.hgt");
-        WriteSyntheticTile(tile, 3601, 1);
-        view = CreateTopoView(TopoClassBase);
-        view->LoadFromFile(tile);
-        const char *resolution = std::getenv("OROLITH_BENCH_RESOLUTION");
-        view->Resolution = resolution ? std::atoi(resolution) : 3601;
-        view->BuildTexture();
-        // The model is made from the terrain: the quads on screen are not needed.
-        view->WorldSize = 128;
-    }
-    return *view;
-}
-
-const TGLBMP &Texture()
-{
-    static TGLBMP texture;
-    if (!texture.HasPixels())
-        AssignBitmap(View().TextureBitmap, texture);
-    return texture;
+    const std::string tile = Target("N47E011.hgt");
+    WriteSyntheticTile(tile, 3601, 1);
+    view = CreateTopoView(TopoClassBase);
+    view->LoadFromFile(tile);
+    const char *resolution = std::getenv("OROLITH_BENCH_RESOLUTION");
+    view->Resolution = resolution ? std::atoi(resolution) : 3601;
+    view->BuildTexture();
+    AssignBitmap(view->TextureBitmap, texture);
+    // The model is made from the terrain: the quads on screen are not needed.
+    view->WorldSize = 128;
 }
 
 double ResidentMiB()
@@ -73,7 +70,7 @@ double ResidentMiB()
 
 double MeshMiB()
 {
-    const TSurfaceSize size = ViewSurfaceSize(View());
+    const TSurfaceSize size = ViewSurfaceSize(*view);
     return double(size.Points * (sizeof(TVertex3f) + sizeof(TTexCoord2f)) + size.Triangles * 12) / (1 << 20);
 }
 
@@ -89,7 +86,7 @@ void BM_Export(benchmark::State &state, const char *name)
         const pid_t child = fork();
         if (child == 0) {
             try {
-                ExportViewMesh(View(), Texture(), path, {});
+                ExportViewMesh(*view, texture, path, {});
                 _exit(0);
             } catch (...) {
                 _exit(1);
@@ -116,20 +113,23 @@ void BM_Export(benchmark::State &state, const char *name)
 } // namespace
 
 // Alternating: every format right after an STL export, so that both meet the
-// same state of the machine's page cache and write-back.
-BENCHMARK_CAPTURE(BM_Export, stl, "t.stl")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK_CAPTURE(BM_Export, threemf, "t.3mf")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK_CAPTURE(BM_Export, stl, "t.stl")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK_CAPTURE(BM_Export, obj, "t.obj")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK_CAPTURE(BM_Export, stl, "t.stl")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK_CAPTURE(BM_Export, glb, "t.glb")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+// same state of the machine; three rounds, for the medians.
+#define OROLITH_EXPORT_ROUND()                                                                                           \
+    BENCHMARK_CAPTURE(BM_Export, stl, "t.stl")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);         \
+    BENCHMARK_CAPTURE(BM_Export, threemf, "t.3mf")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);     \
+    BENCHMARK_CAPTURE(BM_Export, stl, "t.stl")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);         \
+    BENCHMARK_CAPTURE(BM_Export, obj, "t.obj")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);         \
+    BENCHMARK_CAPTURE(BM_Export, stl, "t.stl")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);         \
+    BENCHMARK_CAPTURE(BM_Export, glb, "t.glb")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)
+OROLITH_EXPORT_ROUND();
+OROLITH_EXPORT_ROUND();
+OROLITH_EXPORT_ROUND();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    View();
-    Texture();
+    Prepare();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     view.reset();

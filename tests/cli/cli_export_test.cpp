@@ -101,20 +101,12 @@ TEST(CliExport, BadOutputGivesOneLineNamingItAndNoFile)
 // ("File too large") as on a full disk.
 TCliRun RunLimited(const QStringList &args)
 {
-    QProcess p;
-    p.setChildProcessModifier([] {
+    return RunCli(args, {}, [] {
         // 200 KB: an .obj's texture (a few KB) fits, no model does.
         const rlimit limit{200000, 200000};
         setrlimit(RLIMIT_FSIZE, &limit);
         signal(SIGXFSZ, SIG_IGN);
     });
-    p.start(OROLITH_CLI, args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    TCliRun r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
 }
 
 // The tool says so naming the file and the system's reason, and the files of
