@@ -44,7 +44,7 @@ std::string Target(const char *name)
 
 // Made once by main, released before the application.
 std::unique_ptr<TTopoView> view;
-TGLBMP texture;
+std::unique_ptr<TGLBMP> texture;
 
 void Prepare()
 {
@@ -55,7 +55,8 @@ void Prepare()
     const char *resolution = std::getenv("OROLITH_BENCH_RESOLUTION");
     view->Resolution = resolution ? std::atoi(resolution) : 3601;
     view->BuildTexture();
-    AssignBitmap(view->TextureBitmap, texture);
+    texture = std::make_unique<TGLBMP>();
+    AssignBitmap(view->TextureBitmap, *texture);
     // The model is made from the terrain: the quads on screen are not needed.
     view->WorldSize = 128;
 }
@@ -86,7 +87,7 @@ void BM_Export(benchmark::State &state, const char *name)
         const pid_t child = fork();
         if (child == 0) {
             try {
-                ExportViewMesh(*view, texture, path, {});
+                ExportViewMesh(*view, *texture, path, {});
                 _exit(0);
             } catch (...) {
                 _exit(1);
@@ -132,6 +133,7 @@ int main(int argc, char **argv)
     Prepare();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    texture.reset();
     view.reset();
     return 0;
 }

@@ -3,6 +3,8 @@
 #include "CliRanges.h"
 #include "Utils.h"
 
+#include <QString>
+
 #include <algorithm>
 #include <charconv>
 #include <cerrno>
@@ -40,6 +42,14 @@ std::string CliWriteFailure(const std::string &what)
 {
     const int reason = errno;
     return reason == 0 ? what : what + ": " + std::strerror(reason);
+}
+
+const char *const NotUtf8Problem = "the name is not valid UTF-8: choose another name";
+
+bool IsValidUtf8(const std::string &name)
+{
+    const QByteArray bytes = QByteArray::fromStdString(name);
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
 std::string MillisecondsText(double ms)

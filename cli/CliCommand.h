@@ -24,6 +24,12 @@ int CliFail(const std::string &file, const std::string &problem);
 // in errno; `what` alone when errno is 0.
 std::string CliWriteFailure(const std::string &what);
 
+// The picture, heightmap and tile writers take their names as text, where a
+// name that is not valid UTF-8 would turn into another one: such names are
+// refused with this message (the model export writes any name's bytes).
+extern const char *const NotUtf8Problem;
+bool IsValidUtf8(const std::string &name);
+
 // Milliseconds with one decimal and "." whatever the locale (printf would
 // follow the one the application sets up).
 std::string MillisecondsText(double ms);

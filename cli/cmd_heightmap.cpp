@@ -18,6 +18,8 @@ int RunHeightmap(const std::vector<std::string> &args)
     std::string out;
     if (!SplitInputsAndOutput(a.positional, in, out))
         return CliFail("", "usage: heightmap FILE... OUT.bmp");
+    if (!IsValidUtf8(out))
+        return CliFail(out, NotUtf8Problem);
     // The bytes are a BMP whatever the name says; another extension would
     // leave a file that no viewer opens as what it claims to be.
     if (LowerExtension(out) != "bmp")

@@ -56,6 +56,8 @@ int RunRender(const std::vector<std::string> &args)
     std::string out;
     if (!SplitInputsAndOutput(a.positional, in, out))
         return CliFail("", "usage: " + Usage);
+    if (!IsValidUtf8(out))
+        return CliFail(out, NotUtf8Problem);
     const QString format = QFileInfo(QString::fromStdString(out)).suffix().toLower();
     if (format != "png" && format != "bmp" && format != "jpg" && format != "tga")
         return CliFail(out, "the picture must be .png, .bmp, .jpg or .tga");

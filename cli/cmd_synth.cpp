@@ -18,6 +18,8 @@ int RunSynth(const std::vector<std::string> &args)
     if (a.positional.size() != 1)
         return CliFail("", "usage: " + Usage);
     const std::string &path = a.positional[0];
+    if (!IsValidUtf8(path))
+        return CliFail(path, NotUtf8Problem);
     const std::string size = a.Value("size", "1201");
     if (size != "1201" && size != "3601")
         return CliFail(path, "--size must be 1201 or 3601, not '" + size + "'");

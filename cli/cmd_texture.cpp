@@ -26,6 +26,8 @@ int RunTexture(const std::vector<std::string> &args)
     std::string out;
     if (!SplitInputsAndOutput(a.positional, in, out))
         return CliFail("", "usage: " + Usage);
+    if (!IsValidUtf8(out))
+        return CliFail(out, NotUtf8Problem);
     const QString type = QFileInfo(QString::fromStdString(out)).suffix().toLower();
     if (type != "bmp" && type != "jpg" && type != "tga")
         return CliFail(out, "unknown picture type: the name must end in .bmp, .jpg or .tga");

@@ -19,8 +19,10 @@ struct TCliRun {
 
 // TMPDIR points at `tmp` when given, so what the tool leaves there can be
 // seen; the runtime folder is a private one, so Qt has nothing to warn about.
-// `inChild` runs in the tool's process before it starts (limits, signals).
-inline TCliRun RunCli(const QStringList &args, const std::string &tmp = {}, const std::function<void()> &inChild = {})
+// `inChild` runs in the tool's process before it starts (limits, signals);
+// `program` stands in for the tool (a shell that passes it bytes).
+inline TCliRun RunCli(const QStringList &args, const std::string &tmp = {}, const std::function<void()> &inChild = {},
+                      const QString &program = OROLITH_CLI)
 {
     static const TestDir runtime;
     QProcess p;
@@ -31,7 +33,7 @@ inline TCliRun RunCli(const QStringList &args, const std::string &tmp = {}, cons
     p.setProcessEnvironment(env);
     if (inChild)
         p.setChildProcessModifier(inChild);
-    p.start(OROLITH_CLI, args);
+    p.start(program, args);
     EXPECT_TRUE(p.waitForFinished(120000));
     TCliRun r;
     r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <filesystem>
 #include <sys/resource.h>
 
 namespace {
@@ -136,4 +137,30 @@ TEST(CliExport, AFailedWriteLeavesTheOldFilesOfTheSet)
     QStringList expected = old + QStringList{"N47E011.hgt"};
     expected.sort();
     EXPECT_EQ(QDir(Q(dir.Root())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), expected);
+}
+
+// A name that is not valid UTF-8 ("höhe" in Latin-1, passed as bytes by the
+// shell): the model is written under exactly those bytes; the texture writer,
+// which takes names as text, refuses it rather than write another name.
+TEST(CliExport, NamesThatAreNotUtf8AreWrittenAsGivenOrRefused)
+{
+    TestDir dir;
+    const std::string tile = WriteHgt(dir, "N47E011.hgt", 1201, [](int, int) { return int16_t(300); });
+    const std::string latin1 = dir.Root() + "/h\xf6he";  // not through QString, which would mend it
+    for (const char *command : {"export", "texture"}) {
+        const std::string out = latin1 + (command == std::string("export") ? ".stl" : ".bmp");
+        const TCliRun run = RunCli({"-c", "exec \"$0\" \"$1\" \"$2\" \"$3$(printf '\\366')he.${4}\"",
+                                    OROLITH_CLI, command, Q(tile), Q(dir.Path("h")), Q(out.substr(out.size() - 3))},
+                                   {}, {}, "/bin/sh");
+        if (command == std::string("export")) {
+            EXPECT_EQ(run.code, 0) << run.err;
+            EXPECT_FALSE(ReadFileBytes(out).empty());
+        } else {
+            EXPECT_EQ(run.code, 1);
+            EXPECT_EQ(run.err, "orolith-cli: " + out + ": the name is not valid UTF-8: choose another name\n");
+        }
+    }
+    // The tile and the model; Qt's listing would skip a name it cannot read.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), std::filesystem::directory_iterator()), 2);
+    std::remove((latin1 + ".stl").c_str());  // Qt cannot name it to clean up
 }

@@ -4,9 +4,11 @@
 #include "Lib3mfRead.h"
 #include "ModelFiles.h"
 
+#include "ExportMemory.h"
 #include "GLBMP.h"
 #include "MeshExport.h"
 #include "StagedFiles.h"
+#include "TerrainError.h"
 #include "TopoViewCLOD.h"
 #include "ViewFactory.h"
 #include "VoidFill.h"
@@ -230,10 +232,12 @@ TEST(ModelExport, ReplacesFilesLikeThePictureWriters)
     EXPECT_TRUE(std::filesystem::exists(live));
     std::filesystem::remove(live);
 
-    const std::string latin1 = dir.Path("h\xf6he.stl");  // "höhe" in Latin-1: not UTF-8
+    // "höhe" in Latin-1, not UTF-8; not through QString, which would mend it.
+    const std::string latin1 = dir.Root() + "/h\xf6he.stl";
     ExportViewMesh(*view, none, latin1, {});
     EXPECT_EQ(lstat(latin1.c_str(), &st), 0);
     EXPECT_EQ(ReadStl(latin1).size(), ReadStl(target).size());
+    std::filesystem::remove(latin1);  // Qt cannot name it to clean up
 }
 
 // Voids take the heights between their edges; a grid of voids stays one.
@@ -269,4 +273,35 @@ TEST(VoidFill, InterpolatesFromTheEdges)
     EXPECT_FALSE(HasValidSample(none));
     FillVoids(none);
     EXPECT_EQ(none(3, 3), TSIArray::Void);
+}
+
+// Voids filled for the model leave no point in the pit one metre below the
+// lowest sample; a model larger than the memory available is refused with
+// both figures.
+TEST(ModelExport, FillsVoidsWhenAskedAndRefusesWhatWouldNotFit)
+{
+    TestDir dir;
+    auto view = ViewOf(WriteHgt(dir, "N46E011.hgt", 1201, Rough), TopoClassBase);
+    TGLBMP none;
+    TMeshExportSettings settings;
+    auto pits = [&](bool fill) {
+        settings.FillVoids = fill;
+        ExportViewMesh(*view, none, dir.Path("m.glb"), settings);
+        Assimp::Importer importer;
+        const aiScene *scene = importer.ReadFile(dir.Path("m.glb"), 0);
+        size_t n = 0;
+        for (unsigned i = 0; scene && i < scene->mMeshes[0]->mNumVertices; ++i)
+            n += scene->mMeshes[0]->mVertices[i].y < float(view->MinHeight) - 0.5f;
+        return n;
+    };
+    EXPECT_GT(pits(false), 0u);
+    EXPECT_EQ(pits(true), 0u);
+
+    try {
+        RefuseIfOverMemory(2 * AvailableMemory() + (uint64_t(1) << 30), "big.stl");
+        ADD_FAILURE() << "not refused";
+    } catch (const ETerrainError &e) {
+        EXPECT_EQ(e.File(), "big.stl");
+        EXPECT_NE(std::string(e.what()).find(" GiB of memory and "), std::string::npos) << e.what();
+    }
 }
