@@ -116,8 +116,12 @@ TOutFile &TStagedFiles::Stage(const std::string &finalPath)
     struct stat st {};
     if (::stat(staged.written.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         throw ETerrainError("is a folder", finalPath);
-    // An existing file keeps its permissions.
-    const mode_t mode = ::stat(staged.written.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
+    // An existing file keeps its permissions; one the user may not write is
+    // not replaced behind their back.
+    const bool exists = ::stat(staged.written.c_str(), &st) == 0;
+    if (exists && ::access(staged.written.c_str(), W_OK) != 0)
+        throw ETerrainError("cannot write the file: " + Reason(errno), finalPath);
+    const mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();
 
     int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     staged.unnamed = fd >= 0;

@@ -8,8 +8,9 @@
 // processes that are gone.
 //
 // Like the picture writers, an output that is a symbolic link has its target
-// replaced (the link stays), and a file that exists keeps its permissions;
-// a new one gets the usual 0666 less the umask. Names are bytes: a name that
+// replaced (the link stays), a file that exists keeps its permissions (and
+// one the user may not write is refused), and a new one gets the usual 0666
+// less the umask. Names are bytes: a name that
 // is not valid UTF-8 is written as given.
 #pragma once
 
