@@ -9,8 +9,8 @@
 
 namespace {
 
-// Every point of either mesh lies on a regular lattice over the square, so a
-// point's lattice cell identifies it: no hashing of coordinates, and the
+// Every point of the level-of-detail mesh lies on a regular lattice over the
+// square, so a point's lattice cell identifies it: no hashing of coordinates, and the
 // copies of a point (computed by the same expression) always meet.
 class TWelder {
 public:

@@ -1,7 +1,7 @@
-// The terrain surface a view draws, as one indexed triangle mesh: the same
-// triangles in the same order, with the copies of a mesh point that every
-// quad and fan repeats merged into one vertex, so that neighbouring
-// triangles share their edges and the border can be found.
+// The terrain surface a view draws, as one indexed triangle mesh over the
+// whole terrain square: one vertex per mesh point (the copies that every fan
+// repeats merged), so that neighbouring triangles share their edges and the
+// border can be found.
 #pragma once
 
 #include "TopoView.h"
