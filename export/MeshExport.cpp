@@ -135,7 +135,10 @@ TMeshExportResult ExportViewMesh(const TTopoView &view, const TGLBMP &texture, c
     const TSurfaceSize size = ViewSurfaceSize(view);
     const bool textured = extension == "obj" || extension == "glb";
     const uint64_t texels = textured ? uint64_t(texture.Width()) * uint64_t(texture.Height()) : 0;
-    RefuseIfOverMemory(ExportBytes(size.Points, size.Triangles, extension, texels), out);
+    // Filling works on a copy of the grid.
+    const uint64_t side = uint64_t(view.Terrain.Heights.Size());
+    const uint64_t fillBytes = settings.FillVoids ? side * side * sizeof(int16_t) : 0;
+    RefuseIfOverMemory(ExportBytes(size.Points, size.Triangles, extension, texels) + fillBytes, out);
 
     TMeshExportResult result;
     try {
