@@ -105,6 +105,10 @@ void TfmView::BuildActions()
     acSaveTexture = MakeAction(this, l, "File", QStringLiteral("Save Texture"), QStringLiteral("Save the Current Texture"));
     acExportMesh = MakeAction(this, l, "File", QStringLiteral("Export Mesh..."),
                               QStringLiteral("Export the Terrain Mesh for 3D Printing or 3D Tools"));
+    // A setting of Export Mesh rather than a command: not in the command list.
+    acFillVoids = new QAction(QStringLiteral("Fill Voids in Exports"), this);
+    acFillVoids->setStatusTip(QStringLiteral("Fill Voids from their Edges in Exported Meshes"));
+    acFillVoids->setCheckable(true);
     acSaveScreen = MakeAction(this, l, "File", QStringLiteral("Save Screenshot"),
                               QStringLiteral("Save a Screenshot of the current image"));
     acReloadOptions = MakeAction(this, l, "Options", QStringLiteral("Reload Options"),
@@ -146,7 +150,7 @@ void TfmView::BuildMenu()
     mnFile->addSeparator();
     mnFile->addAction(acBrowser);
     mnFile->addSeparator();
-    mnFile->addActions({acSaveScreen, acSaveHM, acSaveTexture, acExportMesh});
+    mnFile->addActions({acSaveScreen, acSaveHM, acSaveTexture, acExportMesh, acFillVoids});
     mnFile->addSeparator();
     mnFile->addAction(acExit);
 

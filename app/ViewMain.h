@@ -128,6 +128,7 @@ public:
     // Commands
     QAction *acBrowser, *acLoadFile, *acSaveHM, *acSaveTexture, *acExportMesh, *acSaveScreen, *acReloadOptions, *acExit,
         *acGLInfo, *acAboutOrolith, *acShowOptDialog, *acSaveOptions, *acPlaces;
+    QAction *acFillVoids;  // checkable: exports fill voids from their edges
     std::vector<QAction *> ActionList1;
     QMenu *mnFile, *mnOptions, *mnInfo;
 

@@ -177,6 +177,7 @@ void TfmView::acExportMeshExecute()
              [this](const QString &file, int) {
                  TMeshExportSettings settings;
                  settings.VerticalScale = -tbVertScale->value() / 10.0;
+                 settings.FillVoids = acFillVoids->isChecked();
                  TTopoView &view = *View_;
                  try {
                      ExportViewMesh(view, *view.Texture, file.toStdString(), settings,

@@ -1,10 +1,15 @@
 #include "CliCommand.h"
 
+#include "CliRanges.h"
 #include "Utils.h"
+
+#include <QString>
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <iostream>
 #include <stdexcept>
 
@@ -14,7 +19,7 @@ static std::vector<const CliCommand *> &Registry()
     return commands;
 }
 
-CliCommand::CliCommand(const char *name_, const char *usage_, Run run_)
+CliCommand::CliCommand(const char *name_, std::string usage_, Run run_)
     : name(name_), usage(usage_), run(std::move(run_))
 {
     Registry().push_back(this);
@@ -31,6 +36,20 @@ int CliFail(const std::string &file, const std::string &problem)
 {
     std::cerr << "orolith-cli: " << (file.empty() ? "" : file + ": ") << problem << "\n";
     return 1;
+}
+
+std::string CliWriteFailure(const std::string &what)
+{
+    const int reason = errno;
+    return reason == 0 ? what : what + ": " + std::strerror(reason);
+}
+
+const char *const NotUtf8Problem = "the name is not valid UTF-8: choose another name";
+
+bool IsValidUtf8(const std::string &name)
+{
+    const QByteArray bytes = QByteArray::fromStdString(name);
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
 std::string MillisecondsText(double ms)
@@ -57,28 +76,33 @@ double CliArgs::Number(const std::string &name, double fallback) const
 {
     if (!Has(name))
         return fallback;
+    double v = 0;
     try {
-        const double v = StrToFloatN(Value(name));
-        if (std::isfinite(v))
-            return v;
+        v = StrToFloatN(Value(name));
     } catch (const EConvertError &) {
+        v = std::nan("");
     }
-    throw std::invalid_argument("--" + name + " needs a number, not '" + Value(name) + "'");
+    if (!std::isfinite(v))
+        throw std::invalid_argument("--" + name + " needs a number, not '" + Value(name) + "'");
+    const TCliRange &range = CliRange(command, name);
+    if (v < range.lowest || v > range.highest || (range.whole && v != std::trunc(v))) {
+        throw std::invalid_argument("--" + name + " must be " + (range.whole ? "a whole number " : "") + "from " +
+                                    CliRangeText(range.lowest) + " to " + CliRangeText(range.highest) + ", not '" +
+                                    Value(name) + "'");
+    }
+    return v;
 }
 
-int CliArgs::WholeNumber(const std::string &name, int fallback, int lowest, int highest) const
+int CliArgs::WholeNumber(const std::string &name, int fallback) const
 {
-    const double v = Number(name, fallback);
-    if (v != std::trunc(v) || v < lowest || v > highest)
-        throw std::invalid_argument("--" + name + " must be a whole number from " + std::to_string(lowest) + " to " +
-                                    std::to_string(highest) + ", not '" + Value(name) + "'");
-    return static_cast<int>(v);
+    return static_cast<int>(Number(name, fallback));
 }
 
-CliArgs ParseCliArgs(const std::vector<std::string> &args, const std::vector<std::string> &valued,
-                     const std::vector<std::string> &flags)
+CliArgs ParseCliArgs(const std::string &command, const std::vector<std::string> &args,
+                     const std::vector<std::string> &valued, const std::vector<std::string> &flags)
 {
     CliArgs out;
+    out.command = command;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
         if (a == "--help" || a == "-h")

@@ -7,15 +7,19 @@
 #include "TerrainError.h"
 #include "Utils.h"
 
+#include <cerrno>
+
 namespace {
 
 int RunHeightmap(const std::vector<std::string> &args)
 {
-    const CliArgs a = ParseCliArgs(args, {});
+    const CliArgs a = ParseCliArgs("heightmap", args, {});
     std::vector<std::string> in;
     std::string out;
     if (!SplitInputsAndOutput(a.positional, in, out))
         return CliFail("", "usage: heightmap FILE... OUT.bmp");
+    if (!IsValidUtf8(out))
+        return CliFail(out, NotUtf8Problem);
     // The bytes are a BMP whatever the name says; another extension would
     // leave a file that no viewer opens as what it claims to be.
     if (LowerExtension(out) != "bmp")
@@ -27,12 +31,16 @@ int RunHeightmap(const std::vector<std::string> &args)
         return CliFail(e.File(), e.what());
     }
     bool saved = false;
+    int reason = 0;
     {
         const TAttachedProgress progress(terrain, "Writing " + out);
+        errno = 0;
         saved = terrain.SaveHeightmap(out);
+        reason = errno;  // before the progress line is cleared
     }
+    errno = reason;
     if (!saved)
-        return CliFail(out, "cannot write the heightmap");
+        return CliFail(out, CliWriteFailure("cannot write the heightmap"));
     return 0;
 }
 

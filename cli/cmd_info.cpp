@@ -24,7 +24,7 @@ long long CountVoids(const TSIArray &grid)
 
 int RunInfo(const std::vector<std::string> &args)
 {
-    const CliArgs a = ParseCliArgs(args, {});
+    const CliArgs a = ParseCliArgs("info", args, {});
     if (a.positional.empty())
         return CliFail("", "usage: info FILE...");
     TTerrain terrain;

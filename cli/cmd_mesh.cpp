@@ -1,6 +1,7 @@
 // orolith-cli mesh FILE... [options]: builds one view's terrain mesh and prints
 // its size and build time, for comparing the renderers without a window.
 #include "CliCommand.h"
+#include "CliRanges.h"
 #include "CliLoadTerrain.h"
 #include "CliProgress.h"
 
@@ -16,22 +17,23 @@
 
 namespace {
 
-const char *const Usage =
+const std::string Usage =
     "mesh FILE... [--view clod|vbo|base] [--vertex-size S] [--resolution R] [--c C] [--smallc c]\n"
-    "                                build a view's mesh and print its size and build time";
+    "                                build a view's mesh and print its size and build time\n" +
+    CliRangesUsage("mesh", {"vertex-size", "resolution", "c", "smallc"});
 
 int RunMesh(const std::vector<std::string> &args)
 {
-    const CliArgs a = ParseCliArgs(args, {"view", "vertex-size", "resolution", "c", "smallc"});
+    const CliArgs a = ParseCliArgs("mesh", args, {"view", "vertex-size", "resolution", "c", "smallc"});
     if (a.positional.empty())
-        return CliFail("", std::string("usage: ") + Usage);
+        return CliFail("", "usage: " + Usage);
     const std::vector<std::string> &path = a.positional;
     const std::string viewName = a.Value("view", "clod");
     const int topoClass = TopoClassNamed(viewName);
     // The viewer's defaults; the resolution's ceiling keeps a brute-force
     // mesh (4·(R − 1)² vertices) within a few gigabytes.
-    const int worldSize = a.WholeNumber("vertex-size", 128, 1, 100000);
-    const int resolution = a.WholeNumber("resolution", 768, 1, 8192);
+    const int worldSize = a.WholeNumber("vertex-size", 128);
+    const int resolution = a.WholeNumber("resolution", 768);
     const double c = a.Number("c", 4.0), smallC = a.Number("smallc", 0.8);
 
     // Declared before the view: the view's context must go first.

@@ -1,6 +1,7 @@
 // orolith-cli render FILE... OUT.png|bmp|jpg|tga [options]: one frame of the
 // viewer's terrain view, drawn offscreen through the same code as the window.
 #include "CliCommand.h"
+#include "CliRanges.h"
 #include "CliLoadTerrain.h"
 #include "CliProgress.h"
 
@@ -13,15 +14,18 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include <cerrno>
 #include <stdexcept>
 
 namespace {
 
-const char *const Usage =
+const std::string Usage =
     "render FILE... OUT.png|bmp|jpg|tga [--view clod|vbo|base] [--size WxH] [--resolution R]\n"
     "         [--world-size S] [--yaw D] [--pitch D] [--fov D] [--vscale F] [--sea-level M]\n"
     "         [--hiking] [--eye-height F] [--wireframe] [--gradient]\n"
-    "                                one frame of the terrain view as a picture";
+    "                                one frame of the terrain view as a picture\n" +
+    CliRangesUsage("render", {"size", "resolution", "world-size", "yaw", "pitch", "fov", "vscale", "sea-level",
+                              "eye-height"});
 
 // The option defaults of the viewer.
 constexpr int DefaultResolution = 768;
@@ -35,29 +39,36 @@ QSize PictureSize(const std::string &text)
     bool okW = false, okH = false;
     const int w = parts.size() == 2 ? parts[0].toInt(&okW) : 0;
     const int h = parts.size() == 2 ? parts[1].toInt(&okH) : 0;
-    if (!okW || !okH || w < 1 || h < 1 || w > 8192 || h > 8192)
-        throw std::invalid_argument("--size must look like 1024x768 (1 … 8192 each), not '" + text + "'");
+    const TCliRange &side = CliRange("render", "size");
+    if (!okW || !okH || w < side.lowest || h < side.lowest || w > side.highest || h > side.highest)
+        throw std::invalid_argument("--size must look like 1024x768 (" + std::to_string(int(side.lowest)) + " to " +
+                                    std::to_string(int(side.highest)) + " each), not '" + text + "'");
     return QSize(w, h);
 }
 
 int RunRender(const std::vector<std::string> &args)
 {
-    const CliArgs a = ParseCliArgs(args,
+    const CliArgs a = ParseCliArgs("render", args,
                                    {"view", "size", "resolution", "world-size", "yaw", "pitch", "fov", "vscale",
                                     "sea-level", "eye-height"},
                                    {"hiking", "wireframe", "gradient"});
     std::vector<std::string> in;
     std::string out;
     if (!SplitInputsAndOutput(a.positional, in, out))
-        return CliFail("", std::string("usage: ") + Usage);
+        return CliFail("", "usage: " + Usage);
+    if (!IsValidUtf8(out))
+        return CliFail(out, NotUtf8Problem);
     const QString format = QFileInfo(QString::fromStdString(out)).suffix().toLower();
     if (format != "png" && format != "bmp" && format != "jpg" && format != "tga")
         return CliFail(out, "the picture must be .png, .bmp, .jpg or .tga");
 
     const int topoClass = TopoClassNamed(a.Value("view", "clod"));
     const QSize size = PictureSize(a.Value("size", "1024x768"));
-    const int resolution = a.WholeNumber("resolution", DefaultResolution, 2, 8192);
-    const int worldSize = a.WholeNumber("world-size", DefaultWorldSize, 1, 100000);
+    const int resolution = a.WholeNumber("resolution", DefaultResolution);
+    const int worldSize = a.WholeNumber("world-size", DefaultWorldSize);
+    // The camera's options are applied after the load, but refused before it.
+    for (const char *option : {"yaw", "pitch", "fov", "vscale", "eye-height", "sea-level"})
+        a.Number(option, 0);
 
     TGLOffscreenTarget target(size);
     std::unique_ptr<TTopoView> view = CreateTopoView(topoClass);
@@ -100,15 +111,16 @@ int RunRender(const std::vector<std::string> &args)
     view->EyeHeight = float(a.Number("eye-height", view->MaxHeight * TTerrain::HeightScale));
     view->Wireframe = a.Has("wireframe");
     if (a.Has("sea-level"))
-        view->SetSeaLevel(a.WholeNumber("sea-level", 0, -32768, 32767));
+        view->SetSeaLevel(a.WholeNumber("sea-level", 0));
 
     // Both ways of writing draw the frame themselves.
     if (format == "png") {
         const QImage frame = view->GrabFrame();
+        errno = 0;
         if (frame.isNull() || !frame.save(QString::fromStdString(out), "PNG"))
-            return CliFail(out, "the picture could not be written");
+            return CliFail(out, CliWriteFailure("the picture could not be written"));
     } else if (!view->SaveScreenshot(out)) {
-        return CliFail(out, "the picture could not be written");
+        return CliFail(out, CliWriteFailure("the picture could not be written"));
     }
     return 0;
 }

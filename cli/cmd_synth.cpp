@@ -1,39 +1,42 @@
 // orolith-cli synth NAME.hgt [--size 1201|3601] [--seed N]
 #include "CliCommand.h"
+#include "CliRanges.h"
 
 #include "SyntheticTile.h"
 #include "TerrainError.h"
 
-#include <charconv>
+#include <stdexcept>
 
 namespace {
 
-bool ParseNumber(const std::string &text, unsigned long &out)
-{
-    const char *end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, out);
-    return ec == std::errc() && ptr == end && !text.empty();
-}
+const std::string Usage = "synth NAME.hgt [--size 1201|3601] [--seed N]   write a made-up tile\n" +
+                          CliRangesUsage("synth", {"seed"});
 
 int RunSynth(const std::vector<std::string> &args)
 {
-    const CliArgs a = ParseCliArgs(args, {"size", "seed"});
+    const CliArgs a = ParseCliArgs("synth", args, {"size", "seed"});
     if (a.positional.size() != 1)
-        return CliFail("", "usage: synth NAME.hgt [--size 1201|3601] [--seed N]");
+        return CliFail("", "usage: " + Usage);
     const std::string &path = a.positional[0];
-    unsigned long size = 0, seed = 0;
-    if (!ParseNumber(a.Value("size", "1201"), size) || (size != 1201 && size != 3601))
-        return CliFail(path, "--size must be 1201 or 3601, not '" + a.Value("size") + "'");
-    if (!ParseNumber(a.Value("seed", "1"), seed) || seed > 0xFFFFFFFFul)
-        return CliFail(path, "--seed must be a whole number from 0 to 4294967295, not '" + a.Value("seed") + "'");
+    if (!IsValidUtf8(path))
+        return CliFail(path, NotUtf8Problem);
+    const std::string size = a.Value("size", "1201");
+    if (size != "1201" && size != "3601")
+        return CliFail(path, "--size must be 1201 or 3601, not '" + size + "'");
+    double seed = 0;
     try {
-        WriteSyntheticTile(path, static_cast<int>(size), static_cast<uint32_t>(seed));
+        seed = a.Number("seed", 1);
+    } catch (const std::invalid_argument &e) {
+        return CliFail(path, e.what());
+    }
+    try {
+        WriteSyntheticTile(path, std::stoi(size), static_cast<uint32_t>(seed));
     } catch (const ETerrainError &e) {
         return CliFail(e.File(), e.what());
     }
     return 0;
 }
 
-const CliCommand command("synth", "synth NAME.hgt [--size 1201|3601] [--seed N]   write a made-up tile", RunSynth);
+const CliCommand command("synth", Usage, RunSynth);
 
 }  // namespace

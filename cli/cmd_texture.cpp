@@ -2,6 +2,7 @@
 //                     [--sea-level M] [--no-shading]
 // The terrain texture exactly as the viewer computes and uploads it.
 #include "CliCommand.h"
+#include "CliRanges.h"
 #include "CliLoadTerrain.h"
 #include "CliProgress.h"
 
@@ -13,23 +14,26 @@
 
 namespace {
 
-const char *const Usage =
+const std::string Usage =
     "texture FILE... OUT.bmp|jpg|tga [--resolution R] [--gradient] [--sea-level M] [--no-shading]\n"
-    "                                write the shaded, height-coloured terrain texture";
+    "                                write the shaded, height-coloured terrain texture\n" +
+    CliRangesUsage("texture", {"resolution", "sea-level"});
 
 int RunTexture(const std::vector<std::string> &args)
 {
-    const CliArgs a = ParseCliArgs(args, {"resolution", "sea-level"}, {"gradient", "no-shading"});
+    const CliArgs a = ParseCliArgs("texture", args, {"resolution", "sea-level"}, {"gradient", "no-shading"});
     std::vector<std::string> in;
     std::string out;
     if (!SplitInputsAndOutput(a.positional, in, out))
-        return CliFail("", std::string("usage: ") + Usage);
+        return CliFail("", "usage: " + Usage);
+    if (!IsValidUtf8(out))
+        return CliFail(out, NotUtf8Problem);
     const QString type = QFileInfo(QString::fromStdString(out)).suffix().toLower();
     if (type != "bmp" && type != "jpg" && type != "tga")
         return CliFail(out, "unknown picture type: the name must end in .bmp, .jpg or .tga");
     // The viewer's default resolution; 8192² texels are 256 MB already.
-    const int resolution = a.WholeNumber("resolution", 768, 1, 8192);
-    const int seaLevel = a.WholeNumber("sea-level", 0, -32768, 32767);
+    const int resolution = a.WholeNumber("resolution", 768);
+    const int seaLevel = a.WholeNumber("sea-level", 0);
 
     TTerrain terrain;
     try {
@@ -46,7 +50,7 @@ int RunTexture(const std::vector<std::string> &args)
     if (!terrain.TextureBuilt)
         return CliFail(terrain.FileName, "holds no heights to colour");
     if (!SaveBitmap(terrain.TextureBitmap, out))
-        return CliFail(out, "cannot write the texture");
+        return CliFail(out, CliWriteFailure("cannot write the texture"));
     return 0;
 }
 

@@ -3,7 +3,8 @@
 //   .stl (binary), .3mf  a closed solid for printing (PrintSolid.h), millimetres;
 //   .obj (+ .mtl and the texture as NAME_terrain.jpg), .glb (texture inside)
 //                        the textured surface in real metres (MetricSurface.h).
-// Every file appears complete or not at all (StagedFiles.h).
+// Every file of a set appears complete or not at all, and a failure leaves
+// the older files as they were (StagedFiles.h).
 #pragma once
 
 #include "PrintSolid.h"
@@ -18,6 +19,7 @@ class TTopoView;
 struct TMeshExportSettings {
     TPrintSize Print;          // for .stl and .3mf; HeightDrawScale comes from the view
     double VerticalScale = 1;  // heights × this, for every kind
+    bool FillVoids = false;    // voids filled from their edges (VoidFill.h) rather than pits
 };
 
 struct TMeshExportResult {
@@ -33,6 +35,9 @@ std::string ObjTextureName(const std::string &objFile);
 
 // `texture` is the picture the view textures its mesh with (its pixels as
 // uploaded: what "Save Texture" writes). Progress 0 … 1 goes to `progress`.
-// Throws ETerrainError naming `out` on any failure; nothing is written then.
+// Throws ETerrainError naming the file concerned (`out` or a file of its set)
+// on any failure, with the system's reason for a failed write; nothing is
+// written then. Refused before any work: a terrain of voids only, and a
+// model that would need more memory than the machine has (ExportMemory.h).
 TMeshExportResult ExportViewMesh(const TTopoView &view, const TGLBMP &texture, const std::string &out,
                     const TMeshExportSettings &settings, const std::function<void(float)> &progress = {});

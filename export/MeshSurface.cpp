@@ -1,8 +1,7 @@
 #include "MeshSurface.h"
 
-#include "QuadMesh.h"
 #include "QuadTreeMatrix.h"
-#include "TopoViewVBO.h"
+#include "StepProgress.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +9,8 @@
 
 namespace {
 
-// Every point of either mesh lies on a regular lattice over the square, so a
-// point's lattice cell identifies it: no hashing of coordinates, and the
+// Every point of the level-of-detail mesh lies on a regular lattice over the
+// square, so a point's lattice cell identifies it: no hashing of coordinates, and the
 // copies of a point (computed by the same expression) always meet.
 class TWelder {
 public:
@@ -51,70 +50,45 @@ private:
     std::vector<uint32_t> slots_;
 };
 
-// Progress about fifty times over `total` items.
-class TStepProgress {
-public:
-    TStepProgress(const std::function<void(float)> &progress, size_t total)
-        : progress_(progress), total_(std::max<size_t>(total, 1)), every_(std::max<size_t>(total_ / 50, 1))
-    {
-        if (progress_)
-            progress_(0);
-    }
-    void At(size_t done)
-    {
-        if (progress_ && done % every_ == 0)
-            progress_(float(double(done) / double(total_)));
-    }
-    ~TStepProgress()
-    {
-        if (progress_)
-            progress_(1);
-    }
-
-private:
-    const std::function<void(float)> &progress_;
-    size_t total_, every_;
-};
-
-// The GL driver draws quad 0, 1, 2, 3 as the triangles 0, 1, 3 and 1, 2, 3.
-void AddQuad(TWelder &welder, const uint32_t q[4])
+// The base views' lattice: point (i, j) at column i, row j of `points`² from
+// edge to edge, its height sampled at the grid sample the views would take.
+void LatticeSurface(const TTopoView &view, int points, TSurfaceMesh &mesh, const std::function<void(float)> &progress)
 {
-    welder.Triangle(q[0], q[1], q[3]);
-    welder.Triangle(q[1], q[2], q[3]);
-}
-
-void QuadsFromArrays(const TTopoView &view, TWelder &welder, TStepProgress &step)
-{
-    const auto &v = view.Vertices;
-    const auto &t = view.TexCoords;
-    for (size_t i = 0; i + 3 < v.size(); i += 4) {
-        const uint32_t q[4] = {welder.Add(v[i], t[i]), welder.Add(v[i + 1], t[i + 1]), welder.Add(v[i + 2], t[i + 2]),
-                               welder.Add(v[i + 3], t[i + 3])};
-        AddQuad(welder, q);
-        step.At(i / 4);
+    const TTerrain &terrain = view.Terrain;
+    const float size = float(view.WorldSize), half = size / 2;
+    const int cells = points - 1;
+    mesh.Positions.reserve(size_t(points) * size_t(points));
+    mesh.TexCoords.reserve(size_t(points) * size_t(points));
+    mesh.Triangles.reserve(6 * size_t(cells) * size_t(cells));
+    TStepProgress step(progress, size_t(points));
+    for (int i = 0; i < points; ++i) {
+        const auto column = float(int64_t(i) * terrain.GridHigh / cells);
+        const float x = float(i) / float(cells) * size - half;
+        for (int j = 0; j < points; ++j) {
+            const float z = float(j) / float(cells) * size - half;
+            mesh.Positions.push_back({x, terrain.SampleHeight(column, float(int64_t(j) * terrain.GridHigh / cells)), z});
+            // The views' convention: −1 … 0, the texture repeating.
+            mesh.TexCoords.push_back({(x - half) / size, (-z - half) / size});
+        }
+        step.At(size_t(i));
     }
-}
-
-void QuadsBuiltAgain(const TTopoView &view, TWelder &welder, const std::function<void(float)> &progress)
-{
-    uint32_t q[4];
-    int corner = 0;
-    BuildQuadMesh(
-        view.Terrain, view.Resolution, view.WorldSize,
-        [&](const TQuadMeshVertex &v) {
-            q[corner++] = welder.Add({v.X, v.Y, v.Z}, {v.S, v.T});
-            if (corner == 4) {
-                AddQuad(welder, q);
-                corner = 0;
-            }
-        },
-        [&progress](float fraction) {
-            if (progress)
-                progress(fraction);
-        });
+    // Cell column by cell column, as the views draw them.
+    for (int i = 0; i < cells; ++i)
+        for (int j = 0; j < cells; ++j) {
+            const auto q0 = uint32_t(i * points + j), q1 = q0 + 1, q3 = q0 + uint32_t(points), q2 = q3 + 1;
+            mesh.Triangles.insert(mesh.Triangles.end(), {q0, q1, q3, q1, q2, q3});
+        }
 }
 
 } // namespace
+
+TSurfaceSize ViewSurfaceSize(const TTopoView &view)
+{
+    if (dynamic_cast<const TQuadTreeLod *>(&view))
+        return {view.Vertices.size(), view.Vertices.size() / 3};
+    const uint64_t r = view.Resolution < 2 ? 0 : uint64_t(view.Resolution);
+    return {r * r, r < 2 ? 0 : 2 * (r - 1) * (r - 1)};
+}
 
 TSurfaceMesh ViewSurface(const TTopoView &view, const std::function<void(float)> &progress)
 {
@@ -131,16 +105,22 @@ TSurfaceMesh ViewSurface(const TTopoView &view, const std::function<void(float)>
         }
         return mesh;
     }
-    // The base mesh's points: column i at i / Resolution of the square.
-    const int resolution = std::max(view.Resolution, 1);
-    const auto *vbo = dynamic_cast<const TTopoViewVBO *>(&view);
-    if (vbo && vbo->MeshInBuffer()) {
-        TWelder welder(mesh, resolution, size_t(QuadMeshVertexCount(resolution) / 2));
-        QuadsBuiltAgain(view, welder, progress);
-    } else {
-        TWelder welder(mesh, resolution, view.Vertices.size() / 2);
-        TStepProgress step(progress, view.Vertices.size() / 4);
-        QuadsFromArrays(view, welder, step);
-    }
+    if (view.Resolution >= 2 && !view.Terrain.Empty())
+        LatticeSurface(view, view.Resolution, mesh, progress);
     return mesh;
+}
+
+void RaiseVoids(TSurfaceMesh &surface, const TTerrain &terrain, const TSIArray &filled)
+{
+    const float voidHeight = terrain.SampleHeight(-1, -1);
+    const float high = float(terrain.GridHigh);
+    const float perUnit = surface.WorldSize > 0 ? high / float(surface.WorldSize) : 0;
+    const float half = float(surface.WorldSize) / 2;
+    for (TVertex3f &p : surface.Positions) {
+        if (p.Y != voidHeight)
+            continue;
+        const int col = std::clamp(int((p.X + half) * perUnit), 0, terrain.GridHigh);
+        const int row = std::clamp(int((p.Z + half) * perUnit), 0, terrain.GridHigh);
+        p.Y = float(filled(col, row) * 0.006);
+    }
 }

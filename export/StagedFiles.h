@@ -1,11 +1,20 @@
-// Output files that appear complete or not at all. Everything is written
-// into a private folder beside the target and renamed into place only when
-// every file of the set is done, so a failed export never leaves a partial
-// model, nor an .obj whose .mtl is missing, and never touches older files of
-// the same names.
+// Output files that appear complete or not at all. Each file of a set is
+// written unnamed in its final folder (O_TMPFILE), synced to the disk, and
+// only when every file of the set is complete are they linked in and renamed
+// over the old ones, the main output last. A failed or killed export leaves
+// the older files of the same names exactly as they were and nothing beside
+// them. Where the file system has no unnamed files, a hidden file named after
+// the process stands in, and an export to that folder later removes those of
+// processes that are gone.
+//
+// Like the picture writers, an output that is a symbolic link has its target
+// replaced (the link stays), a file that exists keeps its permissions (and
+// one the user may not write is refused), and a new one gets the usual 0666
+// less the umask. Names are bytes: a name that
+// is not valid UTF-8 is written as given.
 #pragma once
 
-#include <QTemporaryDir>
+#include "OutFile.h"
 
 #include <memory>
 #include <string>
@@ -13,19 +22,33 @@
 
 class TStagedFiles {
 public:
-    // `target` names the main output; its folder takes the private folder.
-    // Throws ETerrainError naming `target` when that folder cannot be written.
+    // `target` names the main output. Throws ETerrainError naming it when it
+    // names a folder or its folder does not exist.
     explicit TStagedFiles(const std::string &target);
+    ~TStagedFiles();
+    TStagedFiles(const TStagedFiles &) = delete;
+    TStagedFiles &operator=(const TStagedFiles &) = delete;
 
-    // Where to write `finalPath` (a file in the target's folder) for now:
-    // the same file name inside the private folder.
-    std::string Stage(const std::string &finalPath);
-    // Renames every staged file over its final path; throws ETerrainError
-    // naming the target when one cannot be put in place.
+    // The file to write for `finalPath` until Commit. Throws ETerrainError
+    // naming `finalPath` when its folder cannot be written.
+    TOutFile &Stage(const std::string &finalPath);
+    // Syncs every staged file and puts them all in place; throws
+    // ETerrainError naming the file that cannot be.
     void Commit();
 
+    // The prefix of the stand-in files' names, followed by the process id.
+    static constexpr const char *StandInPrefix = ".orolith-export-";
+
 private:
-    std::string target_;
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::vector<std::pair<std::string, std::string>> files_;  // staged, final
+    struct TStaged {
+        std::string finalPath;  // as given: messages name it
+        std::string written;    // the file to replace: finalPath with its links followed
+        std::unique_ptr<TOutFile> file;
+        std::string standIn;    // the named copy in the folder, once there is one
+        bool unnamed = false;
+    };
+    void LinkIn(TStaged &staged);
+
+    std::vector<TStaged> files_;
+    bool committed_ = false;
 };

@@ -1,9 +1,8 @@
 #include "StlWriter.h"
 
-#include "TerrainError.h"
+#include "StepProgress.h"
 
-#include <QFile>
-
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -38,32 +37,25 @@ char *PutFacet(char *at, const TVertex3f &a, const TVertex3f &b, const TVertex3f
 
 } // namespace
 
-void WriteBinaryStl(const TSolidMesh &solid, const std::string &path, const std::function<void(float)> &progress)
+void WriteBinaryStl(TOutFile &out, const TSolidMesh &solid, const std::function<void(float)> &progress)
 {
     static_assert(sizeof(float) == 4);
     constexpr size_t FacetBytes = 50, BlockFacets = 8192;
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        throw ETerrainError("cannot write the file: " + file.errorString().toStdString(), path);
-
     char header[84] = "Orolith terrain solid, binary STL";
     // "solid" at the start would make readers take the file for ASCII STL.
     const auto count = uint32_t(solid.TriangleCount());
     std::memcpy(header + 80, &count, 4);
-    bool ok = file.write(header, sizeof header) == qint64(sizeof header);
+    out.Write(header, sizeof header);
 
-    std::vector<char> block(BlockFacets * FacetBytes);
+    TStepProgress step(progress, count / BlockFacets + 1);
     const auto &p = solid.Points;
     const auto &t = solid.Triangles;
-    for (size_t first = 0; ok && first < count; first += BlockFacets) {
+    for (size_t first = 0; first < count; first += BlockFacets) {
         const size_t n = std::min<size_t>(BlockFacets, count - first);
-        char *at = block.data();
+        char *at = out.Room(n * FacetBytes);
         for (size_t i = first; i < first + n; ++i)
             at = PutFacet(at, p[t[3 * i]], p[t[3 * i + 1]], p[t[3 * i + 2]]);
-        ok = file.write(block.data(), qint64(n * FacetBytes)) == qint64(n * FacetBytes);
-        if (progress)
-            progress(float(double(first + n) / double(count)));
+        out.Filled(at);
+        step.At(first / BlockFacets);
     }
-    if (!ok || !file.flush())
-        throw ETerrainError("cannot write the file: " + file.errorString().toStdString(), path);
 }

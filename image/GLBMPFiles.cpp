@@ -1,6 +1,8 @@
 // TGLBMP's image files: the writer chosen by extension, BMP and TGA byte
 // layouts, and the JPEG hand-over. Every writer goes through a temporary file
 // beside the target that is renamed into place only once it is complete.
+// A writer that fails leaves the system's reason in errno ("No space left on
+// device"), or 0 when the system did not fail, for the caller's message.
 #include "GLBMP.h"
 #include "JpegEncoder.h"
 
@@ -10,6 +12,7 @@
 #include <array>
 #include <bit>
 #include <cctype>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -23,14 +26,24 @@ namespace {
 // the target when everything was written; the target is untouched otherwise.
 bool WriteReplacing(const std::string &fileName, const std::function<bool(QIODevice &)> &write)
 {
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!write(file)) {
-        file.cancelWriting();
-        return false;
+    int reason = 0;
+    bool written = false;
+    {
+        // The reason is taken at the failing call: clearing up may change errno.
+        QSaveFile file(QString::fromStdString(fileName));
+        errno = 0;
+        if (!file.open(QIODevice::WriteOnly)) {
+            reason = errno;
+        } else if (!write(file)) {
+            reason = errno;
+            file.cancelWriting();
+        } else {
+            written = file.commit();
+            reason = written ? 0 : errno;
+        }
     }
-    return file.commit();
+    errno = reason;
+    return written;
 }
 
 template <size_t N>
@@ -119,7 +132,12 @@ bool SaveJpegRows(const std::string &fileName, const uint8_t *top, std::ptrdiff_
         QString error;
         if (EncodeJpegRows(out, top, stride, pixels, width, height, quality, &error))
             return true;
-        qWarning("JPEG %s not written: %s", fileName.c_str(), qPrintable(error));
+        // A failed write of the file leaves the system's reason in errno
+        // (cleared before the file was opened); anything else is the encoder's.
+        if (errno != 0)
+            return false;
+        qWarning("%s: cannot encode the JPEG picture: %s", fileName.c_str(), qPrintable(error));
+        errno = 0;
         return false;
     });
 }

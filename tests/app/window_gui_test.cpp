@@ -97,7 +97,8 @@ TEST_F(MainWindowTest, MenusToolBarAndPanelAreLaidOutAsTabled)
         menus << a->text();
     EXPECT_EQ(menus, QStringList({"File", "Options", "Info"}));
     EXPECT_EQ(MenuItems(view().mnFile), QStringList({"Load File", "-", "Browser...", "-", "Save Screenshot",
-                                                     "Save Heightmap", "Save Texture", "Export Mesh...", "-", "Exit"}));
+                                                     "Save Heightmap", "Save Texture", "Export Mesh...",
+                                                     "Fill Voids in Exports", "-", "Exit"}));
     EXPECT_EQ(MenuItems(view().mnOptions),
               QStringList({"Options...", "Save Options", "Reload Options", "-", "Placemarks/Classes"}));
     EXPECT_EQ(MenuItems(view().mnInfo), QStringList({"OpenGL-Info", "About Orolith"}));

@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
+#include <functional>
 #include <string>
 
 struct TCliRun {
@@ -18,7 +19,10 @@ struct TCliRun {
 
 // TMPDIR points at `tmp` when given, so what the tool leaves there can be
 // seen; the runtime folder is a private one, so Qt has nothing to warn about.
-inline TCliRun RunCli(const QStringList &args, const std::string &tmp = {})
+// `inChild` runs in the tool's process before it starts (limits, signals);
+// `program` stands in for the tool (a shell that passes it bytes).
+inline TCliRun RunCli(const QStringList &args, const std::string &tmp = {}, const std::function<void()> &inChild = {},
+                      const QString &program = OROLITH_CLI)
 {
     static const TestDir runtime;
     QProcess p;
@@ -27,7 +31,9 @@ inline TCliRun RunCli(const QStringList &args, const std::string &tmp = {})
     if (!tmp.empty())
         env.insert("TMPDIR", QString::fromStdString(tmp));
     p.setProcessEnvironment(env);
-    p.start(OROLITH_CLI, args);
+    if (inChild)
+        p.setChildProcessModifier(inChild);
+    p.start(program, args);
     EXPECT_TRUE(p.waitForFinished(120000));
     TCliRun r;
     r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;

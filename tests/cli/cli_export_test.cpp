@@ -1,5 +1,6 @@
-// orolith-cli export: the surface keeps the mesh command's triangles, and a
-// bad output name gives one line naming it and leaves no file behind.
+// orolith-cli export: the surface keeps the mesh command's triangles; a bad
+// output name or option gives one line naming it and leaves no file behind;
+// a write that fails half-way leaves every older file of the set as it was.
 #include "RunCli.h"
 #include "TestFiles.h"
 
@@ -7,6 +8,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
 
 namespace {
 
@@ -61,20 +66,27 @@ TEST(CliExport, BadOutputGivesOneLineNamingItAndNoFile)
         {"/proc/orolith-export.stl", "cannot write into the folder", {}},  // even root cannot
         {dir.Path("folder.stl"), "is a folder", {}},
         // So coarse that not even the root of the quadtree is refined.
-        {kept, "there is no terrain mesh to export", {"--c", "100000"}},
+        {kept, "there is no terrain mesh to export", {"--c", "5000"}},
+        {kept, "the terrain has no valid height (all voids)", {}},
     };
+    const std::string voids = WriteHgt(dir, "N48E011.hgt", 1201, [](int, int) { return int16_t(-32768); });
     for (const auto &c : cases) {
         SCOPED_TRACE(c.out);
-        const TCliRun run = RunCli(QStringList{"export", Q(tile), Q(c.out)} + c.options);
+        const bool allVoids = c.problem.find("all voids") != std::string::npos;
+        const TCliRun run = RunCli(QStringList{"export", Q(allVoids ? voids : tile), Q(c.out)} + c.options);
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.err.rfind("orolith-cli: " + c.out + ": " + c.problem, 0), 0u) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
-    for (const QStringList &options : {QStringList{"--size-mm", "0"}, QStringList{"--base-mm", "-1"},
-                                       QStringList{"--vscale", "-2"}, QStringList{"--view", "vbo"}}) {
-        const TCliRun run = RunCli(QStringList{"export", Q(tile), Q(dir.Path("model.stl"))} + options);
+    // Values that would give infinite coordinates, and the range in the message.
+    for (const QStringList &options :
+         {QStringList{"--size-mm", "1e39", "from 1 to 10000"}, QStringList{"--base-mm", "1e39", "from 0.1 to 1000"},
+          QStringList{"--vscale", "1e37", "from 0 to 100"}, QStringList{"--vscale", "-2", "from 0 to 100"},
+          QStringList{"--resolution", "0", "a whole number from 1 to 8192"}, QStringList{"--view", "vbo", "clod or base"}}) {
+        const TCliRun run = RunCli(QStringList{"export", Q(tile), Q(dir.Path("model.stl"))} + options.mid(0, 2));
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.err.rfind("orolith-cli: " + options[0].toStdString() + " must be", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(options[2].toStdString()), std::string::npos) << run.err;
     }
     EXPECT_FALSE(QFileInfo::exists(Q(dir.Path("model.stl"))));
     EXPECT_FALSE(QFileInfo::exists(Q(dir.Path("model.txt"))));
@@ -82,6 +94,73 @@ TEST(CliExport, BadOutputGivesOneLineNamingItAndNoFile)
     EXPECT_EQ(ReadFileBytes(kept), (std::vector<uint8_t>{'o', 'l', 'd'}));
     // Nothing staged is left beside the outputs.
     EXPECT_EQ(QDir(Q(dir.Root())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
-              (QStringList{"N47E011.hgt", "folder.stl", "kept.stl"}))
+              (QStringList{"N47E011.hgt", "N48E011.hgt", "folder.stl", "kept.stl"}))
         << QDir(Q(dir.Root())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(' ').toStdString();
+}
+
+// orolith-cli under a file-size limit, where every write fails part-way
+// ("File too large") as on a full disk.
+TCliRun RunLimited(const QStringList &args)
+{
+    return RunCli(args, {}, [] {
+        // 200 KB: an .obj's texture (a few KB) fits, no model does.
+        const rlimit limit{200000, 200000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN);
+    });
+}
+
+// The tool says so naming the file and the system's reason, and the files of
+// an earlier run stay byte for byte, the .mtl and the texture of an .obj too.
+TEST(CliExport, AFailedWriteLeavesTheOldFilesOfTheSet)
+{
+    TestDir dir;
+    const std::string tile = WriteHgt(dir, "N47E011.hgt", 1201, [](int col, int row) { return int16_t((col * row) % 997); });
+    const QStringList old = {"t.stl", "t.3mf", "t.obj", "t.mtl", "t_terrain.jpg", "t.glb", "t.bmp", "t.jpg", "t.tga"};
+    for (const QString &name : old)
+        WriteFileBytes(dir.Path(name.toStdString()), {'o', 'l', 'd', uint8_t(name.size())});
+    for (const char *model : {"t.stl", "t.3mf", "t.obj", "t.glb"}) {
+        const TCliRun run = RunLimited({"export", Q(tile), Q(dir.Path(model)), "--view", "base", "--resolution", "200"});
+        EXPECT_EQ(run.code, 1) << model;
+        EXPECT_EQ(run.err, "orolith-cli: " + dir.Path(model) + ": cannot write the file: File too large\n");
+    }
+    // The picture writers likewise.
+    for (const char *picture : {"t.bmp", "t.jpg", "t.tga"}) {
+        const TCliRun run = RunLimited({"texture", Q(tile), Q(dir.Path(picture)), "--resolution", "1024"});
+        EXPECT_EQ(run.code, 1) << picture;
+        EXPECT_EQ(run.err, "orolith-cli: " + dir.Path(picture) + ": cannot write the texture: File too large\n");
+    }
+    for (const QString &name : old)
+        EXPECT_EQ(ReadFileBytes(dir.Path(name.toStdString())),
+                  (std::vector<uint8_t>{'o', 'l', 'd', uint8_t(name.size())}))
+            << name.toStdString();
+    QStringList expected = old + QStringList{"N47E011.hgt"};
+    expected.sort();
+    EXPECT_EQ(QDir(Q(dir.Root())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), expected);
+}
+
+// A name that is not valid UTF-8 ("höhe" in Latin-1, passed as bytes by the
+// shell): the model is written under exactly those bytes; the texture writer,
+// which takes names as text, refuses it rather than write another name.
+TEST(CliExport, NamesThatAreNotUtf8AreWrittenAsGivenOrRefused)
+{
+    TestDir dir;
+    const std::string tile = WriteHgt(dir, "N47E011.hgt", 1201, [](int, int) { return int16_t(300); });
+    const std::string latin1 = dir.Root() + "/h\xf6he";  // not through QString, which would mend it
+    for (const char *command : {"export", "texture"}) {
+        const std::string out = latin1 + (command == std::string("export") ? ".stl" : ".bmp");
+        const TCliRun run = RunCli({"-c", "exec \"$0\" \"$1\" \"$2\" \"$3$(printf '\\366')he.${4}\"",
+                                    OROLITH_CLI, command, Q(tile), Q(dir.Path("h")), Q(out.substr(out.size() - 3))},
+                                   {}, {}, "/bin/sh");
+        if (command == std::string("export")) {
+            EXPECT_EQ(run.code, 0) << run.err;
+            EXPECT_FALSE(ReadFileBytes(out).empty());
+        } else {
+            EXPECT_EQ(run.code, 1);
+            EXPECT_EQ(run.err, "orolith-cli: " + out + ": the name is not valid UTF-8: choose another name\n");
+        }
+    }
+    // The tile and the model; Qt's listing would skip a name it cannot read.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), std::filesystem::directory_iterator()), 2);
+    std::remove((latin1 + ".stl").c_str());  // Qt cannot name it to clean up
 }

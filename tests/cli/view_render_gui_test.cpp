@@ -63,6 +63,7 @@ TEST(CliRender, RefusesBadInputWithAMessageAndWritesNothing)
         {f.Args("a.png", {"--view", "fast"}), "--view"},
         {{Q(f.tile), Q(f.dir.Path("a.png")), "--size", "0x5"}, "--size"},
         {f.Args("a.png", {"--yaw", "north"}), "--yaw"},
+        {f.Args("a.png", {"--fov", "0"}), "--fov must be from 1 to 179, not '0'"},
         {{Q(f.tile), Q(f.dir.Path("a.png")), "--resolution", "2.5"}, "--resolution"},
         {{Q(f.tile), Q(f.dir.Path("a.gif"))}, "a.gif"},
         {{Q(f.dir.Path("missing.hgt")), Q(f.dir.Path("a.png"))}, "missing.hgt"},

@@ -46,6 +46,10 @@ TEST_F(ExportMeshWindow, ExportsTheMeshOnScreenAtItsVerticalScale)
     const QList<QAction *> file = view().mnFile->actions();
     ASSERT_EQ(file.indexOf(view().acExportMesh), file.indexOf(view().acSaveTexture) + 1);
     EXPECT_EQ(view().acExportMesh->text(), "Export Mesh...");
+    // Its setting right below it, off by default: voids stay pits.
+    ASSERT_EQ(file.indexOf(view().acFillVoids), file.indexOf(view().acExportMesh) + 1);
+    EXPECT_TRUE(view().acFillVoids->isCheckable());
+    EXPECT_FALSE(view().acFillVoids->isChecked());
 
     view().LoadTerrainFile(WriteRampTile(dir, "N47E011.hgt"));
     ASSERT_TRUE(dynamic_cast<TTopoViewVBO &>(topo()).MeshInBuffer());
