@@ -13,6 +13,9 @@ namespace {
 constexpr double kDepthPull = 0.01;
 // Labels are kept apart on a grid of cells this many pixels wide.
 constexpr int kCell = 8;
+// Of markers whose tips fall into one cell this many pixels wide only the
+// one drawn last (on top) is drawn: the others hardly show beside it.
+constexpr int kMarkerCell = 3;
 
 // Column-major 4 × 4 matrix times (x, y, z, w).
 std::array<double, 4> Transform(const std::array<double, 16> &m, double x, double y, double z, double w)
@@ -80,6 +83,21 @@ void TPlaceOverlay::AddMarker(const TMarker &marker, const TPlaced &at)
     markerVertices_.push_back({r, g, b, 255, x + half, y + top, z});
 }
 
+void TPlaceOverlay::HideCoveredMarkers(int width, int height, float reach)
+{
+    // Cells over the screen and the margin where markers still show.
+    const int margin = int(reach) + MarkerHeight;
+    const int cellsX = (width + 2 * margin) / kMarkerCell + 1, cellsY = (height + 2 * margin) / kMarkerCell + 1;
+    markerCells_.assign(size_t(cellsX) * cellsY, 0);
+    for (auto p = placed_.rbegin(); p != placed_.rend(); ++p) {
+        const int cx = std::clamp(int(p->At.X + margin) / kMarkerCell, 0, cellsX - 1);
+        const int cy = std::clamp(int(p->At.Y + margin) / kMarkerCell, 0, cellsY - 1);
+        uint8_t &cell = markerCells_[size_t(cy) * cellsX + cx];
+        p->Drawn = cell == 0;
+        cell = 1;
+    }
+}
+
 bool TPlaceOverlay::Reserve(int x0, int y0, int x1, int y1)
 {
     const int cx0 = std::max(0, x0 / kCell), cy0 = std::max(0, y0 / kCell);
@@ -134,6 +152,7 @@ void TPlaceOverlay::Draw(const std::array<double, 16> &modelView, const std::arr
     taken_.assign(size_t(cellsX_) * cellsY_, 0);
 
     const float reach = MarkerWidth / 2.0f + 3;
+    placed_.clear();
     for (size_t i = 0; i < markers_.size(); ++i) {
         const TMarker &marker = markers_[i];
         const std::array<double, 4> eye = Transform(modelView, marker.X, marker.Y, marker.Z, 1);
@@ -146,8 +165,13 @@ void TPlaceOverlay::Draw(const std::array<double, 16> &modelView, const std::arr
                          float((clip[1] / clip[3] + 1) * 0.5 * height), float((clip[2] / clip[3] + 1) * 0.5)};
         if (at.X < -reach || at.X > width + reach || at.Y < -MarkerHeight - 3 || at.Y > height + 3)
             continue;
-        AddMarker(marker, at);
-        AddLabel(marker, at, labelWidths_[i]);
+        placed_.push_back({i, at, true});
+    }
+    HideCoveredMarkers(width, height, reach);
+    for (const TOnScreen &p : placed_) {
+        if (p.Drawn)
+            AddMarker(markers_[p.Index], p.At);
+        AddLabel(markers_[p.Index], p.At, labelWidths_[p.Index]);
     }
     if (markerVertices_.empty())
         return;

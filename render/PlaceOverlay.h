@@ -50,6 +50,11 @@ private:
     struct TPlaced {
         float X, Y, Depth;  // window pixels of the ground point, window depth
     };
+    struct TOnScreen {
+        size_t Index;  // into markers_
+        TPlaced At;
+        bool Drawn;    // the marker; its label may be drawn all the same
+    };
     struct TLabelVertex {
         float S, T, X, Y, Z;
     };
@@ -61,6 +66,8 @@ private:
     void UploadAtlas();
     void AddMarker(const TMarker &marker, const TPlaced &at);
     void AddLabel(const TMarker &marker, const TPlaced &at, int width);
+    // Leaves out markers whose tip shares a small cell with a later one.
+    void HideCoveredMarkers(int width, int height, float reach);
     // Reserves the label's cells of the screen; false when one is taken.
     bool Reserve(int x0, int y0, int x1, int y1);
 
@@ -71,7 +78,8 @@ private:
     // Per frame, kept to reuse their memory.
     std::vector<TMarkerVertex> markerVertices_;
     std::vector<TLabelVertex> labelVertices_;
-    std::vector<uint8_t> taken_;
+    std::vector<TOnScreen> placed_;
+    std::vector<uint8_t> taken_, markerCells_;
     int cellsX_ = 0, cellsY_ = 0;
     int labelsDrawn_ = 0;
 };
