@@ -1,6 +1,6 @@
-// The frame loop: paces frames to the option FrameTarget, copies the pad's
-// camera into the view, draws, updates the two status read-outs and shows the
-// smoothed frame rate in the caption.
+// The frame loop: paces ticks to the option FrameTarget, copies the pad's
+// camera into the view, draws when the picture would change, updates the two
+// status read-outs and shows the smoothed frame rate in the caption.
 #include "ViewMain.h"
 
 #include "DrawTarget.h"
@@ -28,14 +28,16 @@ double FramePeriodMs()
 
 }  // namespace
 
-// Between frames the loop sleeps in a precise timer until the next frame is
-// due, instead of spinning through idle time, so a fast renderer leaves the
-// processor free; the pacing itself is the same.
+// Between ticks the loop sleeps in a precise timer until the next one is
+// due, instead of spinning through idle time.
 void TfmView::ScheduleNextTick(double delayMs)
 {
     frameTimer_->start(std::max(0, int(std::ceil(delayMs))));
 }
 
+// A tick draws only when the frame would differ from the one on screen: an
+// untouched viewer draws nothing and leaves the processor alone, while a
+// moving camera (dragging, the pad's rotation or walk) draws every tick.
 void TfmView::AppIdle()
 {
     const double period = FramePeriodMs();
@@ -45,21 +47,36 @@ void TfmView::AppIdle()
         return;
     }
     LastFrame = ReadCounter();
-    if (View_ && View_->Loaded) {
-        CopyCameraToView();
-        View_->Render();
-        ++framesDrawn_;
-        UpdateReadouts();
-        emptyFrameShown_ = false;
-    } else if (View_ && !emptyFrameShown_) {
-        // Nothing to draw: the panel is cleared to the sky once, and again
-        // whenever it was uncovered.
-        View_->Render();
-        emptyFrameShown_ = true;
+    ++ticks_;
+    if (View_ && DrawIfChanged()) {
+        // A frame counts for the rate with the time it took, at least the
+        // frame period: idle ticks and pauses between moves do not dilute it.
+        ++FrameCount;
+        drawingMs_ += std::max(period, ElapsedMs(LastFrame));
     }
-    ++FrameCount;
     UpdateFrameRate();
     ScheduleNextTick(period - ElapsedMs(LastFrame));
+}
+
+bool TfmView::DrawIfChanged()
+{
+    if (View_->Loaded)
+        CopyCameraToView();
+    const TTopoView::TFrameKey key = View_->FrameKey();
+    if (!frameOutdated_ && lastFrameKey_ && *lastFrameKey_ == key)
+        return false;
+    // Without a terrain this clears the panel to the sky.
+    View_->Render();
+    lastFrameKey_ = key;
+    frameOutdated_ = false;
+    if (!View_->Loaded) {
+        StatusPanel1->clear();
+        StatusPanel2->clear();
+        return false;
+    }
+    ++framesDrawn_;
+    UpdateReadouts();
+    return true;
 }
 
 void TfmView::CopyCameraToView()
@@ -102,24 +119,23 @@ void TfmView::UpdateReadouts()
     // the frame kept that pixel's depth. Asking for the pointer again would
     // find it elsewhere while it moves, and picking there would draw the
     // whole frame a second time. No pointer over the terrain, no ground.
+    // No pointer over the terrain, or the sky under it: no ground.
     const std::optional<QPoint> pixel = View_->KeptPixel();
-    if (!pixel) {
-        StatusPanel1->clear();
-        return;
-    }
     TTilePos ground;
-    View_->PickGround(pixel->x(), pixel->y(), ground);
-    StatusPanel1->setText(PositionText(ground));
+    if (pixel && View_->PickGround(pixel->x(), pixel->y(), ground))
+        StatusPanel1->setText(PositionText(ground));
+    else
+        StatusPanel1->clear();
 }
 
-// Once a period the caption shows the geometric mean of the new rate and the
-// one shown before, which settles the number without hiding real changes.
+// After a period's worth of frames the caption shows the geometric mean of
+// the new rate and the one shown before, which settles the number without
+// hiding real changes. While nothing is drawn it keeps the last rate.
 void TfmView::UpdateFrameRate()
 {
-    const double elapsed = ElapsedMs(FpsStart);
-    if (elapsed < kFpsPeriodMs)
+    if (drawingMs_ < kFpsPeriodMs)
         return;
-    Fps = float(FrameCount * 1000.0 / elapsed);
+    Fps = float(FrameCount * 1000.0 / drawingMs_);
     float s = std::sqrt(Fps * FpsSmooth);
     if (s == 0)
         s = Fps;
@@ -127,6 +143,6 @@ void TfmView::UpdateFrameRate()
         s = 1;
     FpsSmooth = s;
     setWindowTitle(QStringLiteral("Orolith - FPS : %1").arg(std::lround(s)));
-    FpsStart = ReadCounter();
+    drawingMs_ = 0;
     FrameCount = 0;
 }

@@ -236,7 +236,7 @@ void TfmView::BuildDrawPanel()
     });
     connect(drawWindow_, &TGLDrawWindow::MouseMoved, this,
             [this](QMouseEvent *e) { PanelDrawMouseMove(int(e->position().x()), int(e->position().y())); });
-    connect(drawWindow_, &TGLDrawWindow::Exposed, this, [this] { emptyFrameShown_ = false; });
+    connect(drawWindow_, &TGLDrawWindow::Exposed, this, [this] { frameOutdated_ = true; });
     connect(drawWindow_, &TGLDrawWindow::KeyPressed, this,
             [this](QKeyEvent *e) { FormKeyDown(e->key(), e->modifiers()); });
     new TKeyPreview(this, [this](QKeyEvent *e) { FormKeyDown(e->key(), e->modifiers()); });
@@ -281,7 +281,6 @@ void TfmView::FormCreate()
     LoadOptions();
     RecreateView(true);
     LoadPlacemarks();
-    FpsStart = ReadCounter();
     LastFrame = ReadCounter();
     frameTimer_->start(0);
 }
@@ -345,4 +344,10 @@ void TfmView::tbSeaLevelChange()
 {
     UpdateTrackBarHint(tbSeaLevel, -tbSeaLevel->value());
     lbSeaLevel->setText(QString::number(-tbSeaLevel->value()));
+}
+
+void TfmView::ShowSeaLevel()
+{
+    tbSeaLevel->setValue(-View_->SeaLevel);
+    tbSeaLevelChange();
 }

@@ -6,12 +6,14 @@
 
 #include "Controls.h"
 #include "Placemarks.h"
+#include "TopoView.h"
 
 #include <QMainWindow>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,8 +107,10 @@ public:
         const std::vector<std::string> files = CurrentFileNames();
         return files.empty() ? std::string() : files.front();
     }
-    // Frames drawn since the window was created.
+    // Frames of a terrain drawn since the window was created.
     int FramesDrawn() const { return framesDrawn_; }
+    // Ticks of the frame loop, drawn or not.
+    int TicksRun() const { return ticks_; }
 
     TFileDialogs FileDialogs;
 
@@ -172,6 +176,10 @@ private:
     void UpdateReadouts();
     QString PositionText(const TTilePos &pos) const;
     void UpdateFrameRate();
+    // Draws a frame when it would differ from the last; true for a frame of a terrain.
+    bool DrawIfChanged();
+    // The sea level the view colours its terrain with, on the slider and its label.
+    void ShowSeaLevel();
     void ScheduleNextTick(double delayMs);
 
     // Runs a command and shows its failure instead of letting it escape.
@@ -180,7 +188,6 @@ private:
     void ShowError(const QString &text);
     void SaveWith(const QString &filter, const QString &extension, const std::function<void(const QString &, int)> &save);
 
-    int64_t FpsStart = 0;
     int64_t LastFrame = 0;
     float Fps = 0;
     float FpsSmooth = 0;
@@ -200,7 +207,10 @@ private:
     QWidget *drawContainer_ = nullptr;
     QTimer *frameTimer_ = nullptr;
     int framesDrawn_ = 0;
-    bool emptyFrameShown_ = false;  // the panel shows the cleared frame of no terrain
+    int ticks_ = 0;
+    double drawingMs_ = 0;  // time of the frames counted in FrameCount
+    std::optional<TTopoView::TFrameKey> lastFrameKey_;  // what the frame on screen was drawn from
+    bool frameOutdated_ = false;  // the panel lost its picture (uncovered)
     bool busyCursor_ = false;
     bool shownOnce_ = false;
 };

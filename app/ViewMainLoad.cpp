@@ -32,11 +32,13 @@ std::string TfmView::TerrainBmpName(const std::string &fileName)
 void TfmView::RecreateView(bool recreate)
 {
     std::shared_ptr<const TTerrainSource> remembered;
+    int seaLevel = 0;
     if (View_) {
         if (View_->Loaded)
             remembered = CurrentFile;
         if (!recreate)
             return;
+        seaLevel = View_->SeaLevel;
         View_.reset();
     }
 
@@ -47,7 +49,10 @@ void TfmView::RecreateView(bool recreate)
     View_->SetBackColor(ColorFromValue(Options.BackColor));
     // nearbyint rounds halves to even, as the slider's start value should.
     tbVertScale->setValue(-int(std::nearbyint(Options.VerticalScale * 10.0)));
-    tbSeaLevelChange();
+    // The new view colours the terrain at the level the old one showed, and
+    // the panel says so.
+    View_->SeaLevel = seaLevel;
+    ShowSeaLevel();
     View_->InitGL();
     if (auto *clod = dynamic_cast<TTopoViewCLOD *>(View_.get())) {
         clod->SmallC = Options.smallC;

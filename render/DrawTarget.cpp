@@ -51,10 +51,12 @@ QSize TGLDrawWindow::PixelSize() const
     return QSize(int(std::lround(width() * ratio)), int(std::lround(height() * ratio)));
 }
 
-void TGLDrawWindow::Present(QOpenGLContext &context)
+bool TGLDrawWindow::Present(QOpenGLContext &context)
 {
-    if (isExposed())
-        context.swapBuffers(this);
+    if (!isExposed())
+        return false;
+    context.swapBuffers(this);
+    return true;
 }
 
 std::optional<QPoint> TGLDrawWindow::PointerPixel() const
@@ -109,10 +111,11 @@ void TGLOffscreenTarget::BeginFrame(QOpenGLContext &context)
     fbo_->bind();
 }
 
-void TGLOffscreenTarget::Present(QOpenGLContext &context)
+bool TGLOffscreenTarget::Present(QOpenGLContext &context)
 {
     (void)context;
     glFlush();
+    return true;
 }
 
 void TGLOffscreenTarget::ReleaseGL()

@@ -25,9 +25,10 @@ public:
     virtual QSize PixelSize() const = 0;
     // Called with the context current, before anything is drawn.
     virtual void BeginFrame(QOpenGLContext &context) { (void)context; }
-    // Shows the finished frame; the back buffer is undefined afterwards
-    // unless FrameSurvivesPresent.
-    virtual void Present(QOpenGLContext &context) = 0;
+    // Shows the finished frame; false when it could not be shown (a window
+    // not on screen). The back buffer is undefined afterwards unless
+    // FrameSurvivesPresent.
+    virtual bool Present(QOpenGLContext &context) = 0;
     // True when the pixels of the last frame stay readable after Present.
     virtual bool FrameSurvivesPresent() const { return false; }
     // The pixel (from the top left) whose depth each frame should keep for
@@ -49,7 +50,7 @@ public:
 
     QSurface *Surface() override;
     QSize PixelSize() const override;
-    void Present(QOpenGLContext &context) override;
+    bool Present(QOpenGLContext &context) override;
     // The mouse cursor's position over the window, when it is inside.
     std::optional<QPoint> PointerPixel() const override;
 
@@ -84,7 +85,7 @@ public:
     QSurface *Surface() override;
     QSize PixelSize() const override { return size_; }
     void BeginFrame(QOpenGLContext &context) override;
-    void Present(QOpenGLContext &context) override;
+    bool Present(QOpenGLContext &context) override;
     bool FrameSurvivesPresent() const override { return true; }
     void ReleaseGL() override;
 

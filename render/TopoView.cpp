@@ -42,6 +42,35 @@ TTopoView::~TTopoView()
 void TTopoView::SetLoaded()
 {
     Loaded = true;
+    ContentChanged();
+}
+
+void TTopoView::ContentChanged()
+{
+    // One counter for all views: a new view never repeats an old one's number.
+    static uint64_t lastVersion = 0;
+    contentVersion_ = ++lastVersion;
+}
+
+TTopoView::TFrameKey TTopoView::FrameKey() const
+{
+    TFrameKey key;
+    key.Content = contentVersion_;
+    key.Loaded = Loaded;
+    key.HikingMode = HikingMode;
+    key.Wireframe = Wireframe;
+    key.FieldOfView = FieldOfView;
+    key.VerticalScale = VerticalScale;
+    key.Pitch = Pitch;
+    key.Yaw = Yaw;
+    key.OffsetX = OffsetX;
+    key.OffsetZ = OffsetZ;
+    key.EyeHeight = EyeHeight;
+    if (DrawControl) {
+        key.Size = DrawControl->PixelSize();
+        key.Pixel = PickPixel ? PickPixel : DrawControl->PointerPixel();
+    }
+    return key;
 }
 
 void TTopoView::InitGL()
@@ -61,11 +90,13 @@ void TTopoView::InitGL()
     glEnable(GL_DEPTH_TEST);
     BuildFont();
     GLInitialized = true;
+    ContentChanged();
 }
 
 void TTopoView::BuildFont()
 {
-    FontBase = BuildBitmapFont(GlyphWidths);
+    placeOverlay_ = std::make_unique<TPlaceOverlay>(BuildLabelAtlas(GlyphWidths));
+    overlayVersion_ = 0;
 }
 
 void TTopoView::ResetCamera()
@@ -75,7 +106,8 @@ void TTopoView::ResetCamera()
     FieldOfView = 32;
     VerticalScale = 1.0f;
     OffsetX = EyeHeight = OffsetZ = 0;
-    SeaLevel = 0;
+    // The sea level stays: it is what the texture was coloured with, and
+    // only colouring it again changes that.
 }
 
 void TTopoView::SetBackColor(QColor value)
@@ -111,6 +143,7 @@ void TTopoView::ClearMesh()
 {
     Vertices.clear();
     TexCoords.clear();
+    ContentChanged();
 }
 
 void TTopoView::LoadFromFile(const std::string &fileName, bool buildTex)
@@ -152,6 +185,7 @@ void TTopoView::Clear()
     Terrain.Clear();
     Loaded = false;
     Texture->SetSize(0, 0);
+    ContentChanged();
 }
 
 bool TTopoView::SaveHeightmap(const std::string &fileName) const
@@ -192,6 +226,7 @@ void TTopoView::UploadTexture(uint8_t mode)
     }
     if (MakeCurrent())
         Texture->GenTexture(true, false);
+    ContentChanged();
 }
 
 bool TTopoView::SaveScreenshot(const std::string &fileName)

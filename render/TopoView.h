@@ -4,11 +4,13 @@
 // textured quads); TTopoViewVBO and TTopoViewCLOD replace the mesh operations.
 #pragma once
 
+#include "PlaceOverlay.h"
 #include "Terrain.h"
 
 #include <QColor>
 #include <QImage>
 #include <QPoint>
+#include <QSize>
 
 #include <array>
 #include <cstdint>
@@ -99,7 +101,6 @@ public:
     std::unique_ptr<TGLBMP> Texture;
     bool &TextureBuilt = Terrain.TextureBuilt;
     int &WorldSize = Terrain.WorldSize;
-    unsigned FontBase = 0;      // first of the 256 glyph display lists
     std::array<TGlyphWidth, 256> GlyphWidths{};
     int &SeaLevel = Terrain.SeaLevel;
     bool GLInitialized = false;
@@ -161,8 +162,9 @@ public:
     // Ground under pixel (winX, winY) of DrawControl, counted from the top
     // left. Exact and cheap for the pixel the last frame kept the depth of
     // (PickPixel, or the pointer over the target); any other pixel costs
-    // drawing the frame once more.
-    void PickGround(int winX, int winY, TTilePos &pos);
+    // drawing the frame once more. False, with pos at the view centre, where
+    // the pixel shows no terrain (sky, or nothing drawn).
+    bool PickGround(int winX, int winY, TTilePos &pos);
     // The pixel whose depth the next frames keep; empty: the target's pointer.
     std::optional<QPoint> PickPixel;
     // The pixel whose depth the last frame kept, if it kept one: where the
@@ -184,6 +186,23 @@ public:
 
     void DoProgress(float fraction);
 
+    // Everything a frame is drawn from besides the view's content: the
+    // camera, the outlines switch, the target's size and the pixel whose
+    // depth the frame keeps. Equal keys draw equal frames.
+    struct TFrameKey {
+        uint64_t Content = 0;  // ContentVersion
+        bool Loaded = false, HikingMode = false, Wireframe = false;
+        float FieldOfView = 0, VerticalScale = 0, Pitch = 0, Yaw = 0;
+        float OffsetX = 0, OffsetZ = 0, EyeHeight = 0;
+        QSize Size;
+        std::optional<QPoint> Pixel;
+        bool operator==(const TFrameKey &) const = default;
+    };
+    TFrameKey FrameKey() const;
+    // Changes whenever the terrain, texture, mesh, placemarks or classes
+    // change; never the same for two views.
+    uint64_t ContentVersion() const { return contentVersion_; }
+
 protected:
     // Makes the context current on DrawControl and lets the target bind its
     // framebuffer; false without a context.
@@ -191,10 +210,13 @@ protected:
     // Everything of a frame but presenting it; false when nothing is loaded.
     bool DrawFrame();
     void DrawPlaces();
+    // The placemarks of visible classes on the terrain square, in list order.
+    std::vector<TPlaceOverlay::TMarker> VisibleMarkers();
+    // Takes a new ContentVersion: the picture is no longer what it was.
+    void ContentChanged();
     // One draw of Vertices/TexCoords from client memory as GL primitives of
     // the given kind (GL_QUADS for the base mesh, GL_TRIANGLES for a list).
     void DrawMeshArrays(unsigned primitive);
-    void DrawText(const std::string &text);
     void BuildFont();
     // Depth (0 … 1) of a pixel of the frame in the back buffer, counted from
     // the top left; 1 outside the viewport.
@@ -228,5 +250,12 @@ private:
         float Depth = 1;
     };
     TFrameState frame_;
+    // The model-view matrix before the vertical scale: invertible also when
+    // the scale is 0 (a terrain laid flat), and it gives the same X and Z.
+    std::array<double, 16> unscaledModelView_{};
     TKeptDepth keptDepth_;
+    QSize presentedSize_;  // the target's size when a frame last reached it
+    uint64_t contentVersion_ = 0;
+    std::unique_ptr<TPlaceOverlay> placeOverlay_;  // made with the context
+    uint64_t overlayVersion_ = 0;  // the content version the overlay's markers come from
 };

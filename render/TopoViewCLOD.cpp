@@ -17,6 +17,7 @@ void TTopoViewCLOD::BuildMesh(int size)
         return;
     }
     BuildLod(Terrain, size, Vertices, TexCoords, [this](float fraction) { DoProgress(fraction); });
+    ContentChanged();
 }
 
 void TTopoViewCLOD::DrawTerrain()

@@ -21,6 +21,7 @@ void TTopoView::BuildMesh(int size)
             TexCoords.push_back({v.S, v.T});
         },
         [this](float fraction) { DoProgress(fraction); });
+    ContentChanged();
 }
 
 void TTopoView::DrawTerrain()

@@ -1,11 +1,12 @@
-// Placemarks and their classes, and drawing them as markers with labels.
+// Placemarks and their classes, and handing the visible ones to the overlay
+// that draws them as markers with labels.
 #include "TopoView.h"
 
 #include "BitmapFont.h"
+#include "PlaceOverlay.h"
 #include "TilePos.h"
 
 #include <QString>
-#include <qopengl.h>
 
 #include <stdexcept>
 
@@ -27,6 +28,7 @@ void TTopoView::AddPlace(const TLatLon &where, const std::string &name, int16_t 
     place->Name = ShortName(name);
     place->ClassId = classId;
     Places.push_back(std::move(place));
+    ContentChanged();
 }
 
 void TTopoView::GetPlace(int index, TPlaceRec &rec) const
@@ -39,6 +41,7 @@ void TTopoView::GetPlace(int index, TPlaceRec &rec) const
 void TTopoView::ClearPlaces()
 {
     Places.clear();
+    ContentChanged();
 }
 
 void TTopoView::AddPlaceClass(int16_t id, const std::string &name, float r, float g, float b)
@@ -51,6 +54,7 @@ void TTopoView::AddPlaceClass(int16_t id, const std::string &name, float r, floa
     placeClass->B = b;
     placeClass->Visible = true;
     PlaceClasses.push_back(std::move(placeClass));
+    ContentChanged();
 }
 
 void TTopoView::SetClassVisible(int16_t id, bool visible)
@@ -58,6 +62,7 @@ void TTopoView::SetClassVisible(int16_t id, bool visible)
     for (auto &placeClass : PlaceClasses)
         if (placeClass->Id == id)
             placeClass->Visible = visible;
+    ContentChanged();
 }
 
 const TPlaceClassRec *TTopoView::ClassOf(int16_t id) const
@@ -77,25 +82,14 @@ void TTopoView::FindPlaceClass(int16_t id, TPlaceClassRec &rec) const
 void TTopoView::ClearPlaceClasses()
 {
     PlaceClasses.clear();
+    ContentChanged();
 }
 
-void TTopoView::DrawText(const std::string &text)
-{
-    if (FontBase == 0)
-        return;
-    const std::string codes = GlyphCodes(text);
-    glListBase(FontBase);
-    glCallLists(GLsizei(codes.size()), GL_UNSIGNED_BYTE, codes.data());
-}
-
-void TTopoView::DrawPlaces()
+std::vector<TPlaceOverlay::TMarker> TTopoView::VisibleMarkers()
 {
     const TTilePos origin = TileOrigin();
-    glDisable(GL_LIGHTING);
     const double half = WorldSize / 2.0;
-    // Markers stand as tall over a block as over a tile, though its heights
-    // are drawn lower (1 for a tile, so its markers are as they always were).
-    const float up = static_cast<float>(Terrain.Span);
+    std::vector<TPlaceOverlay::TMarker> markers;
     for (const auto &place : Places) {
         // A missing class reads as the default record: not visible.
         const TPlaceClassRec *placeClass = ClassOf(place->ClassId);
@@ -107,23 +101,22 @@ void TTopoView::DrawPlaces()
         pos.GetWorldXZ(wx, wz);
         if (wx < -half || wx > half || wz < -half || wz > half)
             continue;
-        const float x = float(wx), z = float(wz), y = HeightAbove(x, z);
-        const float top = y + 0.8f * up, label = y + 0.84f * up;
-
-        // An upside-down square pyramid with its tip on the ground.
-        glColor3f(placeClass->R, placeClass->G, placeClass->B);
-        glBegin(GL_TRIANGLE_FAN);
-        glVertex3f(x, y, z);
-        glVertex3f(x - 0.2f, top, z - 0.2f);
-        glVertex3f(x - 0.2f, top, z + 0.2f);
-        glVertex3f(x + 0.2f, top, z + 0.2f);
-        glVertex3f(x + 0.2f, top, z - 0.2f);
-        glVertex3f(x - 0.2f, top, z - 0.2f);
-        glEnd();
-
-        // The raster colour is latched by glRasterPos: set it first.
-        glColor3f(0, 0, 0);
-        glRasterPos3f(x, label, z);
-        DrawText(place->Name);
+        const float x = float(wx), z = float(wz);
+        markers.push_back({x, HeightAbove(x, z), z, placeClass->R, placeClass->G, placeClass->B,
+                           GlyphCodes(place->Name)});
     }
+    return markers;
+}
+
+void TTopoView::DrawPlaces()
+{
+    if (!placeOverlay_)
+        return;
+    // Places, classes and the ground they stand on change seldom: look them
+    // up again only then, not every frame.
+    if (overlayVersion_ != contentVersion_) {
+        placeOverlay_->SetMarkers(VisibleMarkers());
+        overlayVersion_ = contentVersion_;
+    }
+    placeOverlay_->Draw(frame_.ModelView, frame_.Projection, frame_.Viewport);
 }

@@ -78,6 +78,7 @@ bool TTopoView::DrawFrame()
         glTranslatef(0, 0, -2.0f * float(WorldSize));  // the orbit distance
     glMultMatrixf(rotation.data());
     glTranslatef(OffsetX, HikingMode ? -EyeHeight : 0.0f, OffsetZ);
+    glGetDoublev(GL_MODELVIEW_MATRIX, unscaledModelView_.data());
     glScalef(1, VerticalScale * HeightDrawScale(), 1);
 
     glGetDoublev(GL_MODELVIEW_MATRIX, frame_.ModelView.data());
@@ -98,6 +99,16 @@ void TTopoView::Render()
 {
     if (!MakeCurrent())
         return;
+    // A window's buffers take a new size only when a frame is presented
+    // (Mesa's software renderer): the first frame at another size would be
+    // drawn into the old buffers, partly lost, and its depth unreadable.
+    // Present one to bring them to size, then draw the frame that counts.
+    const QSize size = DrawControl->PixelSize();
+    if (size != presentedSize_) {
+        DrawFrame();
+        if (DrawControl->Present(*RC))
+            presentedSize_ = size;
+    }
     // Without a terrain the cleared frame is shown all the same: the window
     // would otherwise keep whatever covered it last (a closed dialog).
     if (!DrawFrame()) {
@@ -159,7 +170,7 @@ void TTopoView::GetViewCenter(TTilePos &pos) const
         pos.SetOffset(pos.Span / 2.0, pos.Span / 2.0);
 }
 
-void TTopoView::PickGround(int winX, int winY, TTilePos &pos)
+bool TTopoView::PickGround(int winX, int winY, TTilePos &pos)
 {
     GetViewCenter(pos);
     float depth = 1.0f;
@@ -167,21 +178,25 @@ void TTopoView::PickGround(int winX, int winY, TTilePos &pos)
         depth = keptDepth_.Depth;
     } else {
         if (!MakeCurrent())
-            return;
+            return false;
         // An offscreen frame is still there to read; a window's is not.
         if (!(DrawControl->FrameSurvivesPresent() && frame_.Valid) && !DrawFrame())
-            return;
+            return false;
         depth = ReadDepth(winX, winY);
     }
-    if (!frame_.Valid)
-        return;
+    // The far plane's depth: the pixel shows the sky, no ground.
+    if (!frame_.Valid || depth >= 1.0f)
+        return false;
 
-    // The centre of the pixel, GL's window rows counted from the bottom.
+    // The centre of the pixel, GL's window rows counted from the bottom. The
+    // matrix without the vertical scale gives the same X and Z and stays
+    // invertible when the scale lays the terrain flat.
     const auto &vp = frame_.Viewport;
     double ox = 0, oy = 0, oz = 0;
-    if (gluUnProject(winX + 0.5, vp[3] - 1 - winY + 0.5, depth, frame_.ModelView.data(),
+    if (gluUnProject(winX + 0.5, vp[3] - 1 - winY + 0.5, depth, unscaledModelView_.data(),
                      frame_.Projection.data(), vp.data(), &ox, &oy, &oz) != GL_TRUE)
-        return;
+        return false;
     const double half = WorldSize / 2.0;
     pos.SetOffsetFromWorld(std::clamp(-ox, -half, half), std::clamp(-oz, -half, half));
+    return true;
 }

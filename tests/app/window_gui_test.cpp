@@ -118,19 +118,6 @@ TEST_F(MainWindowTest, MenusToolBarAndPanelAreLaidOutAsTabled)
     EXPECT_TRUE(view().tbSeaLevel->toolTip().endsWith("Current Value: 250.0"));
 }
 
-TEST_F(MainWindowTest, CaptionShowsTheFrameRateAfterASecond)
-{
-    ShowWindows();
-    EXPECT_EQ(view().windowTitle(), "Orolith");
-    QTest::qWait(1300);
-    const QRegularExpression caption(QStringLiteral("^Orolith - FPS : (\\d+)$"));
-    const auto match = caption.match(view().windowTitle());
-    ASSERT_TRUE(match.hasMatch()) << view().windowTitle().toStdString();
-    // Without a terrain the loop still ticks, at most FrameTarget times a second.
-    EXPECT_GT(match.captured(1).toInt(), 5);
-    EXPECT_LE(match.captured(1).toInt(), 51);
-}
-
 TEST_F(MainWindowTest, ReadoutsShowPositionAndHeightOfTheCentre)
 {
     ShowWindows();
@@ -149,8 +136,9 @@ TEST_F(MainWindowTest, GroundReadoutIsUnderThePixelTheFrameKept)
     QWindow *draw = view().DrawWindow();
     const QPoint centre(draw->width() / 2, draw->height() / 2);
     QCursor::setPos(draw->mapToGlobal(centre));
-    ASSERT_TRUE(WaitForFrame());
-    ASSERT_TRUE(WaitForFrame());
+    // The pointer arrives with the window system's next event: a frame follows.
+    for (int i = 0; i < 50 && view().StatusPanel1->text().isEmpty(); ++i)
+        ASSERT_TRUE(WaitForFrame());
     const QString underPointer = view().StatusPanel1->text();
     ASSERT_TRUE(underPointer.endsWith(" m")) << underPointer.toStdString();
 
@@ -159,6 +147,7 @@ TEST_F(MainWindowTest, GroundReadoutIsUnderThePixelTheFrameKept)
     // pointer (which, while it moves, would cost drawing the frame again).
     QCursor::setPos(draw->mapToGlobal(QPoint(-40, -40)));
     topo().PickPixel = centre;
+    topo().AddPlaceClass(9, "Unused", 1, 1, 1);  // a frame is drawn, the picture stays
     ASSERT_TRUE(WaitForFrame());
     EXPECT_EQ(view().StatusPanel1->text(), underPointer);
 

@@ -48,21 +48,22 @@ TEST(ViewPickingGl, AfterResetCameraTheCentrePixelShowsTheTileCentre)
     EXPECT_DOUBLE_EQ(centre.DLat, 0.5);
 }
 
-TEST(ViewPickingGl, BackgroundPixelsClampToTheEdgeOfTheSquare)
+TEST(ViewPickingGl, SkyPixelsHaveNoGround)
 {
     TOffscreenView off(std::make_unique<TTopoView>(), QSize(320, 240));
     TTopoView &view = off.Load(121, Flat, 64, 128);
     view.Render();
-    // Sky (and pixels off the target): depth 1 unprojects onto the far
-    // plane, far beyond the terrain, and lands on the square's edge.
+    // Sky (and pixels off the target) read the far plane's depth: no ground,
+    // not a point made up on the square's edge.
     for (QPoint pixel : {QPoint(0, 0), QPoint(319, 0), QPoint(160, 0), QPoint(-5, 400)}) {
         TTilePos pos;
-        view.PickGround(pixel.x(), pixel.y(), pos);
         SCOPED_TRACE(pixel.x());
-        EXPECT_TRUE(pos.DLat == 0 || pos.DLat == 1 || pos.DLon == 0 || pos.DLon == 1)
-            << pos.DLat << " " << pos.DLon;
-        EXPECT_TRUE(pos.DLat >= 0 && pos.DLat <= 1 && pos.DLon >= 0 && pos.DLon <= 1);
+        EXPECT_FALSE(view.PickGround(pixel.x(), pixel.y(), pos));
+        EXPECT_DOUBLE_EQ(pos.DLat, 0.5);
+        EXPECT_DOUBLE_EQ(pos.DLon, 0.5);
     }
+    TTilePos ground;
+    EXPECT_TRUE(view.PickGround(160, 120, ground));
 }
 
 // Where a world point of the last frame lands on the target, in pixels from the top left.
@@ -89,7 +90,7 @@ void ExpectRoundTrip(TTopoView &view, int targetHeight, bool announce)
         view.Render();
     }
     TTilePos pos;
-    view.PickGround(pixel.x(), pixel.y(), pos);
+    EXPECT_TRUE(view.PickGround(pixel.x(), pixel.y(), pos));
     double px = 0, pz = 0;
     pos.GetWorldXZ(px, pz);
     // One pixel is about 0.3 world units here.
@@ -107,6 +108,39 @@ TEST(ViewPickingGl, PickingAProjectedPointFindsItAgainOffscreen)
     ExpectRoundTrip(view, 480, true);
 }
 
+// The view from the top lays the terrain flat (vertical scale 0), and a flat
+// tile is flat at any scale: picking finds the ground on both.
+TEST(ViewPickingGl, PickingFindsTheGroundOfAFlatTerrain)
+{
+    TOffscreenView off(std::make_unique<TTopoView>(), QSize(640, 480));
+    TTopoView &view = off.Load(121, Dome, 120, 128);
+    view.Pitch = -90;
+    view.Yaw = 0;
+    view.VerticalScale = 0;
+    view.Render();
+    ExpectRoundTrip(view, 480, false);
+    ExpectRoundTrip(view, 480, true);
+
+    TOffscreenView flat(std::make_unique<TTopoView>(), QSize(640, 480));
+    TTopoView &flatView = flat.Load(121, Flat, 120, 128);
+    flatView.Render();
+    ExpectRoundTrip(flatView, 480, false);
+}
+
+// A tile on a shown window as the main window loads it, and its first frame.
+void LoadOnWindow(TTopoView &view, TGLDrawWindow &window, int16_t (*height)(int, int))
+{
+    view.DrawControl = &window;
+    view.InitGL();
+    FillGrid(view, 121, height);
+    view.Resolution = 120;
+    view.BuildTexture();
+    view.UploadTexture(0);
+    view.BuildMesh(128);
+    view.ResetCamera();
+    view.Render();
+}
+
 TEST(ViewPickingGl, PickingOnAWindowWorksForTheKeptPixelAndForAnyOther)
 {
     TGLDrawWindow window;
@@ -115,20 +149,34 @@ TEST(ViewPickingGl, PickingOnAWindowWorksForTheKeptPixelAndForAnyOther)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     {
         TTopoView view;
-        view.DrawControl = &window;
-        view.InitGL();
-        FillGrid(view, 121, Dome);
-        view.Resolution = 120;
-        view.BuildTexture();
-        view.UploadTexture(0);
-        view.BuildMesh(128);
-        view.ResetCamera();
-        view.Render();
+        LoadOnWindow(view, window, Dome);
         // No pixel announced: the frame is drawn again to read its depth.
         ExpectRoundTrip(view, window.PixelSize().height(), false);
         // Announced: read while the frame was in the back buffer.
         ExpectRoundTrip(view, window.PixelSize().height(), true);
     }
+}
+
+// A software renderer brings a window's buffers to a new size only when a
+// frame is presented: the first frame shown after the window changed size
+// unseen (laid out before it was shown) must still be whole, or the panel
+// shows a corner of it and the ground under the pointer reads as sky.
+TEST(ViewPickingGl, TheFirstFrameAfterTheWindowGrewIsWhole)
+{
+    TGLDrawWindow window;
+    window.resize(160, 160);
+    TTopoView view;
+    LoadOnWindow(view, window, Flat);  // drawn, not shown
+    window.resize(640, 480);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.PixelSize(), QSize(640, 480));
+    // Ground right of the old width, near the centre of the new frame.
+    const QPoint pixel(380, 250);
+    view.PickPixel = pixel;
+    view.Render();
+    TTilePos pos;
+    EXPECT_TRUE(view.PickGround(pixel.x(), pixel.y(), pos));
 }
 
 TEST(ViewPickingGl, HeightsAtTheCornersOfTheSquareReadTheCornerSamples)

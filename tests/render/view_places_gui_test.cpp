@@ -1,5 +1,6 @@
 // Placemarks as drawn: markers where the class is visible and the place lies
-// on the terrain square, and black labels.
+// on the terrain square, black labels in a white halo, both of one size on
+// screen whatever the camera.
 #include "view_fixture.h"
 
 #include "TilePos.h"
@@ -25,6 +26,40 @@ struct TPlaceScene : TOffscreenView {
     int MarkerPixels() { return CountPixels(View->GrabFrame(), Marker); }
     int BlackPixels() { return CountPixels(View->GrabFrame(), qRgb(0, 0, 0)); }
 };
+
+TEST(ViewPlacesGl, MarkersKeepTheirSizeAndLabelsTheirHaloInEveryView)
+{
+    TPlaceScene scene;
+    TTopoView &view = *scene.View;
+    view.AddPlace(TLatLon{47.5, 11.5}, "Wetterstein", 1);
+    const auto expectReadable = [&](const char *camera) {
+        SCOPED_TRACE(camera);
+        const QImage frame = view.GrabFrame();
+        // The marker's face is a triangle 12 pixels wide and 16 high, however
+        // far the camera and whatever the vertical scale.
+        EXPECT_GT(CountPixels(frame, Marker), 70);
+        EXPECT_LT(CountPixels(frame, Marker), 110);
+        // Black text inside a white halo: readable on dark and light ground.
+        EXPECT_GT(CountPixels(frame, qRgb(0, 0, 0)), 60);
+        EXPECT_GT(CountPixels(frame, qRgb(255, 255, 255)), 150);
+    };
+    expectReadable("orbit");
+
+    // From the top the terrain lies flat: markers stand on it, not in it.
+    view.Pitch = -90;
+    view.Yaw = 0;
+    view.VerticalScale = 0;
+    expectReadable("top");
+
+    // A walker a few units south of the place, looking north at it.
+    view.ResetCamera();
+    view.HikingMode = true;
+    view.Pitch = -5;
+    view.Yaw = 0;
+    view.OffsetZ = -5;
+    view.EyeHeight = view.EyeHeightAbove(0, 5) + 0.3f;
+    expectReadable("hiking");
+}
 
 TEST(ViewPlacesGl, APlaceOnTheEdgeIsDrawnAndOneJustOutsideIsNot)
 {

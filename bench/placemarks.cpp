@@ -1,0 +1,114 @@
+// What placemarks add to a frame: the viewer's default view (level of
+// detail, Resolution 768, VertexSize 128) of a made-up 1201 tile in a shown
+// 1024 × 768 window, with 0, 10,000 and 100,000 placemarks spread over the
+// tile in three classes. Each iteration draws the frame without placemarks
+// (the baseline) and with them, back to back, so both see the same machine
+// load; "places/terrain" is the time the placemarks add over the time of the
+// terrain frame. Also what handing a changed list to the drawing costs.
+// Run under an X server.
+#include "GLBenchMain.h"
+#include "DrawTarget.h"
+#include "TilePos.h"
+#include "TopoView.h"
+#include "Utils.h"
+#include "ViewFactory.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <qopengl.h>
+
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+struct TPlacesScene {
+    TGLDrawWindow Window;
+    std::unique_ptr<TTopoView> View;
+
+    explicit TPlacesScene(int places)
+    {
+        Window.resize(1024, 768);
+        Window.show();
+        QApplication::processEvents();
+        View = CreateTopoView(TopoClassLevelOfDetail);
+        View->DrawControl = &Window;
+        View->InitGL();
+        View->LoadFromFile(BenchTilePath(1201));
+        View->Resolution = 768;
+        View->BuildTexture();
+        View->UploadTexture(0);
+        View->BuildMesh(128);
+        View->ResetCamera();
+        View->PickPixel = QPoint(512, 384);  // the main window picks after every frame
+        View->AddPlaceClass(1, "Peaks", 1, 0, 0);
+        View->AddPlaceClass(2, "Huts", 0.2f, 0.4f, 1);
+        View->AddPlaceClass(3, "Towns", 1, 1, 0.2f);
+        AddPlaces(*View, places);
+        View->Render();
+    }
+
+    // Names like a gazetteer's, 6 to 19 characters, anywhere on the tile.
+    static void AddPlaces(TTopoView &view, int count)
+    {
+        std::mt19937 random(8);
+        std::uniform_real_distribution<double> offset(0.0, 1.0);
+        TTilePos origin;
+        TileOriginFromName(origin, view.FileName);
+        for (int i = 0; i < count; ++i)
+            view.AddPlace(TLatLon{origin.Lat + offset(random), origin.Lon + offset(random)},
+                          "Place " + std::to_string(i) + std::string(size_t(i % 8), 'x'), int16_t(1 + i % 3));
+    }
+};
+
+double FrameMs(TTopoView &view)
+{
+    const int64_t start = ReadCounter();
+    view.Render();
+    glFinish();
+    return ElapsedMs(start);
+}
+
+// Arg: number of placemarks.
+void BM_FrameWithPlacemarks(benchmark::State &state)
+{
+    TPlacesScene scene(int(state.range(0)));
+    TTopoView &view = *scene.View;
+    double terrainMs = 0, withPlacesMs = 0;
+    for (auto _ : state) {
+        view.HgtLoaded = false;  // placemarks are drawn over tiles only
+        terrainMs += FrameMs(view);
+        view.HgtLoaded = true;
+        withPlacesMs += FrameMs(view);
+    }
+    const double n = double(state.iterations());
+    state.counters["terrain_ms"] = terrainMs / n;
+    state.counters["with_places_ms"] = withPlacesMs / n;
+    state.counters["places/terrain"] = (withPlacesMs - terrainMs) / terrainMs;
+}
+BENCHMARK(BM_FrameWithPlacemarks)->Arg(0)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(4.0);
+
+// Arg: number of placemarks. A class shown or hidden again: the visible
+// places are looked up anew before the next frame.
+void BM_ChangedPlacemarks(benchmark::State &state)
+{
+    TPlacesScene scene(int(state.range(0)));
+    TTopoView &view = *scene.View;
+    bool visible = true;
+    for (auto _ : state) {
+        visible = !visible;
+        view.SetClassVisible(2, visible);
+        view.Render();
+        glFinish();
+    }
+}
+BENCHMARK(BM_ChangedPlacemarks)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return RunGLBenchmarks(argc, argv);
+}
