@@ -28,6 +28,7 @@ namespace {
 constexpr int WorldWidth = 360, WorldHeight = 180;
 constexpr int PartSide = TPartGeometry::Degrees * TPartGeometry::PixelsPerDegree;
 
+constexpr int PartLineStep = 5;  // degrees between the close-up's labelled lines
 constexpr int LargestDoubledPreview = 256;  // previews grow 128, 256, 512 and stay there
 
 // The busy cursor for as long as the preview works, whichever way it ends.
@@ -65,6 +66,8 @@ TfmBrowser::TfmBrowser()
     Image1 = new QLabel(this);
     Image1->setGeometry(370, 195, 360, 360);
     Image1->setScaledContents(true);
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setWordWrap(true);
     Image1->setToolTip(QStringLiteral("Preview"));
 
     btnReload = MakeButton(this, "Reload", "Reload the list of tiles", 370, 5);
@@ -107,6 +110,8 @@ void TfmBrowser::changeEvent(QEvent *event)
 void TfmBrowser::RefreshBrowser()
 {
     ScanTiles();
+    if (!partChosen_ && !TilePicked)
+        SelectBusiestPart();
     DrawWorldMap();
     MarkTilesOnWorld();
     DrawPart();
@@ -124,7 +129,7 @@ void TfmBrowser::DrawWorldMap()
     if (!WorldPicture->isValid())
         WorldPicture->load(WorldCoastResource);
     DrawMapRegion(-180, 90, 180, -90, WorldBitmap, *WorldPicture);
-    DrawGraticule(WorldBitmap);
+    DrawDegreeLines(-180, 90, 180, -90, WorldBitmap, TPartGeometry::Degrees, 2 * TPartGeometry::Degrees);
 }
 
 void TfmBrowser::ScanTiles()
@@ -141,6 +146,8 @@ void TfmBrowser::DrawPart()
 {
     DrawMapRegion(PartLeft, PartTop, PartLeft + TPartGeometry::Degrees, PartTop - TPartGeometry::Degrees, PartBitmap,
                   *WorldPicture);
+    DrawDegreeLines(PartLeft, PartTop, PartLeft + TPartGeometry::Degrees, PartTop - TPartGeometry::Degrees, PartBitmap,
+                    PartLineStep, PartLineStep);
     TLatLon picked = CurrentTile.GetLatLon();
     DrawTileCircles(PartBitmap, TPartGeometry{PartTop, PartLeft}, TileAvailable, TilePicked,
                     static_cast<int>(std::lround(picked.Lat)), static_cast<int>(std::lround(picked.Lon)), PickedSide);
@@ -160,8 +167,22 @@ void TfmBrowser::SelectPart(int column, int row)
     DrawPart();
 }
 
+void TfmBrowser::SelectBusiestPart()
+{
+    constexpr int side = TPartGeometry::Degrees;
+    int most = 0;
+    for (int top = 90; top > -90; top -= side)
+        for (int left = -180; left < 180; left += side)
+            if (const int n = TileAvailable.CountInside(top - side, left, side); n > most) {
+                most = n;
+                PartTop = top;
+                PartLeft = left;
+            }
+}
+
 void TfmBrowser::imWorldMouseDown(int x, int y)
 {
+    partChosen_ = true;
     SelectPart(x / TPartGeometry::Degrees, y / TPartGeometry::Degrees);
 }
 
@@ -184,7 +205,7 @@ void TfmBrowser::imPartMouseDown(int x, int y)
     lbName->setText(QString::fromStdString(TileNameFor(CurrentTile)));
     DrawPart();
     PreviewSize = 64;
-    btnPreviewClick();
+    Preview(false);
 }
 
 void TfmBrowser::imPartMouseUp(int x, int y)
@@ -206,7 +227,7 @@ void TfmBrowser::imPartMouseUp(int x, int y)
     lbName->setText(QString::fromStdString(TileBlockName(south, west, side)));
     DrawPart();
     PreviewSize = 64;
-    btnPreviewClick();
+    Preview(false);
 }
 
 void TfmBrowser::imPartMouseMove(int x, int y)
@@ -246,7 +267,31 @@ QImage TfmBrowser::RenderPreview(const TTerrainSource &source) const
     return terrain.TextureBitmap.copy();
 }
 
+void TfmBrowser::SayNoTile(bool inABox)
+{
+    const QString folder = QString::fromStdString(Options.ZipPath);
+    QString text;
+    if (!TilePicked)
+        text = QStringLiteral("No tile is picked: click a tile's circle on the map below the world map.");
+    else if (PickedSide == 1)
+        text = QStringLiteral("There is no tile %1 here: the tile folder %2 holds no %1.hgt.zip.")
+                   .arg(lbName->text(), folder);
+    else
+        text = QStringLiteral("There are no tiles in %1: the tile folder %2 holds none of them.")
+                   .arg(lbName->text(), folder);
+    Image1->setText(text);
+    if (inABox)
+        QMessageBox::information(this, windowTitle(), text);
+}
+
 void TfmBrowser::btnPreviewClick()
+{
+    Preview(true);
+}
+
+// A click on the map previews at once and says quietly when there is nothing;
+// the button answers in a box.
+void TfmBrowser::Preview(bool askedFor)
 {
     if (PreviewSize <= LargestDoubledPreview)
         PreviewSize *= 2;
@@ -254,8 +299,10 @@ void TfmBrowser::btnPreviewClick()
     QString failure;
     try {
         const std::shared_ptr<const TTerrainSource> source = PickedSource();
-        if (!source)
+        if (!source) {
+            SayNoTile(askedFor);
             return;
+        }
         TBusyCursor busy;
         try {
             preview = RenderPreview(*source);
@@ -284,6 +331,8 @@ void TfmBrowser::btnOpenClick()
         QMessageBox::warning(this, windowTitle(), QString::fromStdString(e.FullMessage()));
         return;
     }
-    if (source && OnOpenTile)
+    if (!source)
+        SayNoTile(true);
+    else if (OnOpenTile)
         OnOpenTile(source);
 }

@@ -73,6 +73,12 @@ private:
     void DrawPart();
     void ShowBitmaps();
     void SelectPart(int column, int row);
+    // Until the user chooses a part or a tile, the close-up shows the part
+    // with the most tiles (the north-western one of equals).
+    void SelectBusiestPart();
+    // The pick has no file: the preview says so, and a box too when a
+    // button asked.
+    void SayNoTile(bool inABox);
     // The tile whose cell in the part view holds pixel (x, y).
     TTilePos TileAtPartPixel(int x, int y) const;
     // The picked tile's archive, or the archives of the picked block's
@@ -82,6 +88,9 @@ private:
     // Renders the preview; throws with a message naming the file.
     QImage RenderPreview(const TTerrainSource &source) const;
 
+    void Preview(bool askedFor);
+
     TTilePos pressedTile_{};
     bool pressed_ = false;
+    bool partChosen_ = false;
 };

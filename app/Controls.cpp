@@ -63,8 +63,8 @@ int TruncToPosition(float value)
 }  // namespace
 
 TfmControls::TfmControls(QWidget *mainWindow)
-    : QWidget(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)
+    : QWidget(mainWindow, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowMaximizeButtonHint)
 {
     InitPadPictures();
     setObjectName(QStringLiteral("fmControls"));

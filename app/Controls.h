@@ -36,7 +36,7 @@ enum TPadValue : int {
 class TfmControls : public QWidget, public TTranslationRangeTarget {
     Q_OBJECT
 public:
-    // A tool window of `mainWindow` that stays above every other window too.
+    // A tool window of `mainWindow`: above the main window, below its dialogs.
     explicit TfmControls(QWidget *mainWindow = nullptr);
     ~TfmControls() override;
 

@@ -27,6 +27,15 @@ int TTileAvailability::Count() const
     return n;
 }
 
+int TTileAvailability::CountInside(int south, int west, int degrees) const
+{
+    int n = 0;
+    for (int lat = south; lat < south + degrees; ++lat)
+        for (int lon = west; lon < west + degrees; ++lon)
+            n += Get(lat, lon);
+    return n;
+}
+
 void TTileAvailability::Scan(const std::string &folder)
 {
     Clear();

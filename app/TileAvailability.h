@@ -15,6 +15,9 @@ public:
     bool Set(int lat, int lon);
     bool Get(int lat, int lon) const;
     int Count() const;
+    // Tiles whose south-west corner lies in the square of `degrees` whose
+    // south-west corner is (south, west), its northern and eastern edges left out.
+    int CountInside(int south, int west, int degrees) const;
 
     // Clears, then marks the tile of every file named like "*.hgt.zip" in
     // `folder`. A name that is not a tile name marks 0°, 0°; a name whose

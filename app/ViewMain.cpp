@@ -98,7 +98,8 @@ TfmView::~TfmView()
 void TfmView::BuildActions()
 {
     auto &l = ActionList1;
-    acBrowser = MakeAction(this, l, "File", QStringLiteral("Browser..."), QStringLiteral("Browse Maps"));
+    acBrowser = MakeAction(this, l, "File", QStringLiteral("Browser..."), QStringLiteral("Browse Maps"),
+                           QKeySequence(Qt::CTRL | Qt::Key_B));
     acLoadFile = MakeAction(this, l, "File", QStringLiteral("Load File"), QStringLiteral("Load Height Data from a file"),
                             QKeySequence(Qt::CTRL | Qt::Key_O));
     acSaveHM = MakeAction(this, l, "File", QStringLiteral("Save Heightmap"), QStringLiteral("Save the Heightmap"));
@@ -121,6 +122,8 @@ void TfmView::BuildActions()
     acSaveOptions = MakeAction(this, l, "Options", QStringLiteral("Save Options"), QStringLiteral("Save Options"));
     acPlaces = MakeAction(this, l, "Options", QStringLiteral("Placemarks/Classes"),
                           QStringLiteral("Edit Placemarks and Classes"));
+    acControls = MakeAction(this, l, "Window", QStringLiteral("Navigation Pad"),
+                            QStringLiteral("Show the Navigation Pad"), QKeySequence(Qt::CTRL | Qt::Key_P));
 
     const std::pair<QAction *, void (TfmView::*)()> handlers[] = {
         {acBrowser, &TfmView::acBrowserExecute},
@@ -135,6 +138,7 @@ void TfmView::BuildActions()
         {acShowOptDialog, &TfmView::acShowOptDialogExecute},
         {acSaveOptions, &TfmView::acSaveOptionsExecute},
         {acPlaces, &TfmView::acPlacesExecute},
+        {acControls, &TfmView::acControlsExecute},
     };
     for (const auto &[action, handler] : handlers)
         connect(action, &QAction::triggered, this, [this, handler = handler] { RunCommand([this, handler] { (this->*handler)(); }); });
@@ -158,6 +162,10 @@ void TfmView::BuildMenu()
     mnOptions->addActions({acShowOptDialog, acSaveOptions, acReloadOptions});
     mnOptions->addSeparator();
     mnOptions->addAction(acPlaces);
+
+    // The pad and the browser can be closed and minimised: here they come back.
+    mnWindow = menuBar()->addMenu(QStringLiteral("Window"));
+    mnWindow->addActions({acControls, acBrowser});
 
     mnInfo = menuBar()->addMenu(QStringLiteral("Info"));
     mnInfo->addActions({acGLInfo, acAboutOrolith});
@@ -310,11 +318,10 @@ void TfmView::showEvent(QShowEvent *event)
 void TfmView::FormShow()
 {
     if (controls_) {
-        controls_->show();
-        // The pad sits in the main window's top right corner, below the tool bar.
-        const QRect frame = geometry();
-        const QPoint toolBarBottom = pnControl1->mapToGlobal(QPoint(0, pnControl1->height()));
-        controls_->move(frame.right() + 1 - controls_->frameGeometry().width(), toolBarBottom.y());
+        PlaceControls();
+        // Mapped after the main window, so that a window manager stacks the
+        // pad above it from the start.
+        QTimer::singleShot(0, controls_, [pad = controls_] { pad->show(); });
     }
     ApplyOptionsToControls();
     FormResize();
@@ -326,6 +333,38 @@ void TfmView::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     FormResize();
+    FollowWithControls();
+}
+
+void TfmView::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    FollowWithControls();
+}
+
+// A window manager maximises and places the window after it was first shown,
+// one change at a time: the pad keeps to the corner until the user puts it
+// somewhere else.
+void TfmView::FollowWithControls()
+{
+    if (controls_ && controls_->pos() == controlsPlacedAt_)
+        PlaceControls();
+}
+
+// The pad sits in the main window's top right corner, below the tool bar,
+// and never beyond the screen, where a window manager would push it back.
+void TfmView::PlaceControls()
+{
+    const QSize pad = controls_->frameGeometry().size();
+    const QPoint toolBarBottom = pnControl1->mapToGlobal(QPoint(0, pnControl1->height()));
+    QPoint at(frameGeometry().right() + 1 - pad.width(), toolBarBottom.y());
+    if (const QScreen *where = screen()) {
+        const QRect area = where->availableGeometry();
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - pad.width())));
+        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - pad.height())));
+    }
+    controlsPlacedAt_ = at;
+    controls_->move(at);
 }
 
 // Panel 0 takes what the read-outs leave over; the progress bar fills it.

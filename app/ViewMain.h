@@ -131,10 +131,10 @@ public:
 
     // Commands
     QAction *acBrowser, *acLoadFile, *acSaveHM, *acSaveTexture, *acExportMesh, *acSaveScreen, *acReloadOptions, *acExit,
-        *acGLInfo, *acAboutOrolith, *acShowOptDialog, *acSaveOptions, *acPlaces;
+        *acGLInfo, *acAboutOrolith, *acShowOptDialog, *acSaveOptions, *acPlaces, *acControls;
     QAction *acFillVoids;  // checkable: exports fill voids from their edges
     std::vector<QAction *> ActionList1;
-    QMenu *mnFile, *mnOptions, *mnInfo;
+    QMenu *mnFile, *mnOptions, *mnWindow, *mnInfo;
 
     void acLoadFileExecute();
     void acSaveHMExecute();
@@ -147,13 +147,16 @@ public:
     void acPlacesExecute();
     void acGLInfoExecute();
     void acAboutOrolithExecute();
+    // Show the tile browser or the navigation pad again, closed or minimised.
     void acBrowserExecute();
+    void acControlsExecute();
     void sbSetSeaClick();
     void sbInfoClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -167,6 +170,8 @@ private:
     void FormCreate();
     void FormShow();
     void FormResize();
+    void PlaceControls();
+    void FollowWithControls();
 
     void tbVertScaleChange();
     void tbSeaLevelChange();
@@ -186,7 +191,9 @@ private:
     // True when it ran to the end.
     bool RunCommand(const std::function<void()> &command);
     void ShowError(const QString &text);
-    void SaveWith(const QString &filter, const QString &extension, const std::function<void(const QString &, int)> &save);
+    // The save dialog titled `caption`; `save` gets the chosen name and filter.
+    void SaveWith(const QString &caption, const QString &filter, const QString &extension,
+                  const std::function<void(const QString &, int)> &save);
 
     int64_t LastFrame = 0;
     float Fps = 0;
@@ -201,6 +208,7 @@ private:
     std::unique_ptr<TTopoView> View_;
 
     TfmControls *controls_ = nullptr;
+    QPoint controlsPlacedAt_;  // where the pad was last put beside the corner
     QWidget *browser_ = nullptr;
     std::function<void()> refreshBrowser_;
     TGLDrawWindow *drawWindow_ = nullptr;

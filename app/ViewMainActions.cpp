@@ -85,6 +85,26 @@ QString CouldNotWrite(const QString &file)
     return QStringLiteral("%1: the file could not be written.").arg(file);
 }
 
+// The writers choose the format by the name's extension; a name they have
+// no writer for is refused before anything is written.
+void RequireType(const QString &file, const QStringList &types, const QString &what)
+{
+    const QString type = QFileInfo(file).suffix();
+    if (types.contains(type, Qt::CaseInsensitive))
+        return;
+    QStringList listed;
+    for (const QString &t : types)
+        listed << QLatin1Char('.') + t;
+    const QString choices = listed.size() == 1 ? listed[0]
+                                               : listed.mid(0, listed.size() - 1).join(QStringLiteral(", ")) +
+                                                     QStringLiteral(" or ") + listed.back();
+    throw std::runtime_error(QStringLiteral("%1: the type .%2 is not supported; %3 saved as %4.")
+                                 .arg(file, type, what, choices)
+                                 .toStdString());
+}
+
+const QStringList PictureTypes = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("tga")};
+
 }  // namespace
 
 bool TfmView::RunCommand(const std::function<void()> &command)
@@ -125,11 +145,11 @@ void TfmView::acLoadFileExecute()
         LoadTerrainFiles(files);
 }
 
-void TfmView::SaveWith(const QString &filter, const QString &extension,
+void TfmView::SaveWith(const QString &caption, const QString &filter, const QString &extension,
                        const std::function<void(const QString &, int)> &save)
 {
     TFileDialogs::TRequest request;
-    request.Caption = QStringLiteral("Save");
+    request.Caption = caption;
     request.Filter = filter;
     request.FilterIndex = 1;
     request.DefaultExtension = extension;
@@ -149,21 +169,33 @@ void TfmView::SaveWith(const QString &filter, const QString &extension,
 // The image format follows the chosen name's extension, not the filter.
 void TfmView::acSaveHMExecute()
 {
-    SaveWith(QStringLiteral("Heightmap & Texture(*.bmp)|*.bmp|Heightmap only(*.bmp)|*.bmp"), QStringLiteral("bmp"),
+    SaveWith(QStringLiteral("Save Heightmap"),
+             QStringLiteral("Heightmap & Texture(*.bmp)|*.bmp|Heightmap only(*.bmp)|*.bmp"), QStringLiteral("bmp"),
              [this](const QString &file, int filter) {
-                 if (!View_->SaveHeightmap(file.toStdString()))
+                 RequireType(file, {QStringLiteral("bmp")}, QStringLiteral("heightmaps are"));
+                 int64_t white = 0;
+                 if (!View_->Loaded || !View_->Terrain.SaveHeightmap(file.toStdString(), &white))
                      throw std::runtime_error(CouldNotWrite(file).toStdString());
                  // Saved with its texture, the heightmap loads back as it looked.
                  const QString texture = QString::fromStdString(TerrainBmpName(file.toStdString()));
                  if (filter == 1 && !View_->SaveTexture(texture.toStdString()))
                      throw std::runtime_error(CouldNotWrite(texture).toStdString());
+                 if (white > 0)
+                     QMessageBox::information(
+                         this, windowTitle().section(QLatin1Char(' '), 0, 0),
+                         QStringLiteral("%1: %2 samples above 1023 m were saved as white, which stands for 1020 m: "
+                                        "a grey heightmap holds 0 to 1023 m in steps of 4 m.")
+                             .arg(file)
+                             .arg(white));
              });
 }
 
 void TfmView::acSaveTextureExecute()
 {
-    SaveWith(QStringLiteral("Texture(*.bmp)|*.bmp|Texture(*.jpg)|*.jpg|Texture(*.tga)|*.tga"), QStringLiteral("jpg"),
+    SaveWith(QStringLiteral("Save Texture"),
+             QStringLiteral("Texture(*.bmp)|*.bmp|Texture(*.jpg)|*.jpg|Texture(*.tga)|*.tga"), QStringLiteral("jpg"),
              [this](const QString &file, int) {
+                 RequireType(file, PictureTypes, QStringLiteral("textures are"));
                  if (!View_->SaveTexture(file.toStdString()))
                      throw std::runtime_error(CouldNotWrite(file).toStdString());
              });
@@ -173,7 +205,8 @@ void TfmView::acSaveTextureExecute()
 // follows the chosen name's extension.
 void TfmView::acExportMeshExecute()
 {
-    SaveWith(QStringLiteral("3D print|*.stl|3D print|*.3mf|Wavefront OBJ|*.obj|glTF binary|*.glb"), QStringLiteral("stl"),
+    SaveWith(QStringLiteral("Export Mesh"),
+             QStringLiteral("3D print|*.stl|3D print|*.3mf|Wavefront OBJ|*.obj|glTF binary|*.glb"), QStringLiteral("stl"),
              [this](const QString &file, int) {
                  TMeshExportSettings settings;
                  settings.VerticalScale = -tbVertScale->value() / 10.0;
@@ -191,8 +224,10 @@ void TfmView::acExportMeshExecute()
 
 void TfmView::acSaveScreenExecute()
 {
-    SaveWith(QStringLiteral("Windows Bitmap(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|Truevision Targa(*.tga)|*.tga"),
+    SaveWith(QStringLiteral("Save Screenshot"),
+             QStringLiteral("Windows Bitmap(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|Truevision Targa(*.tga)|*.tga"),
              QStringLiteral("jpg"), [this](const QString &file, int) {
+                 RequireType(file, PictureTypes, QStringLiteral("screenshots are"));
                  if (!View_->SaveScreenshot(file.toStdString()))
                      throw std::runtime_error(CouldNotWrite(file).toStdString());
              });
@@ -269,13 +304,28 @@ void TfmView::acAboutOrolithExecute()
     dialog.exec();
 }
 
+namespace {
+
+// A window the user closed or minimised comes back as it was, in front.
+void ShowAndRaise(QWidget *window)
+{
+    if (!window)
+        return;
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace
+
 void TfmView::acBrowserExecute()
 {
-    if (!browser_)
-        return;
-    browser_->show();
-    browser_->raise();
-    browser_->activateWindow();
+    ShowAndRaise(browser_);
+}
+
+void TfmView::acControlsExecute()
+{
+    ShowAndRaise(controls_);
 }
 
 void TfmView::sbSetSeaClick()

@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 void DrawMapRegion(int l1, int b1, int l2, int b2, QImage &canvas, QSvgRenderer &picture)
 {
@@ -23,27 +25,74 @@ void DrawMapRegion(int l1, int b1, int l2, int b2, QImage &canvas, QSvgRenderer 
     picture.render(&painter, world);
 }
 
-void DrawGraticule(QImage &worldMap)
+namespace {
+
+QString DegreeText(int degrees, char positive, char negative)
 {
-    QPainter painter(&worldMap);
+    if (degrees == 0 || degrees == 180 || degrees == -180)
+        return QStringLiteral("%1\u00B0").arg(std::abs(degrees));
+    return QStringLiteral("%1\u00B0%2").arg(std::abs(degrees)).arg(QLatin1Char(degrees > 0 ? positive : negative));
+}
+
+// Text on a pale box so that it reads over coastlines; `at` is the box's
+// bottom-left corner when `above`, else its top-left corner.
+void DrawLabel(QPainter &painter, QPoint at, bool above, const QString &text)
+{
+    const QFontMetrics metrics = painter.fontMetrics();
+    QRect box(0, 0, metrics.horizontalAdvance(text) + 2, metrics.height());
+    box.moveLeft(at.x());
+    if (above)
+        box.moveBottom(at.y());
+    else
+        box.moveTop(at.y());
+    painter.fillRect(box, QColor(255, 255, 255, 200));
+    painter.drawText(box, Qt::AlignCenter, text);
+}
+
+}  // namespace
+
+void DrawDegreeLines(int l1, int b1, int l2, int b2, QImage &canvas, int step, int lonLabelStep)
+{
+    const double fx = static_cast<double>(canvas.width()) / (l2 - l1);  // pixels per degree
+    const double fy = static_cast<double>(canvas.height()) / (b1 - b2);
+    // The first multiple of `step` beyond `from`: lines on the edges are left out.
+    const auto firstAfter = [step](int from) { return (static_cast<int>(std::floor(double(from) / step)) + 1) * step; };
+    QPainter painter(&canvas);
     painter.setPen(QPen(MapColors::Graticule, 0));
-    // The lines at 180 and 360 lie on the outer edge, just outside the bitmap.
-    for (int y = 30; y <= 180; y += 30)
-        painter.drawLine(0, y, worldMap.width(), y);
-    for (int x = 30; x <= 360; x += 30)
-        painter.drawLine(x, 0, x, worldMap.height());
+    for (int lat = firstAfter(b2); lat < b1; lat += step) {
+        const int y = static_cast<int>(std::lround((b1 - lat) * fy));
+        painter.drawLine(0, y, canvas.width(), y);
+    }
+    for (int lon = firstAfter(l1); lon < l2; lon += step) {
+        const int x = static_cast<int>(std::lround((lon - l1) * fx));
+        painter.drawLine(x, 0, x, canvas.height());
+    }
+    QFont font = painter.font();
+    font.setPixelSize(std::clamp(static_cast<int>(fx * step / 3.5), 8, 11));
+    painter.setFont(font);
+    painter.setPen(MapColors::Label);
+    for (int lat = firstAfter(b2); lat < b1; lat += step) {
+        const int y = static_cast<int>(std::lround((b1 - lat) * fy));
+        DrawLabel(painter, QPoint(1, y - 1), true, DegreeText(lat, 'N', 'S'));
+    }
+    for (int lon = firstAfter(l1); lon < l2; lon += step)
+        if (lon % lonLabelStep == 0) {
+            const int x = static_cast<int>(std::lround((lon - l1) * fx));
+            DrawLabel(painter, QPoint(x + 2, 1), false, DegreeText(lon, 'E', 'W'));
+        }
 }
 
 void MarkTiles(QImage &worldMap, const TTileAvailability &tiles)
 {
-    const QRgb green = MapColors::Tile.rgb();
+    QPainter painter(&worldMap);
     for (int lon = TTileAvailability::MinLon; lon <= TTileAvailability::MaxLon; ++lon)
         for (int lat = TTileAvailability::MinLat; lat <= TTileAvailability::MaxLat; ++lat) {
-            const int x = lon + 180;
-            const int y = 90 - lat;
-            // The corners on the eastern edge and the south pole have no pixel.
-            if (tiles.Get(lat, lon) && worldMap.valid(x, y))
-                worldMap.setPixel(x, y, green);
+            const QPoint cell(lon + 180, 89 - lat);
+            // Corners on the northern and eastern edges name no tile of the
+            // world. The mark reaches one pixel beyond the cell on the near
+            // sides and two on the far ones: centred on the degree it covers.
+            if (tiles.Get(lat, lon) && worldMap.rect().contains(cell))
+                painter.fillRect(QRect(cell - QPoint(1, 1), QSize(4, 4)), MapColors::Tile);
         }
 }
 
@@ -59,11 +108,11 @@ void DrawTileCircles(QImage &partMap, const TPartGeometry &part, const TTileAvai
                 continue;
             const bool picked = hasPick && lat >= pickedLat && lat < pickedLat + pickedSide && lon >= pickedLon &&
                                 lon < pickedLon + pickedSide;
-            painter.setPen(QPen(picked ? MapColors::Picked : MapColors::Tile, 0));
+            painter.setPen(QPen(picked ? MapColors::Picked : MapColors::Tile, 2));
             const int x = (lon - part.Left) * cell;
             const int y = (part.Top - lat - 1) * cell;
-            // A cosmetic pen outlines x … x + width inclusive: the circle fills
-            // the 12 × 12 cell and touches none of its neighbours.
-            painter.drawEllipse(QRect(x, y, cell - 1, cell - 1));
+            // The 2-pixel pen straddles the path: the circle fills the
+            // 12 × 12 cell and touches none of its neighbours.
+            painter.drawEllipse(QRectF(x + 1, y + 1, cell - 2, cell - 2));
         }
 }

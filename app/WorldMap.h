@@ -14,8 +14,9 @@ class TTileAvailability;
 
 namespace MapColors {
 inline const QColor Graticule{0xC0, 0xC0, 0xC0};  // silver
-inline const QColor Tile{0x00, 0x80, 0x00};       // green: a tile file exists
+inline const QColor Tile{0xE8, 0x10, 0x00};       // signal red: a tile file exists
 inline const QColor Picked{0x00, 0x00, 0xFF};     // blue: the picked tile
+inline const QColor Label{0x30, 0x30, 0x30};      // degree labels
 }
 
 // Fills the whole canvas white and stretches the world picture so that the
@@ -24,10 +25,15 @@ inline const QColor Picked{0x00, 0x00, 0xFF};     // blue: the picked tile
 // world falls outside and is clipped.
 void DrawMapRegion(int l1, int b1, int l2, int b2, QImage &canvas, QSvgRenderer &picture);
 
-// Silver lines every 30° on a world map of one pixel per degree.
-void DrawGraticule(QImage &worldMap);
+// Silver lines every `step` degrees inside the region drawn by DrawMapRegion
+// (west l1, north b1, east l2, south b2), labelled with their degrees
+// ("30°N", "0°", "60°W"): every latitude line at the left edge, just above
+// the line, and every `lonLabelStep` degrees of longitude (a multiple of
+// `step`) at the top edge, just right of the line.
+void DrawDegreeLines(int l1, int b1, int l2, int b2, QImage &canvas, int step, int lonLabelStep);
 
-// Colours the pixel (longitude + 180, 90 − latitude) of every available tile.
+// A square of 4 × 4 pixels centred on every available tile's one-degree cell
+// (longitude + 180, 89 − latitude): a single tile is seen at a glance.
 void MarkTiles(QImage &worldMap, const TTileAvailability &tiles);
 
 // The enlarged part of 30° × 30° at 12 pixels per degree, its north-west
@@ -39,7 +45,7 @@ struct TPartGeometry {
     int Left = 0;  // longitude of the western edge
 };
 
-// One outlined circle per available tile of the part: blue for the picked
+// One circle outlined 2 pixels wide per available tile of the part: blue for the picked
 // tiles (when `hasPick`: the block of pickedSide × pickedSide tiles whose
 // south-west tile is at pickedLat, pickedLon), green for the others. A
 // tile's circle sits in the cell whose south-west corner is the tile's.

@@ -66,7 +66,9 @@ public:
                     const std::string &name);
     void Clear();
     // Writes the grid as a 32-bit grey BMP; false when it cannot be written.
-    bool SaveHeightmap(const std::string &fileName) const;
+    // `saturatedWhite`, when given, receives the number of samples above
+    // 1023 m, which the 4 m grey steps can only write as white.
+    bool SaveHeightmap(const std::string &fileName, int64_t *saturatedWhite = nullptr) const;
 
     bool Empty() const { return Heights.Empty(); }
 

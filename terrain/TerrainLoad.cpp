@@ -312,7 +312,7 @@ void TTerrain::Clear()
     GridHigh = -1;
 }
 
-bool TTerrain::SaveHeightmap(const std::string &fileName) const
+bool TTerrain::SaveHeightmap(const std::string &fileName, int64_t *saturatedWhite) const
 {
     if (Empty())
         return false;
@@ -346,6 +346,7 @@ bool TTerrain::SaveHeightmap(const std::string &fileName) const
         return false;
 
     std::vector<uint8_t> line(rowBytes, 0);
+    int64_t white = 0;
     DoProgress(0.0f);
     for (int written = 0; written < side; ++written) {
         const int16_t *src = Heights.Row(GridHigh - written);
@@ -353,7 +354,9 @@ bool TTerrain::SaveHeightmap(const std::string &fileName) const
             // Integer division truncates toward zero; heights outside
             // 0 … 1023 m saturate at the darkest and brightest grey rather
             // than wrap into levels that mean other heights.
-            const auto grey = static_cast<uint8_t>(std::clamp(src[x] / 4, 0, 255));
+            const int level = src[x] / 4;
+            white += level > 255;
+            const auto grey = static_cast<uint8_t>(std::clamp(level, 0, 255));
             line[4 * static_cast<size_t>(x)] = grey;
             line[4 * static_cast<size_t>(x) + 1] = grey;
             line[4 * static_cast<size_t>(x) + 2] = grey;
@@ -362,7 +365,11 @@ bool TTerrain::SaveHeightmap(const std::string &fileName) const
             return false;
         DoProgress(GridHigh > 0 ? static_cast<float>(written) / static_cast<float>(GridHigh) : 1.0f);
     }
-    return file.commit();
+    if (!file.commit())
+        return false;
+    if (saturatedWhite)
+        *saturatedWhite = white;
+    return true;
 }
 
 void TTerrain::WorldToGrid(float p[3]) const

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QImage>
 
 #include <filesystem>
 
@@ -82,4 +83,52 @@ TEST_F(BadInputWindow, BrokenCompanionTextureIsPassedOverAndTheTextureComputed)
         EXPECT_EQ(view().CurrentFileName(), heightmap);
     }
     EXPECT_TRUE(WaitForFrame());
+}
+
+// The writers go by the name's extension: one they have no writer for is
+// named with the ones there are, before anything is written.
+TEST_F(BadInputWindow, SaveTypesWithoutAWriterAreNamedWithTheSupportedOnes)
+{
+    struct Row {
+        QAction *command;
+        const char *file, *caption, *saying;
+    };
+    const Row rows[] = {
+        {view().acSaveScreen, "view.v2", "Save Screenshot",
+         ": the type .v2 is not supported; screenshots are saved as .bmp, .jpg or .tga."},
+        {view().acSaveTexture, "tex.jpeg", "Save Texture",
+         ": the type .jpeg is not supported; textures are saved as .bmp, .jpg or .tga."},
+        {view().acSaveHM, "hm.png", "Save Heightmap", ": the type .png is not supported; heightmaps are saved as .bmp."},
+    };
+    for (const Row &row : rows) {
+        QString caption;
+        view().FileDialogs.Save = [&](QWidget *, const TFileDialogs::TRequest &r) {
+            caption = r.Caption;
+            return TFileDialogs::TResult{QString::fromStdString(dir.Path(row.file)), 1};
+        };
+        QString message;
+        DismissNextMessage(message);
+        row.command->trigger();
+        EXPECT_EQ(caption, row.caption);
+        EXPECT_EQ(message.toStdString(), dir.Path(row.file) + row.saying);
+        EXPECT_FALSE(std::filesystem::exists(dir.Path(row.file)));
+    }
+}
+
+// A grey level is 4 m: what lies above 1023 m is written white, and the save
+// says how much of the tile that is, once.
+TEST_F(BadInputWindow, HeightsAboveTheWhiteLevelAreCountedWhenTheHeightmapIsSaved)
+{
+    view().LoadTerrainFile(WriteHgt(dir, "N46E011.hgt", 1201, [](int col, int) { return int16_t(col); }));
+    ChooseForSave(dir.Path("high.bmp"), 2);
+    QString message;
+    DismissNextMessage(message);
+    view().acSaveHM->trigger();
+    // Columns 1024 … 1200 of 1201 rows.
+    EXPECT_EQ(message.toStdString(),
+              dir.Path("high.bmp") + ": 212577 samples above 1023 m were saved as white, which stands for 1020 m: "
+                                     "a grey heightmap holds 0 to 1023 m in steps of 4 m.");
+    const QImage saved(QString::fromStdString(dir.Path("high.bmp")));
+    EXPECT_EQ(qGray(saved.pixel(1200, 0)), 255);
+    EXPECT_EQ(qGray(saved.pixel(1019, 0)), 254);
 }

@@ -151,8 +151,8 @@ TEST_F(Browser, MarksATileOnTheWorldAndCirclesItInItsPart)
     auto b = Open();
     EXPECT_EQ(Options.ZipPath, dir.Root() + "/");
     EXPECT_EQ(b->TileAvailable.Count(), 1);
-    EXPECT_TRUE(IsColor(b->WorldBitmap, 188, 43, MapColors::Tile));
-    EXPECT_EQ(CountColor(b->WorldBitmap, MapColors::Tile, QRect(188, 43, 1, 1)), std::make_pair(1, 0));
+    // A square of 4 × 4 pixels around the tile's one-degree cell (188, 42): seen at a glance.
+    EXPECT_EQ(CountColor(b->WorldBitmap, MapColors::Tile, QRect(187, 41, 4, 4)), std::make_pair(16, 0));
     // The map on screen is the bitmap.
     EXPECT_EQ(b->imWorld->pixmap().toImage().convertToFormat(QImage::Format_RGB32), b->WorldBitmap);
 
@@ -163,7 +163,7 @@ TEST_F(Browser, MarksATileOnTheWorldAndCirclesItInItsPart)
     EXPECT_EQ(b->PartTop, 60);
     EXPECT_EQ(b->PartLeft, 0);
     const auto [in, out] = CountColor(b->PartBitmap, MapColors::Tile, QRect(96, 144, 12, 12));
-    EXPECT_GT(in, 20);
+    EXPECT_GT(in, 40);  // two pixels wide
     EXPECT_EQ(out, 0);
     // An outline, not a disc: the cell's centre stays unpainted.
     EXPECT_FALSE(IsColor(b->PartBitmap, 101, 149, MapColors::Tile));
@@ -277,8 +277,10 @@ TEST_F(Browser, ListsOnlyTileArchivesAndSkipsCornersOutsideTheWorld)
     EXPECT_FALSE(b->TileAvailable.Get(10, 10));
     EXPECT_FALSE(b->TileAvailable.Get(30, 30));
     EXPECT_EQ(b->TileAvailable.Count(), 3);
-    // Only 0°, 0° has a pixel: corners on the map's eastern and southern edges fall outside.
-    EXPECT_EQ(CountColor(b->WorldBitmap, MapColors::Tile, QRect(180, 90, 1, 1)), std::make_pair(1, 0));
+    // 0°, 0° is marked around its cell (180, 89), S90W180 around (0, 179),
+    // cut by the map's edges; N90E180 lies beyond the map and is not marked.
+    EXPECT_EQ(CountColor(b->WorldBitmap, MapColors::Tile, QRect(179, 88, 4, 4)).first, 16);
+    EXPECT_EQ(CountColor(b->WorldBitmap, MapColors::Tile, QRect(0, 178, 3, 2)), std::make_pair(6, 16));
 
     // The tile of 0°, 0° lies north of the equator: not in the part just south of it …
     ClickWorld(*b, 185, 95);
@@ -324,16 +326,31 @@ TEST_F(Browser, OpenHandsThePickedArchiveToTheViewerOnlyWhenItExists)
     std::vector<std::string> opened;
     b->OnOpenTile = [&](std::shared_ptr<const TTerrainSource> picked) { opened.push_back(picked->Files().front()); };
 
-    // Before any pick, even with a file named just ".hgt.zip" in the folder.
+    // Before any pick, even with a file named just ".hgt.zip" in the folder:
+    // each button says that nothing is picked.
     WriteFileBytes(dir.Path(".hgt.zip"), {1, 2, 3});
-    QTest::mouseClick(b->btnOpen, Qt::LeftButton);
-    QTest::mouseClick(b->btnPreview, Qt::LeftButton);
+    QStringList said = AnswerMessagesDuring([&] {
+        QTest::mouseClick(b->btnOpen, Qt::LeftButton);
+        QTest::mouseClick(b->btnPreview, Qt::LeftButton);
+    });
     EXPECT_TRUE(opened.empty());
     EXPECT_TRUE(b->Image1->pixmap().isNull());
+    ASSERT_EQ(said.size(), 2) << said.join(" | ").toStdString();
+    EXPECT_TRUE(said[0].startsWith("No tile is picked")) << said[0].toStdString();
 
+    // A cell without a file: the click says so where the preview would be,
+    // quietly; Open and Preview say it in a box.
     ClickWorld(*b, 100, 130);
-    ClickPart(*b, 30, 0);  // S31W088: no file
-    QTest::mouseClick(b->btnOpen, Qt::LeftButton);
+    said = AnswerMessagesDuring([&] { ClickPart(*b, 30, 0); });  // S31W088
+    EXPECT_TRUE(said.isEmpty());
+    const QString noTile = QString::fromStdString("There is no tile S31W088 here: the tile folder " + dir.Root() +
+                                                  "/ holds no S31W088.hgt.zip.");
+    EXPECT_EQ(b->Image1->text(), noTile);
+    said = AnswerMessagesDuring([&] {
+        QTest::mouseClick(b->btnOpen, Qt::LeftButton);
+        QTest::mouseClick(b->btnPreview, Qt::LeftButton);
+    });
+    EXPECT_EQ(said, QStringList({noTile, noTile}));
     EXPECT_TRUE(opened.empty());
 
     ClickPart(*b, 5, 5);
@@ -356,8 +373,8 @@ TEST_F(Browser, ReloadFollowsTheFolderAndKeepsThePartAndThePick)
     QTest::mouseClick(b->btnReload, Qt::LeftButton);
     EXPECT_TRUE(b->TileAvailable.Get(48, 9));
     EXPECT_FALSE(b->TileAvailable.Get(47, 8));
-    EXPECT_TRUE(IsColor(b->WorldBitmap, 189, 42, MapColors::Tile));
-    EXPECT_FALSE(IsColor(b->WorldBitmap, 188, 43, MapColors::Tile));
+    EXPECT_TRUE(IsColor(b->WorldBitmap, 189, 41, MapColors::Tile));
+    EXPECT_FALSE(IsColor(b->WorldBitmap, 187, 44, MapColors::Tile));  // N47E008's mark, not N48E009's
     EXPECT_EQ(b->PartTop, 60);
     EXPECT_EQ(b->PartLeft, 0);
     EXPECT_EQ(b->lbName->text(), "N47E008");
@@ -365,7 +382,7 @@ TEST_F(Browser, ReloadFollowsTheFolderAndKeepsThePartAndThePick)
     // The main window's refresh after it re-created its view does the same.
     WriteTileZip(dir, "N47E008");
     b->RefreshBrowser();
-    EXPECT_TRUE(IsColor(b->WorldBitmap, 188, 43, MapColors::Tile));
+    EXPECT_TRUE(IsColor(b->WorldBitmap, 187, 44, MapColors::Tile));
     EXPECT_GT(CountColor(b->PartBitmap, MapColors::Picked, QRect(96, 144, 12, 12)).first, 20);
 }
 
@@ -380,7 +397,8 @@ TEST_F(Browser, WithoutATileFolderTheMapsStayUnmarkedAndNothingBreaks)
         ClickPart(*b, 100, 150);
         QTest::mouseClick(b->btnPreview, Qt::LeftButton);
     });
-    EXPECT_TRUE(messages.isEmpty());
+    ASSERT_EQ(messages.size(), 1);  // the button's, not the click's
+    EXPECT_TRUE(messages[0].startsWith("There is no tile N47E008 here")) << messages[0].toStdString();
     EXPECT_EQ(b->lbName->text(), "N47E008");
     EXPECT_TRUE(b->Image1->pixmap().isNull());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -428,6 +446,45 @@ TEST_F(Browser, StartsAsATopLevelWindowOnTheEquatorWithAGraticule)
     EXPECT_TRUE(IsColor(b->WorldBitmap, 5, 150, MapColors::Graticule));
     EXPECT_TRUE(IsColor(b->WorldBitmap, 330, 120, MapColors::Graticule));
     KeepScreenshot(b->grab().toImage(), "orolith-browser-start");
+}
+
+TEST_F(Browser, StartsOnThePartWithTheMostTilesUntilOneIsChosen)
+{
+    for (const char *tile : {"S05E020", "N47E008", "N46E008", "N47E009"})
+        WriteFileBytes(dir.Path(std::string(tile) + ".hgt.zip"), {1});
+    auto b = Open();
+    EXPECT_EQ(b->PartTop, 60);
+    EXPECT_EQ(b->PartLeft, 0);
+    // The user's part stays, however the folder changes.
+    ClickWorld(*b, 215, 95);
+    WriteFileBytes(dir.Path("N48E008.hgt.zip"), {1});
+    QTest::mouseClick(b->btnReload, Qt::LeftButton);
+    EXPECT_EQ(b->PartTop, 0);
+    EXPECT_EQ(b->PartLeft, 30);
+}
+
+// Ink of the degree labels: dark pixels on an empty white map.
+TEST(WorldMapDrawing, LabelsTheDegreeLinesAtTheLeftAndTopEdges)
+{
+    QImage part(360, 360, QImage::Format_RGB32);
+    part.fill(Qt::white);
+    DrawDegreeLines(0, 60, 30, 30, part, 5, 5);
+    const auto ink = [&part](const QRect &r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += qGray(part.pixel(x, y)) < 128;
+        return n;
+    };
+    for (int k = 1; k < 6; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_TRUE(IsColor(part, 200, k * 60, MapColors::Graticule));
+        EXPECT_TRUE(IsColor(part, k * 60, 200, MapColors::Graticule));
+        EXPECT_GT(ink(QRect(1, k * 60 - 12, 30, 11)), 10);   // "55°N" … above its line
+        EXPECT_GT(ink(QRect(k * 60 + 2, 1, 30, 12)), 10);    // "5°E" … right of its line
+    }
+    // Nothing but lines inside the map.
+    EXPECT_EQ(ink(QRect(40, 20, 320, 340)), 0);
 }
 
 // DrawMapRegion with a picture of one known square: a region maps longitude

@@ -50,6 +50,37 @@ TEST_F(MainWindowTest, StartsItsWindowsInOrderAndShowsThePadInTheCorner)
     EXPECT_EQ(view().ProgressBar->parentWidget(), view().StatusPanel0);
 }
 
+// A window manager sizes the main window after it was shown (maximised):
+// the pad follows the corner until the user moves it, and comes back by its
+// shortcut once closed; the browser comes back from being minimised.
+TEST_F(MainWindowTest, PadKeepsToTheCornerAndComesBackAfterClosing)
+{
+    ShowWindows();
+    const auto cornerOf = [](const QWidget &w) { return w.frameGeometry().topRight(); };
+    view().setGeometry(40, 40, 1000, 700);
+    QTest::qWait(50);
+    EXPECT_EQ(cornerOf(pad()).x(), cornerOf(view()).x());
+    EXPECT_EQ(pad().geometry().top(), view().pnControl1->mapToGlobal(QPoint(0, view().pnControl1->height())).y());
+
+    pad().move(pad().pos() - QPoint(300, 0));
+    const QPoint put = pad().pos();
+    view().resize(900, 650);
+    QTest::qWait(50);
+    EXPECT_EQ(pad().pos(), put);
+
+    pad().close();
+    ASSERT_FALSE(pad().isVisible());
+    view().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view()));
+    QTest::keyClick(&view(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(pad().isVisible());
+
+    windows->Browser()->showMinimized();
+    QTest::keyClick(&view(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_TRUE(windows->Browser()->isVisible());
+    EXPECT_FALSE(windows->Browser()->isMinimized());
+}
+
 TEST_F(MainWindowTest, CommandsCarryCategoryCaptionHintAndShortcut)
 {
     struct Row {
@@ -58,7 +89,7 @@ TEST_F(MainWindowTest, CommandsCarryCategoryCaptionHintAndShortcut)
     };
     TfmView &v = view();
     const Row rows[] = {
-        {v.acBrowser, "File", "Browser...", "Browse Maps", ""},
+        {v.acBrowser, "File", "Browser...", "Browse Maps", "Ctrl+B"},
         {v.acLoadFile, "File", "Load File", "Load Height Data from a file", "Ctrl+O"},
         {v.acSaveHM, "File", "Save Heightmap", "Save the Heightmap", ""},
         {v.acSaveTexture, "File", "Save Texture", "Save the Current Texture", ""},
@@ -71,6 +102,7 @@ TEST_F(MainWindowTest, CommandsCarryCategoryCaptionHintAndShortcut)
         {v.acShowOptDialog, "Options", "Options...", "Show Options Dialog", ""},
         {v.acSaveOptions, "Options", "Save Options", "Save Options", ""},
         {v.acPlaces, "Options", "Placemarks/Classes", "Edit Placemarks and Classes", ""},
+        {v.acControls, "Window", "Navigation Pad", "Show the Navigation Pad", "Ctrl+P"},
     };
     ASSERT_EQ(v.ActionList1.size(), std::size(rows));
     for (const Row &r : rows) {
@@ -95,12 +127,13 @@ TEST_F(MainWindowTest, MenusToolBarAndPanelAreLaidOutAsTabled)
     QStringList menus;
     for (QAction *a : view().menuBar()->actions())
         menus << a->text();
-    EXPECT_EQ(menus, QStringList({"File", "Options", "Info"}));
+    EXPECT_EQ(menus, QStringList({"File", "Options", "Window", "Info"}));
     EXPECT_EQ(MenuItems(view().mnFile), QStringList({"Load File", "-", "Browser...", "-", "Save Screenshot",
                                                      "Save Heightmap", "Save Texture", "Export Mesh...",
                                                      "Fill Voids in Exports", "-", "Exit"}));
     EXPECT_EQ(MenuItems(view().mnOptions),
               QStringList({"Options...", "Save Options", "Reload Options", "-", "Placemarks/Classes"}));
+    EXPECT_EQ(MenuItems(view().mnWindow), QStringList({"Navigation Pad", "Browser..."}));
     EXPECT_EQ(MenuItems(view().mnInfo), QStringList({"OpenGL-Info", "About Orolith"}));
 
     QStringList tools;
