@@ -1,4 +1,5 @@
 // Orolith: a 3D viewer for SRTM elevation tiles.
+#include "About.h"
 #include "Browser.h"
 #include "DrawTarget.h"
 #include "FrameMemory.h"
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -35,20 +37,30 @@ void TakeScreenshotLater(TProgramWindows &windows, const QString &png)
     });
 }
 
+// --help and --version print and end before anything needs a display, so
+// both work on a terminal without one (the manual page is made from them).
+bool AsksForHelpOrVersion(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char *option : {"-h", "--help", "--help-all", "-?", "-v", "--version"})
+            if (!std::strcmp(argv[i], option))
+                return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
     CounterFrequency();
     KeepFrameMemoryResident();
-    // Fixed-function GL needs a compatibility context; every surface shares this format.
-    QSurfaceFormat::setDefaultFormat(TerrainSurfaceFormat());
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orolith"));
+    QCoreApplication::setApplicationName(QStringLiteral("Orolith"));
+    QCoreApplication::setApplicationVersion(ProgramVersionText());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("3D viewer for SRTM elevation tiles"));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp; several tiles open as one block"),
                                  QStringLiteral("[FILE...]"));
     const QCommandLineOption settings(QStringLiteral("settings"),
@@ -58,6 +70,14 @@ int main(int argc, char **argv)
                                         QStringLiteral("Open FILE, save a picture of the window as PNG, and quit."),
                                         QStringLiteral("PNG"));
     parser.addOptions({settings, screenshot});
+    if (AsksForHelpOrVersion(argc, argv)) {
+        const QCoreApplication core(argc, argv);
+        parser.process(core);  // prints and exits
+    }
+
+    // Fixed-function GL needs a compatibility context; every surface shares this format.
+    QSurfaceFormat::setDefaultFormat(TerrainSurfaceFormat());
+    QApplication app(argc, argv);
     parser.process(app);
     if (parser.isSet(settings))
         SetIniFileName(parser.value(settings).toStdString());

@@ -16,8 +16,17 @@ static void Usage(std::ostream &out)
         out << "  " << c->usage << "\n";
 }
 
+// The build passes the project's version.
+#ifndef OROLITH_VERSION
+#define OROLITH_VERSION ""
+#endif
+
 int main(int argc, char **argv)
 {
+    if (argc == 2 && (!std::strcmp(argv[1], "--version") || !std::strcmp(argv[1], "-v"))) {
+        std::cout << "orolith-cli " OROLITH_VERSION "\n";
+        return 0;
+    }
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         Usage(argc < 2 ? std::cerr : std::cout);
         return argc < 2 ? 2 : 0;
