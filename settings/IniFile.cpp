@@ -1,6 +1,6 @@
 #include "IniFile.h"
 
-#include "RegularFileRead.h"
+#include "RegularFile.h"
 
 #include <QDir>
 #include <QFileInfo>

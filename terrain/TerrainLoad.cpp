@@ -2,6 +2,7 @@
 // sampling operations every other layer reads heights through.
 #include "Terrain.h"
 #include "HgtFile.h"
+#include "RegularFile.h"
 #include "TerrainError.h"
 #include "TilePos.h"
 #include "Utils.h"

@@ -4,6 +4,7 @@
 #include "HgtFile.h"
 #include "ParallelRows.h"
 #include "Terrain.h"
+#include "RegularFile.h"
 #include "TerrainError.h"
 #include "TilePos.h"
 #include "Utils.h"

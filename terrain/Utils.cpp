@@ -15,7 +15,6 @@
 #include <string_view>
 #include <vector>
 
-#include <sys/stat.h>
 
 void GetTempFolder(std::string &out)
 {
@@ -223,22 +222,6 @@ std::string LowerExtension(const std::string &fileName)
     std::string ext = base.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char ch) { return std::tolower(ch); });
     return ext;
-}
-
-uint64_t RequireRegularFile(const std::string &path, const std::string &what)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        throw ETerrainError(std::string("cannot open the file: ") + std::strerror(errno), path);
-    if (S_ISREG(st.st_mode))
-        return static_cast<uint64_t>(st.st_size);
-    if (S_ISDIR(st.st_mode))
-        throw ETerrainError("is a folder, not " + what, path);
-    const char *kind = S_ISFIFO(st.st_mode)                        ? "a FIFO"
-                       : S_ISSOCK(st.st_mode)                      ? "a socket"
-                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
-                                                                    : "something else";
-    throw ETerrainError(std::string("is not a regular file but ") + kind, path);
 }
 
 std::string CombinePath(const std::string &folder, const std::string &path)

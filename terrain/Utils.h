@@ -32,13 +32,6 @@ std::string IncludeTrailingSeparator(const std::string &s);
 // Extension of the file name without its folder, lower case and without the
 // dot: "N47E011.HGT.zip" gives "zip"; "" when the name has none.
 std::string LowerExtension(const std::string &fileName);
-// Every input is put through this before it is opened for reading: opening a
-// FIFO waits for a writer for ever, and a device or socket is no file to read.
-// Throws ETerrainError naming `path` unless it is a regular file (links
-// followed): "cannot open the file: <reason>" when it cannot be examined,
-// "is a folder, not <what>", "is not a regular file but a FIFO" (a device, a
-// socket). Returns its size in bytes.
-uint64_t RequireRegularFile(const std::string &path, const std::string &what);
 // Joins folder and path; an absolute path stands alone; "." and ".." are resolved.
 std::string CombinePath(const std::string &folder, const std::string &path);
 

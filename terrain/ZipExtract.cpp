@@ -1,6 +1,7 @@
 #include "ZipExtract.h"
 
 #include "Terrain.h"
+#include "RegularFile.h"
 #include "TerrainError.h"
 #include "TilePos.h"
 #include "Utils.h"

@@ -155,7 +155,7 @@ TEST(IniFileImage, WhatIsNotARegularFileIsRefusedUnopenedAndNeverSavedOver)
     ASSERT_EQ(mkfifo(dir.Path("fifo.ini").c_str(), 0644), 0);
     const std::pair<std::string, std::string> cases[] = {
         {dir.Path("folder.ini"), "it is a folder, not a file"},
-        {dir.Path("fifo.ini"), "it is a named pipe (FIFO), not a file"},
+        {dir.Path("fifo.ini"), "it is a FIFO, not a file"},
         {"/dev/zero", "it is a device, not a file"},
     };
     for (const auto &[path, problem] : cases) {

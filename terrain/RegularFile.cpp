@@ -1,4 +1,6 @@
-#include "RegularFileRead.h"
+#include "RegularFile.h"
+
+#include "TerrainError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,20 +11,22 @@
 
 namespace {
 
+// What stands at a path that is no regular file: "a folder", "a FIFO"...
+const char *KindOf(mode_t mode)
+{
+    return S_ISDIR(mode)                          ? "a folder"
+           : S_ISFIFO(mode)                       ? "a FIFO"
+           : S_ISSOCK(mode)                       ? "a socket"
+           : S_ISCHR(mode) || S_ISBLK(mode)       ? "a device"
+                                                  : "something else";
+}
+
 // Empty for a regular file; otherwise what stands at the path instead.
 std::string NotARegularFile(mode_t mode)
 {
     if (S_ISREG(mode))
         return {};
-    if (S_ISDIR(mode))
-        return "it is a folder, not a file";
-    if (S_ISFIFO(mode))
-        return "it is a named pipe (FIFO), not a file";
-    if (S_ISSOCK(mode))
-        return "it is a socket, not a file";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "it is a device, not a file";
-    return "it is not a regular file";
+    return std::string("it is ") + KindOf(mode) + ", not a file";
 }
 
 std::string SystemReason(int error)
@@ -31,6 +35,18 @@ std::string SystemReason(int error)
 }
 
 } // namespace
+
+uint64_t RequireRegularFile(const std::string &path, const std::string &what)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        throw ETerrainError(std::string("cannot open the file: ") + std::strerror(errno), path);
+    if (S_ISREG(st.st_mode))
+        return static_cast<uint64_t>(st.st_size);
+    if (S_ISDIR(st.st_mode))
+        throw ETerrainError("is a folder, not " + what, path);
+    throw ETerrainError(std::string("is not a regular file but ") + KindOf(st.st_mode), path);
+}
 
 TRegularFileRead ReadRegularFile(const std::string &path)
 {
