@@ -18,6 +18,9 @@
 #include <QMessageBox>
 #include <QSlider>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 // "Text|pattern|Text|pattern" into Qt's "Text (pattern);;Text (pattern)".
@@ -80,9 +83,13 @@ TFileDialogs::TResult RunFileDialog(QWidget *parent, const TFileDialogs::TReques
     return {dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter())) + 1, dialog.selectedFiles()};
 }
 
+// The writers leave the system's reason in errno ("No space left on device").
 QString CouldNotWrite(const QString &file)
 {
-    return QStringLiteral("%1: the file could not be written.").arg(file);
+    const int reason = errno;
+    if (reason == 0)
+        return QStringLiteral("%1: the file could not be written.").arg(file);
+    return QStringLiteral("%1: the file could not be written: %2.").arg(file, QString::fromLocal8Bit(std::strerror(reason)));
 }
 
 // The writers choose the format by the name's extension; a name they have
@@ -163,6 +170,7 @@ void TfmView::SaveWith(const QString &caption, const QString &filter, const QStr
     QString file = chosen.FileName;
     if (QFileInfo(file).suffix().isEmpty())
         file += QLatin1Char('.') + FilterExtension(filter, chosen.FilterIndex, extension);
+    errno = 0;  // a failed write's reason is read from it
     save(file, chosen.FilterIndex);
 }
 

@@ -37,12 +37,14 @@ protected:
 
 TEST_F(BadInputWindow, HeightmapIntoAFolderThatIsNotThereNamesTheFileAndWritesNothing)
 {
-    for (const char *target : {"missing-folder/hm.bmp", "N47E011.hgt/hm.bmp"}) {
+    const std::pair<const char *, const char *> cases[] = {{"missing-folder/hm.bmp", "No such file or directory"},
+                                                           {"N47E011.hgt/hm.bmp", "Not a directory"}};
+    for (const auto &[target, reason] : cases) {
         ChooseForSave(dir.Path(target), 1);
         QString message;
         DismissNextMessage(message);
         view().acSaveHM->trigger();
-        EXPECT_EQ(message.toStdString(), dir.Path(target) + ": the file could not be written.");
+        EXPECT_EQ(message.toStdString(), dir.Path(target) + ": the file could not be written: " + reason + ".");
     }
     EXPECT_FALSE(std::filesystem::exists(dir.Path("missing-folder")));
     // The tile that stood in for a folder is still the tile, and still shown.
