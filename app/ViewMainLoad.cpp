@@ -19,6 +19,7 @@
 #include <QSlider>
 
 #include <algorithm>
+#include <filesystem>
 #include <cmath>
 
 std::string TfmView::TerrainBmpName(const std::string &fileName)
@@ -102,7 +103,9 @@ void TfmView::LoadTerrain(std::shared_ptr<const TTerrainSource> source)
     // A grey heightmap may come with the picture that was saved beside it.
     QImage companion;
     const std::string &first = source->Files().front();
-    if (source->Files().size() == 1 && LowerExtension(first) == "bmp")
+    // Only a regular file is read: a FIFO in its place would block the load.
+    if (source->Files().size() == 1 && LowerExtension(first) == "bmp" &&
+        std::filesystem::is_regular_file(TerrainBmpName(first)))
         companion.load(QString::fromStdString(TerrainBmpName(first)));
     if (companion.isNull())
         View_->BuildTexture();

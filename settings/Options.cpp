@@ -80,7 +80,11 @@ TIniLocation IniFileLocation()
     if (!iniFileOverride.empty())
         return {iniFileOverride, iniFileOverride};
     const QString exe = ExecutablePath();
-    return IniFileLocation(exe.toStdString(), QFileInfo(QFileInfo(exe).absolutePath()).isWritable(),
+    // A program the package manager installed under /usr keeps no settings
+    // beside itself even when run by root, who may write there: a file the
+    // package does not own would outlive its removal.
+    const bool packaged = exe.startsWith(QStringLiteral("/usr/"));
+    return IniFileLocation(exe.toStdString(), !packaged && QFileInfo(QFileInfo(exe).absolutePath()).isWritable(),
                            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString());
 }
 

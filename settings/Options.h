@@ -43,8 +43,8 @@ void RegisterNavigationPad(TTranslationRangeTarget *pad); // nullptr when it goe
 // The executable's folder with a trailing "/".
 std::string ProgramFolder();
 // The settings file the program reads and the one a save writes. Beside the
-// executable (same base name, ".ini") when its folder is writable. An
-// installed program's folder is not: then a per-user file is read once it
+// executable (same base name, ".ini") when its folder is writable and not
+// under /usr. An installed program's folder is not: then a per-user file is read once it
 // exists, and until then the one shipped beside the program; saves go to the
 // per-user file, which the next start then reads.
 struct TIniLocation {
