@@ -118,8 +118,8 @@ void TfmView::UpdateReadouts()
     // The ground under the pointer where it was when this frame was drawn:
     // the frame kept that pixel's depth. Asking for the pointer again would
     // find it elsewhere while it moves, and picking there would draw the
-    // whole frame a second time. No pointer over the terrain, no ground.
-    // No pointer over the terrain, or the sky under it: no ground.
+    // whole frame a second time. No pointer over the terrain, or the sky
+    // under it: no ground.
     const std::optional<QPoint> pixel = View_->KeptPixel();
     TTilePos ground;
     if (pixel && View_->PickGround(pixel->x(), pixel->y(), ground))
