@@ -82,10 +82,9 @@ double CliArgs::Number(const std::string &name, double fallback) const
     } catch (const EConvertError &) {
         v = std::nan("");
     }
-    if (!std::isfinite(v))
-        throw std::invalid_argument("--" + name + " needs a number, not '" + Value(name) + "'");
+    // Text that is no number (nan, inf, 1e39x) is out of range too.
     const TCliRange &range = CliRange(command, name);
-    if (v < range.lowest || v > range.highest || (range.whole && v != std::trunc(v))) {
+    if (!std::isfinite(v) || v < range.lowest || v > range.highest || (range.whole && v != std::trunc(v))) {
         throw std::invalid_argument("--" + name + " must be " + (range.whole ? "a whole number " : "") + "from " +
                                     CliRangeText(range.lowest) + " to " + CliRangeText(range.highest) + ", not '" +
                                     Value(name) + "'");

@@ -56,7 +56,7 @@ TEST(LodMeshCli, RefusesBadInputWithAMessage)
         {{tile, "--view", "quads"}, "--view must be clod, vbo or base"},
         {{tile, "--vertex-size", "0"}, "--vertex-size must be a whole number from 1"},
         {{tile, "--resolution", "2.5"}, "--resolution must be a whole number"},
-        {{tile, "--c", "four"}, "--c needs a number"},
+        {{tile, "--c", "four"}, "--c must be from 0.1 to 10000, not 'four'"},
         {{QString::fromStdString(dir.Path("missing.hgt"))}, "missing.hgt"},
         {{}, "usage: mesh FILE"},
     };
