@@ -110,7 +110,13 @@ void RequireType(const QString &file, const QStringList &types, const QString &w
                                  .toStdString());
 }
 
-const QStringList PictureTypes = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("tga")};
+QStringList PictureTypeList()
+{
+    QStringList types;
+    for (const std::string &t : PictureTypes())
+        types << QString::fromStdString(t);
+    return types;
+}
 
 }  // namespace
 
@@ -203,7 +209,7 @@ void TfmView::acSaveTextureExecute()
     SaveWith(QStringLiteral("Save Texture"),
              QStringLiteral("Texture(*.bmp)|*.bmp|Texture(*.jpg)|*.jpg|Texture(*.tga)|*.tga"), QStringLiteral("jpg"),
              [this](const QString &file, int) {
-                 RequireType(file, PictureTypes, QStringLiteral("textures are"));
+                 RequireType(file, PictureTypeList(), QStringLiteral("textures are"));
                  if (!View_->SaveTexture(file.toStdString()))
                      throw std::runtime_error(CouldNotWrite(file).toStdString());
              });
@@ -235,7 +241,7 @@ void TfmView::acSaveScreenExecute()
     SaveWith(QStringLiteral("Save Screenshot"),
              QStringLiteral("Windows Bitmap(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|Truevision Targa(*.tga)|*.tga"),
              QStringLiteral("jpg"), [this](const QString &file, int) {
-                 RequireType(file, PictureTypes, QStringLiteral("screenshots are"));
+                 RequireType(file, PictureTypeList(), QStringLiteral("screenshots are"));
                  if (!View_->SaveScreenshot(file.toStdString()))
                      throw std::runtime_error(CouldNotWrite(file).toStdString());
              });

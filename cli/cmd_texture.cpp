@@ -12,6 +12,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const std::string Usage =
@@ -29,7 +31,8 @@ int RunTexture(const std::vector<std::string> &args)
     if (!IsValidUtf8(out))
         return CliFail(out, NotUtf8Problem);
     const QString type = QFileInfo(QString::fromStdString(out)).suffix().toLower();
-    if (type != "bmp" && type != "jpg" && type != "tga")
+    const std::vector<std::string> &types = PictureTypes();
+    if (std::find(types.begin(), types.end(), type.toStdString()) == types.end())
         return CliFail(out, "unknown picture type: the name must end in .bmp, .jpg or .tga");
     // The viewer's default resolution; 8192² texels are 256 MB already.
     const int resolution = a.WholeNumber("resolution", 768);

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QOpenGLContext;
 
@@ -87,8 +88,8 @@ public:
     bool GrabScreen(const std::string &fileName);
     bool ScreenShot(const std::string &fileName) { return GrabScreen(fileName); }
 
-    // Chooses the writer by the extension, without regard to case: ".bmp",
-    // ".jpg" or ".tga"; any other extension (".jpeg" too) writes nothing.
+    // Chooses the writer by the extension, without regard to case:
+    // PictureTypes(); any other extension (".jpeg" too) writes nothing.
     bool SaveToFile(const std::string &fileName) const;
     // 32-bit BMP, B, G, R, A, bottom row first, 54-byte header.
     bool SaveBMP(const std::string &fileName) const;
@@ -126,3 +127,7 @@ void AssignBitmap(const QImage &bitmap, TGLBMP &image);
 // write itself. False, with nothing written, where SaveToFile gives false.
 bool SaveBitmap(const QImage &bitmap, const std::string &fileName,
                 int jpegQuality = TGLBMP::DefaultJpegQuality);
+
+// The extensions the picture writers take, lower case without the dot:
+// bmp, jpg, tga.
+const std::vector<std::string> &PictureTypes();

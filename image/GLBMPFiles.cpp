@@ -20,6 +20,12 @@
 #include <limits>
 #include <vector>
 
+const std::vector<std::string> &PictureTypes()
+{
+    static const std::vector<std::string> types = {"bmp", "jpg", "tga"};  // the order SaveByExtension reads
+    return types;
+}
+
 namespace {
 
 // Runs write on a temporary file in the target's folder and renames it over
@@ -159,11 +165,12 @@ template <class Bmp, class Jpg, class Tga>
 bool SaveByExtension(const std::string &fileName, Bmp bmp, Jpg jpg, Tga tga)
 {
     const std::string extension = LowerExtension(fileName);
-    if (extension == ".bmp")
+    const std::vector<std::string> &types = PictureTypes();
+    if (extension == "." + types[0])
         return bmp();
-    if (extension == ".jpg")
+    if (extension == "." + types[1])
         return jpg();
-    if (extension == ".tga")
+    if (extension == "." + types[2])
         return tga();
     return false;
 }
