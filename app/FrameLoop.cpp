@@ -100,20 +100,16 @@ void TfmView::CopyCameraToView()
     }
 }
 
-QString TfmView::PositionText(const TTilePos &pos) const
+QString TfmView::PositionText(const TGroundPoint &pos) const
 {
-    const std::string where = FormatLatLon(pos.GetLatLon());
-    double x = 0, z = 0;
-    pos.GetWorldXZ(x, z);
-    const double metres = View_->HeightAt(float(x), float(z)) / TTerrain::HeightScale;
+    const std::string where = FormatLatLon(pos.LatLon);
+    const double metres = View_->HeightAt(float(pos.X), float(pos.Z)) / TTerrain::HeightScale;
     return QString::asprintf("%s: %.1f m", where.c_str(), metres);
 }
 
 void TfmView::UpdateReadouts()
 {
-    TTilePos center;
-    View_->GetViewCenter(center);
-    StatusPanel2->setText(PositionText(center));
+    StatusPanel2->setText(PositionText(View_->GetViewCenter()));
 
     // The ground under the pointer where it was when this frame was drawn:
     // the frame kept that pixel's depth. Asking for the pointer again would
@@ -121,7 +117,7 @@ void TfmView::UpdateReadouts()
     // whole frame a second time. No pointer over the terrain, or the sky
     // under it: no ground.
     const std::optional<QPoint> pixel = View_->KeptPixel();
-    TTilePos ground;
+    TGroundPoint ground;
     if (pixel && View_->PickGround(pixel->x(), pixel->y(), ground))
         StatusPanel1->setText(PositionText(ground));
     else

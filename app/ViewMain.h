@@ -31,7 +31,7 @@ class QToolBar;
 class TGLDrawWindow;
 class TTopoView;
 class TTerrainSource;
-struct TTilePos;
+struct TGroundPoint;
 
 // The file dialogs of the load and save commands. The default shows Qt's
 // dialogs; tests put their own in to choose a file without a modal dialog.
@@ -179,7 +179,7 @@ private:
     // Frame loop pieces
     void CopyCameraToView();
     void UpdateReadouts();
-    QString PositionText(const TTilePos &pos) const;
+    QString PositionText(const TGroundPoint &pos) const;
     void UpdateFrameRate();
     // Draws a frame when it would differ from the last; true for a frame of a terrain.
     bool DrawIfChanged();

@@ -9,6 +9,7 @@
 #include "Options.h"
 #include "PlacesEditor.h"
 #include "TerrainError.h"
+#include "TerrainReaders.h"
 #include "TopoView.h"
 #include "TopoViewVBO.h"
 
@@ -142,9 +143,9 @@ void TfmView::acLoadFileExecute()
 {
     TFileDialogs::TRequest request;
     request.Caption = QStringLiteral("Load File");
-    request.Filter = QStringLiteral("Uncompressed Heightmaps|*.hgt|Compressed Heightmaps|*.hgt.zip|Bitmap "
-                                    "Heightmaps|*.bmp|All Heightmaps|*.hgt;*.hgt.zip;*.bmp|All Files|*.*");
-    request.FilterIndex = 4;
+    request.Filter = QString::fromStdString(TerrainFileFilter()) + QStringLiteral("|All Files|*.*");
+    // "All Heightmaps": the one before "All Files".
+    request.FilterIndex = static_cast<int>(TerrainReaders().size()) + 1;
     request.FileName = QStringLiteral("N51E011.hgt.zip");
     const auto open = FileDialogs.Open ? FileDialogs.Open : [](QWidget *p, const TFileDialogs::TRequest &r) {
         return RunFileDialog(p, r, false);

@@ -79,8 +79,6 @@ void TfmView::LoadTerrainFile(const std::string &fileName)
 
 void TfmView::LoadTerrainFiles(const std::vector<std::string> &files)
 {
-    if (files.size() == 1 && !IsTerrainFileName(files.front()))
-        throw ETerrainError("Not a terrain file (expected .hgt, .hgt.zip or .bmp)", files.front());
     LoadTerrain(TerrainSourceFor(files));
 }
 

@@ -75,7 +75,7 @@ void BM_Frame(benchmark::State &state)
 
         start = ReadCounter();
         view.Render();
-        TTilePos pos;
+        TGroundPoint pos;
         view.PickGround(512, 384, pos);
         glFinish();
         wholeMs += ElapsedMs(start);

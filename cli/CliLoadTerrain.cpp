@@ -14,8 +14,6 @@
 
 std::unique_ptr<TTerrainSource> CliLoadTerrain(TTerrain &terrain, const std::vector<std::string> &paths)
 {
-    if (paths.size() == 1 && !IsTerrainFileName(paths.front()))
-        throw ETerrainError("not a terrain file (expected .hgt, .hgt.zip or .bmp)", paths.front());
     std::unique_ptr<TTerrainSource> source = TerrainSourceFor(paths);
     const auto *block = dynamic_cast<const TTileBlock *>(source.get());
     const std::string name =

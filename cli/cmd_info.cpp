@@ -37,17 +37,20 @@ int RunInfo(const std::vector<std::string> &args)
     }
     const double ms = ElapsedMs(start);
 
+    // The south-west corner of the grid.
+    const TLatLon origin = terrain.GeoRef.LatLonAtFraction(0, 0);
     std::cout << "File: " << terrain.FileName << "\n"
               << "GridHigh: " << terrain.GridHigh << "\n"
               << "Samples: " << terrain.Heights.Size() << "\n"
               << "MinHeight: " << terrain.MinHeight << "\n"
               << "MaxHeight: " << terrain.MaxHeight << "\n"
               << "Voids: " << CountVoids(terrain.Heights) << "\n"
-              << "Origin: " << FloatToStrN(terrain.OriginLat) << ", " << FloatToStrN(terrain.OriginLon) << "\n"
+              << "Origin: " << FloatToStrN(origin.Lat) << ", " << FloatToStrN(origin.Lon) << "\n"
               << "LoadMs: " << MillisecondsText(ms) << "\n";
     if (terrain.HgtLoaded) {
         const auto *block = dynamic_cast<const TTileBlock *>(source.get());
-        std::cout << "Tiles: " << terrain.Span << " x " << terrain.Span << "\n"
+        const int span = static_cast<int>(terrain.GeoRef.LatitudeSpan());
+        std::cout << "Tiles: " << span << " x " << span << "\n"
                   << "Missing: " << (block ? block->Missing() : 0) << "\n";
     }
     return 0;

@@ -159,7 +159,8 @@ TMeshExportResult ExportViewMesh(const TTopoView &view, const TGLBMP &texture, c
             print.HeightDrawScale = view.HeightDrawScale();
             result.Triangles = ExportSolid(surface, extension, file, print, progress);
         } else {
-            ConvertToMetres(surface, {view.Terrain.OriginLat, double(view.Terrain.Span), settings.VerticalScale});
+            ConvertToMetres(surface, {view.Terrain.GeoRef.NorthSouthMetres(), view.Terrain.GeoRef.EastWestRatio(),
+                                      settings.VerticalScale});
             ExportTextured(surface, extension, JpegOf(texture, extension == "glb", out), out, files, file, progress);
         }
         files.Commit();

@@ -121,6 +121,6 @@ void RaiseVoids(TSurfaceMesh &surface, const TTerrain &terrain, const TSIArray &
             continue;
         const int col = std::clamp(int((p.X + half) * perUnit), 0, terrain.GridHigh);
         const int row = std::clamp(int((p.Z + half) * perUnit), 0, terrain.GridHigh);
-        p.Y = float(filled(col, row) * 0.006);
+        p.Y = float(terrain.Metres(filled(col, row)) * 0.006);
     }
 }

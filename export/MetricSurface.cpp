@@ -9,9 +9,8 @@ void ConvertToMetres(TSurfaceMesh &surface, const TGeoFrame &frame)
 {
     const double size = surface.WorldSize > 0 ? surface.WorldSize : 1;
     const double half = size / 2;
-    const double north = frame.Span * MetresPerDegree / size;
-    const double middle = (frame.OriginLat + frame.Span / 2) * std::numbers::pi / 180;
-    const double east = north * std::cos(middle);
+    const double north = frame.NorthSouthMetres / size;
+    const double east = north * frame.EastWestRatio;
     const double up = frame.VerticalScale / TTerrain::HeightScale;
     for (TVertex3f &p : surface.Positions)
         p = {float((p.X + half) * east), float(p.Y * up), float(-(half - p.Z) * north)};

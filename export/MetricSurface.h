@@ -3,17 +3,15 @@
 // units, which squeeze a degree into the terrain square.
 #pragma once
 
+#include "GeoReference.h"
 #include "MeshSurface.h"
 
-// Where the surface lies on the earth and how tall it is drawn.
+// How large the surface is on the ground and how tall it is drawn.
 struct TGeoFrame {
-    double OriginLat = 0;      // south-west corner, degrees
-    double Span = 1;           // degrees one edge spans
+    double NorthSouthMetres = MetresPerDegree;  // the square's north–south edge
+    double EastWestRatio = 1;  // its west–east edge per metre of that
     double VerticalScale = 1;  // 1: true heights
 };
-
-// Metres along a degree of latitude (and of longitude at the equator).
-inline constexpr double MetresPerDegree = 111320.0;
 
 // In place: X east and −Z north in metres from the south-west corner (a
 // degree of longitude shrunk by the cosine of the latitude at the middle of

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             __builtin_trap();
         TTerrain terrain;
         TerrainSourceFor({archive})->LoadInto(terrain);
-        if (terrain.Heights.Size() != HgtSideForSize(bytes.size()) || terrain.OriginLat != 10)
+        if (terrain.Heights.Size() != HgtSideForSize(bytes.size()) || terrain.GeoRef.SouthLat() != 10)
             __builtin_trap();
     } catch (const ETerrainError &) {
     }

@@ -56,6 +56,7 @@ TTopoView::TFrameKey TTopoView::FrameKey() const
 {
     TFrameKey key;
     key.Content = contentVersion_;
+    key.Scene = Scene.Version();
     key.Loaded = Loaded;
     key.HikingMode = HikingMode;
     key.Wireframe = Wireframe;

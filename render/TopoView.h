@@ -4,6 +4,7 @@
 // textured quads); TTopoViewVBO and TTopoViewCLOD replace the mesh operations.
 #pragma once
 
+#include "Overlay.h"
 #include "PlaceOverlay.h"
 #include "Terrain.h"
 
@@ -26,7 +27,6 @@ class TDrawTarget;
 class TGLBMP;
 class TTerrainSource;
 struct TLatLon;
-struct TTilePos;
 
 struct TVertex3f {
     float X, Y, Z;
@@ -107,6 +107,10 @@ public:
     bool &HgtLoaded = Terrain.HgtLoaded;
     std::vector<std::unique_ptr<TPlaceRec>> Places;
     std::vector<std::unique_ptr<TPlaceClassRec>> PlaceClasses;
+    // What is drawn over the terrain (tracks, waypoints, the measuring
+    // line), placed through the terrain's georeference. Its version is part
+    // of the frame key: owners call Scene.Changed() after a change.
+    TScene Scene;
 
     // Virtual operations, in the order the variants override them.
     virtual void DrawTerrain();
@@ -154,17 +158,19 @@ public:
     // What the drawing multiplies heights by besides VerticalScale: a block
     // of k × k tiles fills the same square as one tile, so its heights are
     // drawn at 1/k to keep the relief as steep as in its own tiles.
-    float HeightDrawScale() const { return 1.0f / static_cast<float>(Terrain.Span); }
+    float HeightDrawScale() const;
     // Where the hiking eye stands at world point (x, z): just above the
     // ground as drawn (HeightAbove for a single tile).
     float EyeHeightAbove(float x, float z);
-    void GetViewCenter(TTilePos &pos) const;
+    // The ground the camera looks at (the centre of the square before the
+    // first mesh).
+    TGroundPoint GetViewCenter() const;
     // Ground under pixel (winX, winY) of DrawControl, counted from the top
     // left. Exact and cheap for the pixel the last frame kept the depth of
     // (PickPixel, or the pointer over the target); any other pixel costs
     // drawing the frame once more. False, with pos at the view centre, where
     // the pixel shows no terrain (sky, or nothing drawn).
-    bool PickGround(int winX, int winY, TTilePos &pos);
+    bool PickGround(int winX, int winY, TGroundPoint &pos);
     // The pixel whose depth the next frames keep; empty: the target's pointer.
     std::optional<QPoint> PickPixel;
     // The pixel whose depth the last frame kept, if it kept one: where the
@@ -191,6 +197,7 @@ public:
     // depth the frame keeps. Equal keys draw equal frames.
     struct TFrameKey {
         uint64_t Content = 0;  // ContentVersion
+        uint64_t Scene = 0;    // Scene.Version()
         bool Loaded = false, HikingMode = false, Wireframe = false;
         float FieldOfView = 0, VerticalScale = 0, Pitch = 0, Yaw = 0;
         float OffsetX = 0, OffsetZ = 0, EyeHeight = 0;
@@ -231,9 +238,6 @@ protected:
     std::unique_ptr<TGLBMP> ScreenImage;  // screenshots, apart from the texture
 
 private:
-    // The tile's south-west corner from its file name, with the square's
-    // size and grid: the origin every placemark and read-out is placed from.
-    TTilePos TileOrigin() const;
     // The class record of `id`, or null when there is none.
     const TPlaceClassRec *ClassOf(int16_t id) const;
 

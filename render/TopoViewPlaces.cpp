@@ -87,7 +87,6 @@ void TTopoView::ClearPlaceClasses()
 
 std::vector<TPlaceOverlay::TMarker> TTopoView::VisibleMarkers()
 {
-    const TTilePos origin = TileOrigin();
     const double half = WorldSize / 2.0;
     std::vector<TPlaceOverlay::TMarker> markers;
     for (const auto &place : Places) {
@@ -95,10 +94,10 @@ std::vector<TPlaceOverlay::TMarker> TTopoView::VisibleMarkers()
         const TPlaceClassRec *placeClass = ClassOf(place->ClassId);
         if (!placeClass || !placeClass->Visible)
             continue;
-        TTilePos pos = origin;
-        pos.SetOffsetFromLatLon(place->Lat, place->Lon);
-        double wx = 0, wz = 0;
-        pos.GetWorldXZ(wx, wz);
+        const auto world = Terrain.WorldAt({place->Lat, place->Lon});
+        if (!world)
+            continue;
+        const double wx = (*world)[0], wz = (*world)[1];
         if (wx < -half || wx > half || wz < -half || wz > half)
             continue;
         const float x = float(wx), z = float(wz);

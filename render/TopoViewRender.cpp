@@ -150,29 +150,16 @@ float TTopoView::EyeHeightAbove(float x, float z)
     return HeightAt(x, z) * HeightDrawScale() + 0.03f;
 }
 
-TTilePos TTopoView::TileOrigin() const
+TGroundPoint TTopoView::GetViewCenter() const
 {
-    TTilePos origin{};
-    origin.SetOrigin(Terrain.OriginLat, Terrain.OriginLon);
-    origin.Size = WorldSize;
-    origin.High = GridHigh;
-    origin.Span = Terrain.Span;
-    return origin;
+    // Before the first mesh there is no square to measure offsets on; the
+    // centre of the square is where the camera looks all the same.
+    return Terrain.GroundAt(WorldSize > 0 ? -OffsetX : 0.0, WorldSize > 0 ? -OffsetZ : 0.0);
 }
 
-void TTopoView::GetViewCenter(TTilePos &pos) const
+bool TTopoView::PickGround(int winX, int winY, TGroundPoint &pos)
 {
-    pos = TileOrigin();
-    // Before the first mesh there is no square to measure offsets on.
-    if (WorldSize > 0)
-        pos.SetOffsetFromWorld(OffsetX, OffsetZ);
-    else
-        pos.SetOffset(pos.Span / 2.0, pos.Span / 2.0);
-}
-
-bool TTopoView::PickGround(int winX, int winY, TTilePos &pos)
-{
-    GetViewCenter(pos);
+    pos = GetViewCenter();
     float depth = 1.0f;
     if (keptDepth_.Valid && keptDepth_.Pixel == QPoint(winX, winY)) {
         depth = keptDepth_.Depth;
@@ -197,6 +184,16 @@ bool TTopoView::PickGround(int winX, int winY, TTilePos &pos)
                      frame_.Projection.data(), vp.data(), &ox, &oy, &oz) != GL_TRUE)
         return false;
     const double half = WorldSize / 2.0;
-    pos.SetOffsetFromWorld(std::clamp(-ox, -half, half), std::clamp(-oz, -half, half));
+    pos = Terrain.GroundAt(std::clamp(ox, -half, half), std::clamp(oz, -half, half));
     return true;
+}
+
+float TTopoView::HeightDrawScale() const
+{
+    const double span = Terrain.GeoRef.LatitudeSpan();
+    if (span > 0)
+        return 1.0f / static_cast<float>(span);
+    // A projected grid: as many degrees as its north–south extent covers.
+    const double degrees = Terrain.GeoRef.HeightMetres() / MetresPerDegree;
+    return degrees > 0 ? static_cast<float>(1.0 / degrees) : 1.0f;
 }

@@ -4,12 +4,29 @@
 // command-line tool use it directly.
 #pragma once
 
+#include "GeoReference.h"
 #include "HeightGrid.h"
 
 #include <QImage>
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <string>
+
+// A point of the terrain: where it lies on the world square the views draw
+// (X west to east, Z north to south) and on the Earth.
+struct TGroundPoint {
+    double X = 0, Z = 0;
+    TLatLon LatLon;
+};
+
+// What the grid was read from, for the information box and `info`.
+struct TSourceInfo {
+    std::string Driver;      // "SRTM .hgt", "bitmap", or GDAL's driver ("GTiff")
+    int Width = 0, Height = 0;  // samples of the file (of the block for tiles)
+    int ReadAt = 1;          // read at 1:ReadAt along each axis (decimated when > 1)
+};
 
 class TTerrain {
 public:
@@ -24,15 +41,21 @@ public:
     // Height grid and its file
     TSIArray Heights;
     int GridHigh = -1;       // highest index in both directions
-    int MinHeight = 0;       // lowest non-void sample, metres
-    int MaxHeight = 0;       // highest non-void sample, metres
+    int MinHeight = 0;       // lowest non-void sample, grid steps (metres for tiles)
+    int MaxHeight = 0;       // highest non-void sample, grid steps
+    // A grid sample h stands for HeightBase + h × HeightStep metres. Tiles
+    // and heightmaps hold whole metres (step 1, base 0); a fine model (LiDAR
+    // at a metre or two) keeps decimetres or less where its range allows,
+    // so its light is not cut into terraces.
+    double HeightStep = 1.0;
+    double HeightBase = 0.0;
+    double Metres(double sample) const { return HeightBase + sample * HeightStep; }
     std::string FileName;    // last file given to LoadFromFile
-    // Where the grid lies: its south-west corner in degrees, and the degrees
-    // one edge spans (1 for a tile, k for a block of k × k tiles). Set by
-    // every load; a file not named like a tile lies at (0, 0).
-    double OriginLat = 0.0, OriginLon = 0.0;
-    int Span = 1;
-    bool HgtLoaded = false;  // FileName ends in ".hgt"
+    // Where every sample lies. Set by every load; a heightmap not named like
+    // a tile lies at (0, 0) and spans one degree.
+    TGeoReference GeoRef;
+    TSourceInfo Source;
+    bool HgtLoaded = false;  // tiles (.hgt, .hgt.zip, a block of them)
     int WorldSize = 0;       // edge length of the terrain square in world units
 
     // Texture
@@ -64,6 +87,10 @@ public:
     // its south-west corner, the degrees it spans and the name it goes by.
     void AdoptBlock(TSIArray &grid, int minHeight, int maxHeight, double originLat, double originLon, int span,
                     const std::string &name);
+    // Takes a grid read by another reader (GDAL) with everything that
+    // describes it. `grid` holds samples of `step` metres above `base`.
+    void AdoptRaster(TSIArray &grid, int minHeight, int maxHeight, double step, double base,
+                     const TGeoReference &geoRef, const TSourceInfo &source, const std::string &name);
     void Clear();
     // Writes the grid as a 32-bit grey BMP; false when it cannot be written.
     // `saturatedWhite`, when given, receives the number of samples above
@@ -74,13 +101,23 @@ public:
 
     // Sampling
     void WorldToGrid(float p[3]) const;     // world X, Z → grid column, row in place
-    float SampleHeight(float gx, float gz) const;  // world units; voids one metre below MinHeight
+    float SampleHeight(float gx, float gz) const;  // world units; voids one step below MinHeight
+    // Metres at a fractional grid position, interpolated bilinearly between
+    // the four samples around it; empty off the grid or next to a void.
+    std::optional<double> InterpolatedMetres(double gx, double gz) const;
+
+    // The world square ↔ the Earth, through GeoRef and WorldSize.
+    TLatLon LatLonAtWorld(double x, double z) const;
+    // Empty where the point cannot be placed; not clamped to the square.
+    std::optional<std::array<double, 2>> WorldAt(const TLatLon &p) const;
+    TGroundPoint GroundAt(double x, double z) const { return {x, z, LatLonAtWorld(x, z)}; }
 
     // Texture: normal map, colour ramp and shading into TextureBitmap.
     void BuildTexture();
     void ComputeTexture();
 
-    // Names the loaded grid and says where it lies (see OriginLat).
+    // Names the loaded grid and says where it lies: tiles of `span`
+    // degrees from the south-west corner (originLat, originLon).
     void PlaceAt(const std::string &name, bool tiles, double originLat, double originLon, int span);
 
 private:

@@ -286,13 +286,25 @@ void TTerrain::AdoptBlock(TSIArray &grid, int minHeight, int maxHeight, double o
     PlaceAt(name, true, originLat, originLon, span);
 }
 
+void TTerrain::AdoptRaster(TSIArray &grid, int minHeight, int maxHeight, double step, double base,
+                           const TGeoReference &geoRef, const TSourceInfo &source, const std::string &name)
+{
+    Adopt(grid, minHeight, maxHeight);
+    HeightStep = step;
+    HeightBase = base;
+    FileName = name;
+    HgtLoaded = false;
+    GeoRef = geoRef;
+    Source = source;
+}
+
 void TTerrain::PlaceAt(const std::string &name, bool tiles, double originLat, double originLon, int span)
 {
     FileName = name;
     HgtLoaded = tiles;
-    OriginLat = originLat;
-    OriginLon = originLon;
-    Span = span;
+    GeoRef = TGeoReference::ForTiles(originLat, originLon, span, GridHigh);
+    const int samples = Heights.Size();
+    Source = {tiles ? "SRTM .hgt" : "bitmap", samples, samples, 1};
 }
 
 void TTerrain::Adopt(TSIArray &grid, int minHeight, int maxHeight)
@@ -301,6 +313,9 @@ void TTerrain::Adopt(TSIArray &grid, int minHeight, int maxHeight)
     GridHigh = Heights.Size() - 1;
     MinHeight = minHeight;
     MaxHeight = maxHeight;
+    // Whole metres unless the reader says otherwise (AdoptRaster).
+    HeightStep = 1.0;
+    HeightBase = 0.0;
     // The texture belonged to the previous grid.
     TextureBuilt = false;
 }
@@ -391,5 +406,36 @@ float TTerrain::SampleHeight(float gx, float gz) const
         h = Heights(static_cast<int>(gx), static_cast<int>(gz));
     if (h == TSIArray::Void)
         h = MinHeight - 1;
-    return static_cast<float>(h * 0.006);
+    return static_cast<float>(Metres(h) * 0.006);
+}
+
+std::optional<double> TTerrain::InterpolatedMetres(double gx, double gz) const
+{
+    if (!(gx >= 0 && gz >= 0 && gx <= GridHigh && gz <= GridHigh) || Heights.Empty())
+        return std::nullopt;
+    const int c = std::min(static_cast<int>(gx), std::max(GridHigh - 1, 0));
+    const int r = std::min(static_cast<int>(gz), std::max(GridHigh - 1, 0));
+    const int c1 = std::min(c + 1, GridHigh), r1 = std::min(r + 1, GridHigh);
+    const int16_t h00 = Heights(c, r), h10 = Heights(c1, r), h01 = Heights(c, r1), h11 = Heights(c1, r1);
+    if (h00 == TSIArray::Void || h10 == TSIArray::Void || h01 == TSIArray::Void || h11 == TSIArray::Void)
+        return std::nullopt;
+    const double fx = gx - c, fz = gz - r;
+    const double top = h00 + (h10 - h00) * fx, bottom = h01 + (h11 - h01) * fx;
+    return Metres(top + (bottom - top) * fz);
+}
+
+TLatLon TTerrain::LatLonAtWorld(double x, double z) const
+{
+    const double size = WorldSize > 0 ? WorldSize : 1;
+    const double half = size / 2.0;
+    return GeoRef.LatLonAtFraction((half + x) / size, (half - z) / size);
+}
+
+std::optional<std::array<double, 2>> TTerrain::WorldAt(const TLatLon &p) const
+{
+    const auto f = GeoRef.FractionAt(p);
+    if (!f)
+        return std::nullopt;
+    const double size = WorldSize;
+    return std::array<double, 2>{size * (*f)[0] - size / 2.0, size / 2.0 - size * (*f)[1]};
 }

@@ -2,6 +2,7 @@
 
 #include "Terrain.h"
 #include "TerrainError.h"
+#include "TerrainReaders.h"
 #include "TileBlock.h"
 #include "TilePos.h"
 #include "Utils.h"
@@ -40,10 +41,25 @@ public:
 
 }  // namespace
 
+std::vector<TTerrainReader> TileFileReaders()
+{
+    const auto file = [](const std::string &path) -> std::unique_ptr<TTerrainSource> {
+        return std::make_unique<THeightFile>(path);
+    };
+    const auto extension = [](const char *ext) {
+        return [ext](const std::string &path) { return LowerExtension(path) == ext; };
+    };
+    return {
+        {"Uncompressed Heightmaps", {"*.hgt"}, extension("hgt"), file},
+        {"Compressed Heightmaps", {"*.hgt.zip"}, extension("zip"),
+         [](const std::string &path) -> std::unique_ptr<TTerrainSource> { return std::make_unique<TZippedTile>(path); }},
+        {"Bitmap Heightmaps", {"*.bmp"}, extension("bmp"), file},
+    };
+}
+
 bool IsTerrainFileName(const std::string &path)
 {
-    const std::string extension = LowerExtension(path);
-    return extension == "hgt" || extension == "zip" || extension == "bmp";
+    return ReaderFor(path) != nullptr;
 }
 
 std::unique_ptr<TTerrainSource> TerrainSourceFor(const std::vector<std::string> &files)
@@ -52,7 +68,8 @@ std::unique_ptr<TTerrainSource> TerrainSourceFor(const std::vector<std::string> 
         throw ETerrainError("no terrain file given");
     if (files.size() > 1)
         return std::make_unique<TTileBlock>(TTileBlock::Covering(files));
-    if (LowerExtension(files.front()) == "zip")
-        return std::make_unique<TZippedTile>(files.front());
-    return std::make_unique<THeightFile>(files.front());
+    const TTerrainReader *reader = ReaderFor(files.front());
+    if (!reader)
+        throw ETerrainError("Orolith cannot read this kind of file; it reads " + TerrainFilePatterns(), files.front());
+    return reader->Open(files.front());
 }

@@ -28,11 +28,11 @@ private:
     std::vector<std::string> files_;
 };
 
-// True for a name ending in .hgt, .zip (a .hgt.zip) or .bmp, any case.
+// Whether some reader takes this file (TerrainReaders.h).
 bool IsTerrainFileName(const std::string &path);
 
-// The source for what the user opened: one file by its extension (a file of
-// any other extension clears the terrain when loaded), several tile files as
-// the smallest square block that covers them. Throws ETerrainError naming
-// the file(s) when the files cannot make one terrain.
+// The source for what the user opened: one file by the reader that takes
+// it, several tile files as the smallest square block that covers them.
+// Throws ETerrainError naming the file(s) when no reader takes the file or
+// the files cannot make one terrain.
 std::unique_ptr<TTerrainSource> TerrainSourceFor(const std::vector<std::string> &files);

@@ -225,10 +225,10 @@ TEST_F(Browser, DraggingFromOneTileToAnotherPicksTheBlockBetweenThem)
     ASSERT_TRUE(opened);
     TTerrain terrain;
     opened->LoadInto(terrain);
-    EXPECT_EQ(terrain.Span, 2);
+    EXPECT_EQ(terrain.GeoRef.Span(), 2);
     EXPECT_EQ(terrain.GridHigh, 2400);
-    EXPECT_EQ(terrain.OriginLat, 47);
-    EXPECT_EQ(terrain.OriginLon, 8);
+    EXPECT_EQ(terrain.GeoRef.SouthLat(), 47);
+    EXPECT_EQ(terrain.GeoRef.WestLon(), 8);
 }
 
 TEST_F(Browser, NamesSouthernAndWesternTilesFromTheirCells)

@@ -262,7 +262,7 @@ TEST_F(PadTest, HikingEyeStartsAboveTheGroundUnderIt)
     EXPECT_FLOAT_EQ(pad.GetValue(pvHikeY), ground + 0.03f);
 
     QTest::mouseClick(pad.cbHiking, Qt::LeftButton);
-    view.Terrain.Span = 2;
+    view.Terrain.GeoRef = TGeoReference::ForTiles(0, 0, 2, view.GridHigh);
     QTest::mouseClick(pad.cbHiking, Qt::LeftButton);
     EXPECT_FLOAT_EQ(pad.GetValue(pvHikeY), ground / 2 + 0.03f);
 }

@@ -114,7 +114,7 @@ TEST(CliTiles, BadInputGivesOneLineNamingTheFile)
         {Args({"info", dir.Path("short.hgt")}), dir.Path("short.hgt"), "Wrong Size of hgt File"},
         {Args({"info", dir.Path("missing.hgt")}), dir.Path("missing.hgt"), "No such file"},
         {Args({"info", dir.Path("plain.hgt.zip")}), dir.Path("plain.hgt.zip"), "not a ZIP archive"},
-        {Args({"info", dir.Path("notes.txt")}), dir.Path("notes.txt"), "not a terrain file"},
+        {Args({"info", dir.Path("notes.txt")}), dir.Path("notes.txt"), "Orolith cannot read this kind of file"},
         {Args({"heightmap", dir.Path("short.hgt"), dir.Path("o.bmp")}), dir.Path("short.hgt"), "Wrong Size"},
         {Args({"heightmap", dir.Path("short.hgt"), dir.Path("o.png")}), dir.Path("o.png"), "must end in .bmp"},
         {Args({"synth", dir.Path("s.hgt"), "--size", "1000"}), dir.Path("s.hgt"), "--size must be 1201 or 3601"},

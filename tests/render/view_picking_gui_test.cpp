@@ -31,21 +31,16 @@ TEST(ViewPickingGl, AfterResetCameraTheCentrePixelShowsTheTileCentre)
     TOffscreenView off(std::make_unique<TTopoView>(), QSize(320, 240));
     TTopoView &view = off.Load(121, Flat, 64, 128, "S05W072.hgt");
     view.Render();
-    TTilePos pos;
+    TGroundPoint pos;
     view.PickGround(160, 120, pos);
-    EXPECT_EQ(pos.Lat, -5);
-    EXPECT_EQ(pos.Lon, -72);
-    EXPECT_EQ(pos.Size, 128);
-    EXPECT_EQ(pos.High, 120);
-    EXPECT_NEAR(pos.DLat, 0.5, 0.005);
-    EXPECT_NEAR(pos.DLon, 0.5, 0.005);
+    EXPECT_NEAR(pos.LatLon.Lat, -4.5, 0.005);
+    EXPECT_NEAR(pos.LatLon.Lon, -71.5, 0.005);
 
     // The orbit centre follows the scene translation.
     view.OffsetX = -32;  // the camera orbits world X = 32: three quarters east
-    TTilePos centre;
-    view.GetViewCenter(centre);
-    EXPECT_DOUBLE_EQ(centre.DLon, 0.75);
-    EXPECT_DOUBLE_EQ(centre.DLat, 0.5);
+    const TGroundPoint centre = view.GetViewCenter();
+    EXPECT_DOUBLE_EQ(centre.LatLon.Lon, -72 + 0.75);
+    EXPECT_DOUBLE_EQ(centre.LatLon.Lat, -5 + 0.5);
 }
 
 TEST(ViewPickingGl, SkyPixelsHaveNoGround)
@@ -56,13 +51,13 @@ TEST(ViewPickingGl, SkyPixelsHaveNoGround)
     // Sky (and pixels off the target) read the far plane's depth: no ground,
     // not a point made up on the square's edge.
     for (QPoint pixel : {QPoint(0, 0), QPoint(319, 0), QPoint(160, 0), QPoint(-5, 400)}) {
-        TTilePos pos;
+        TGroundPoint pos;
         SCOPED_TRACE(pixel.x());
         EXPECT_FALSE(view.PickGround(pixel.x(), pixel.y(), pos));
-        EXPECT_DOUBLE_EQ(pos.DLat, 0.5);
-        EXPECT_DOUBLE_EQ(pos.DLon, 0.5);
+        EXPECT_DOUBLE_EQ(pos.LatLon.Lat, view.GetViewCenter().LatLon.Lat);
+        EXPECT_DOUBLE_EQ(pos.LatLon.Lon, view.GetViewCenter().LatLon.Lon);
     }
-    TTilePos ground;
+    TGroundPoint ground;
     EXPECT_TRUE(view.PickGround(160, 120, ground));
 }
 
@@ -89,10 +84,9 @@ void ExpectRoundTrip(TTopoView &view, int targetHeight, bool announce)
         view.PickPixel = pixel;
         view.Render();
     }
-    TTilePos pos;
+    TGroundPoint pos;
     EXPECT_TRUE(view.PickGround(pixel.x(), pixel.y(), pos));
-    double px = 0, pz = 0;
-    pos.GetWorldXZ(px, pz);
+    const double px = pos.X, pz = pos.Z;
     // One pixel is about 0.3 world units here.
     EXPECT_NEAR(px, x, 0.5);
     EXPECT_NEAR(pz, z, 0.5);
@@ -175,7 +169,7 @@ TEST(ViewPickingGl, TheFirstFrameAfterTheWindowGrewIsWhole)
     const QPoint pixel(380, 250);
     view.PickPixel = pixel;
     view.Render();
-    TTilePos pos;
+    TGroundPoint pos;
     EXPECT_TRUE(view.PickGround(pixel.x(), pixel.y(), pos));
 }
 

@@ -105,10 +105,10 @@ TEST(ViewPicturesGl, BeforeALoadFramesShowOnlyTheBackgroundAndPicksGiveTheCentre
     view.Render();
     const QImage frame = view.GrabFrame();
     EXPECT_EQ(CountPixels(frame, qRgb(176, 234, 255)), 64 * 48);
-    TTilePos pos;
+    TGroundPoint pos;
     view.PickGround(10, 10, pos);
-    EXPECT_EQ(pos.DLat, 0.5);
-    EXPECT_EQ(pos.DLon, 0.5);
+    EXPECT_EQ(pos.LatLon.Lat, 0.5);
+    EXPECT_EQ(pos.LatLon.Lon, 0.5);
     EXPECT_FALSE(view.SaveTexture("/nonexistent-folder/t.bmp"));
 }
 

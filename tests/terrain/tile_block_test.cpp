@@ -98,16 +98,16 @@ TEST(TileBlock, ReassemblesTheGridItsTilesWereCutFrom)
         }
     EXPECT_EQ(t.MinHeight, lo);
     EXPECT_EQ(t.MaxHeight, hi);
-    EXPECT_EQ(t.OriginLat, 40);
-    EXPECT_EQ(t.OriginLon, 10);
-    EXPECT_EQ(t.Span, 2);
+    EXPECT_EQ(t.GeoRef.SouthLat(), 40);
+    EXPECT_EQ(t.GeoRef.WestLon(), 10);
+    EXPECT_EQ(t.GeoRef.Span(), 2);
     EXPECT_TRUE(t.HgtLoaded);
     EXPECT_EQ(t.FileName, "N40E010 \u2013 N41E011");
     // A zipped tile lies where its archive's name says, whatever its member is called.
     TTerrain one;
     TerrainSourceFor({WriteBlock(dir)[1]})->LoadInto(one);
-    EXPECT_EQ(one.OriginLat, 41);
-    EXPECT_EQ(one.OriginLon, 11);
+    EXPECT_EQ(one.GeoRef.SouthLat(), 41);
+    EXPECT_EQ(one.GeoRef.WestLon(), 11);
 }
 
 TEST(TileBlock, AMissingTileIsVoidsButKeepsTheEdgesItShares)
@@ -187,10 +187,10 @@ TEST(TileBlock, PlacesAPointOfItsNorthEastTile)
     const TTerrain t = LoadBlock(WriteBlock(dir));
     // 41.25 N 11.75 E: in N41E011, a quarter of a degree from its southern edge.
     TTilePos pos{};
-    pos.SetOrigin(t.OriginLat, t.OriginLon);
+    pos.SetOrigin(t.GeoRef.SouthLat(), t.GeoRef.WestLon());
     pos.Size = 128;
     pos.High = t.GridHigh;
-    pos.Span = t.Span;
+    pos.Span = t.GeoRef.Span();
     pos.SetOffsetFromLatLon(41.25, 11.75);
     double x = 0, z = 0;
     pos.GetWorldXZ(x, z);
@@ -251,5 +251,5 @@ TEST(TileBlock, RefusesWhatCannotMakeOneTerrainAndKeepsTheOldOne)
     TerrainSourceFor({block[0]})->LoadInto(kept);
     EXPECT_THROW(TerrainSourceFor({block[0], big})->LoadInto(kept), ETerrainError);
     EXPECT_EQ(kept.GridHigh, Step);
-    EXPECT_EQ(kept.Span, 1);
+    EXPECT_EQ(kept.GeoRef.Span(), 1);
 }

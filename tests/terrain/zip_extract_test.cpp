@@ -76,7 +76,7 @@ TEST(ZipTiles, TheTileIsTheMemberNamedLikeTheArchiveInAnyCaseElseTheOnlyOne)
     TTerrain t;
     TerrainSourceFor({archive})->LoadInto(t);
     EXPECT_EQ(t.Heights(1200, 3), 1197);
-    EXPECT_EQ(t.OriginLat, 47);
+    EXPECT_EQ(t.GeoRef.SouthLat(), 47);
 
     // Else the only .hgt member, under whatever name.
     const std::string renamed = dir.Path("renamed.zip");

@@ -1,0 +1,64 @@
+#include "GdalDataset.h"
+
+#include "RegularFile.h"
+#include "TerrainError.h"
+
+#include <cpl_error.h>
+
+#include <mutex>
+
+namespace {
+
+// GDAL reports through a per-thread error state: collect what it says while
+// one call runs and give the last message back, instead of letting it print.
+class TErrorCatcher {
+public:
+    TErrorCatcher() { CPLPushErrorHandlerEx(&TErrorCatcher::Handle, this); }
+    ~TErrorCatcher() { CPLPopErrorHandler(); }
+    TErrorCatcher(const TErrorCatcher &) = delete;
+    TErrorCatcher &operator=(const TErrorCatcher &) = delete;
+    const std::string &Message() const { return message_; }
+
+private:
+    static void CPL_STDCALL Handle(CPLErr level, CPLErrorNum, const char *text)
+    {
+        auto *self = static_cast<TErrorCatcher *>(CPLGetErrorHandlerUserData());
+        if (self && level >= CE_Failure && text)
+            self->message_ = text;
+    }
+    std::string message_;
+};
+
+}  // namespace
+
+void RegisterGdalDrivers()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { GDALAllRegister(); });
+}
+
+TGdalDataset::TGdalDataset(const std::string &path) : path_(path)
+{
+    RegisterGdalDrivers();
+    RequireRegularFile(path, "an elevation raster");
+    TErrorCatcher errors;
+    dataset_.reset(GDALDataset::FromHandle(
+        GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr)));
+    if (!dataset_)
+        throw ETerrainError(errors.Message().empty() ? "GDAL cannot read it as a raster"
+                                                     : "GDAL cannot read it as a raster: " + errors.Message(),
+                            path);
+}
+
+void TGdalDataset::ReadRows(int band, int srcRow, int srcRows, int rows, int width, float *out) const
+{
+    TErrorCatcher errors;
+    GDALRasterBand *b = dataset_->GetRasterBand(band);
+    GDALRasterIOExtraArg extra;
+    INIT_RASTERIO_EXTRA_ARG(extra);
+    extra.eResampleAlg = GRIORA_Average;
+    if (!b || b->RasterIO(GF_Read, 0, srcRow, dataset_->GetRasterXSize(), srcRows, out, width, rows, GDT_Float32, 0, 0,
+                          &extra) != CE_None)
+        throw ETerrainError("cannot read its heights: " + (errors.Message().empty() ? std::string("GDAL failed") : errors.Message()),
+                            path_);
+}

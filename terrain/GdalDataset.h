@@ -1,0 +1,38 @@
+// A raster opened read-only through GDAL, closed on every way out, with
+// GDAL's own complaints turned into ETerrainError messages that name the
+// file. Every reader that goes through GDAL opens its files here.
+#pragma once
+
+#include <gdal_priv.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TGdalDataset {
+public:
+    // Throws ETerrainError naming `path` when it is no regular file (a FIFO
+    // would block) or GDAL cannot open it as a raster.
+    explicit TGdalDataset(const std::string &path);
+
+    GDALDataset &operator*() const { return *dataset_; }
+    GDALDataset *operator->() const { return dataset_.get(); }
+    const std::string &Path() const { return path_; }
+
+    // Rows [row, row + rows) of band `band` (1-based) as 32-bit floats,
+    // `width` samples a row, read from the raster's window of rows
+    // [srcRow, srcRow + srcRows) and all its columns: GDAL averages (or uses
+    // its overviews) when the window is larger than the rows asked for.
+    // Throws ETerrainError with GDAL's reason when a block cannot be read.
+    void ReadRows(int band, int srcRow, int srcRows, int rows, int width, float *out) const;
+
+private:
+    struct TClose {
+        void operator()(GDALDataset *d) const { GDALClose(d); }
+    };
+    std::string path_;
+    std::unique_ptr<GDALDataset, TClose> dataset_;
+};
+
+// GDAL's drivers, registered once; safe to call from any thread.
+void RegisterGdalDrivers();

@@ -1,0 +1,6 @@
+#include "TerrainReaders.h"
+
+std::vector<TTerrainReader> RasterFileReaders()
+{
+    return {};
+}
