@@ -18,6 +18,7 @@ struct TProfileSample {
     TLatLon Where;
     std::optional<double> Height;      // the terrain's, metres
     std::optional<double> TrackHeight; // the track's own recorded height there, metres
+    bool Break = false;                // starts another segment: not joined to the sample before
 };
 
 struct TProfileSummary {
@@ -38,5 +39,12 @@ TProfile ProfileAlong(const TTerrain &terrain, const std::vector<TTrackSegment> 
 // The profile of a line through these points.
 TProfile ProfileAlong(const TTerrain &terrain, const std::vector<TLatLon> &points);
 
+// The terrain's height at a point, interpolated bilinearly; empty off the
+// terrain and next to a void.
+std::optional<double> TerrainMetresAt(const TTerrain &terrain, const TLatLon &p);
+
 // "distance_m,lat,lon,height_m,gpx_height_m" and a line per sample.
 std::string ProfileCsv(const TProfile &profile);
+// Writes ProfileCsv to `path`, put in place only when complete. Throws
+// ETerrainError naming the file.
+void WriteProfileCsv(const TProfile &profile, const std::string &path);
