@@ -110,6 +110,43 @@ std::optional<double> TerrainMetresAt(const TTerrain &terrain, const TLatLon &p)
     return terrain.InterpolatedMetres((*grid)[0], (*grid)[1]);
 }
 
+std::optional<TLatLon> ProfilePointAt(const TProfile &profile, double distance)
+{
+    const auto &samples = profile.Samples;
+    if (samples.empty())
+        return std::nullopt;
+    const auto after = std::lower_bound(samples.begin(), samples.end(), distance,
+                                        [](const TProfileSample &s, double d) { return s.Distance < d; });
+    if (after == samples.begin())
+        return samples.front().Where;
+    if (after == samples.end())
+        return samples.back().Where;
+    const TProfileSample &before = *(after - 1);
+    const double run = after->Distance - before.Distance;
+    if (after->Break || run <= 0)
+        return after->Where;
+    return GeodesicPoint(before.Where, after->Where, (distance - before.Distance) / run);
+}
+
+std::optional<double> ProfileDistanceNear(const TProfile &profile, const TLatLon &p, double withinMetres)
+{
+    // A degree of latitude is never shorter than 110.5 km: samples further
+    // off in latitude than that allows need no geodesic.
+    const double latitudeReach = withinMetres / 110500.0;
+    std::optional<double> best;
+    double bestMetres = withinMetres;
+    for (const auto &s : profile.Samples) {
+        if (std::abs(s.Where.Lat - p.Lat) > latitudeReach)
+            continue;
+        const double metres = GeodesicMetres(s.Where, p);
+        if (metres <= bestMetres) {
+            bestMetres = metres;
+            best = s.Distance;
+        }
+    }
+    return best;
+}
+
 TProfile ProfileAlong(const TTerrain &terrain, const std::vector<TTrackSegment> &segments)
 {
     TProfileBuilder builder(terrain);

@@ -39,6 +39,14 @@ TProfile ProfileAlong(const TTerrain &terrain, const std::vector<TTrackSegment> 
 // The profile of a line through these points.
 TProfile ProfileAlong(const TTerrain &terrain, const std::vector<TLatLon> &points);
 
+// The point `distance` metres along the line: what the terrain marks while
+// the mouse is over the plot. Empty for a profile without samples.
+std::optional<TLatLon> ProfilePointAt(const TProfile &profile, double distance);
+// How far along the line its sample nearest to `p` lies, when that sample is
+// within `withinMetres` of it: what the plot marks while the mouse is over
+// the line on the terrain.
+std::optional<double> ProfileDistanceNear(const TProfile &profile, const TLatLon &p, double withinMetres);
+
 // The terrain's height at a point, interpolated bilinearly; empty off the
 // terrain and next to a void.
 std::optional<double> TerrainMetresAt(const TTerrain &terrain, const TLatLon &p);

@@ -153,7 +153,11 @@ private:
         Count(static_cast<size_t>(n));
         TTrackSegment segment;
         segment.Points.reserve(static_cast<size_t>(n));
-        const bool z = line.Is3D();
+        // A line drawn on a map (KML clamped to the ground, a GeoJSON line
+        // among others with heights) comes with Z 0 everywhere: no record.
+        bool z = false;
+        for (int i = 0; i < n && line.Is3D() && !z; ++i)
+            z = line.getZ(i) != 0;
         for (int i = 0; i < n; ++i) {
             TTrackPoint p{Checked(line.getY(i), line.getX(i)), std::nullopt};
             if (z)

@@ -87,6 +87,11 @@ TEST(TrackProfile, BilinearHeightsAlongGeodesicsOfTheGridSpacing)
         ++heights;
     }
     EXPECT_TRUE(secondPoint);
+    // The hover link both ways: a point along the plot, found again on the terrain.
+    const auto middle = ProfilePointAt(profile, 61234.5);
+    ASSERT_TRUE(middle);
+    EXPECT_NEAR(ProfileDistanceNear(profile, *middle, spacing).value_or(-1), 61234.5, spacing / 2);
+    EXPECT_FALSE(ProfileDistanceNear(profile, {47.0, 11.0}, spacing));
     EXPECT_GT(voids, 0);
     EXPECT_GT(off, 0);
     EXPECT_GT(heights, 1000);
