@@ -19,9 +19,9 @@ void WriteText(const std::string &path, const std::string &text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string Gpx(const std::string &body)
+std::string Gpx(const std::string &body, const std::string &doctype = {})
 {
-    return "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n" +
+    return "<?xml version=\"1.0\"?>\n" + doctype + "<gpx version=\"1.1\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n" +
            body + "</gpx>\n";
 }
 
@@ -104,14 +104,18 @@ TEST(TrackProfile, BilinearHeightsAlongGeodesicsOfTheGridSpacing)
 TEST(TrackProfile, SegmentsRoutesWaypointsAndRecordedHeightsKept)
 {
     const TestDir dir;
-    const std::string path = dir.Path("trip.gpx");
+    const std::string path = dir.Path("trip.gpx"), secret = dir.Path("secret.txt");
+    WriteText(secret, "SECRET");
+    // An external entity is not followed: its text never reaches a name.
+    const std::string doctype = "<!DOCTYPE gpx [ <!ENTITY x SYSTEM \"file://" + secret + "\"> ]>\n";
     WriteText(path, Gpx("<wpt lat=\"47.5\" lon=\"11.5\"><name>Hütte</name></wpt>\n"
-                        "<trk><name>Day one</name>"
+                        "<trk><name>Day &x;one</name>"
                         "<trkseg><trkpt lat=\"47.1\" lon=\"11.1\"><ele>500</ele></trkpt>"
                         "<trkpt lat=\"47.1\" lon=\"11.2\"><ele>700</ele></trkpt></trkseg>"
                         "<trkseg><trkpt lat=\"47.2\" lon=\"11.2\"><ele>650</ele></trkpt>"
                         "<trkpt lat=\"47.2\" lon=\"11.3\"/><trkpt lat=\"47.3\" lon=\"11.3\"><ele>800</ele></trkpt>"
-                        "</trkseg></trk>\n"));
+                        "</trkseg></trk>\n",
+                        doctype));
     const TTrack track = ReadTrack(path);
     EXPECT_EQ(track.Name, "Day one");
     ASSERT_EQ(track.Segments.size(), 2u);
