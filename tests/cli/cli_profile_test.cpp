@@ -60,13 +60,16 @@ TEST(CliProfile, TrackToCsvWithTheSummary)
     }
     EXPECT_GT(rows, 950);  // one a grid step: 63 m west to east here
 
-    // Bad track: exit 1 naming it, nothing written.
-    std::ofstream(gpx) << "<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"47.5\"";
-    const std::string none = dir.Path("none.csv");
-    const TCliRun bad = RunCli({"profile", Q(tile), "--track", Q(gpx), Q(none)});
-    EXPECT_EQ(bad.code, 1);
-    EXPECT_NE(bad.err.find(gpx), std::string::npos) << bad.err;
-    EXPECT_FALSE(std::filesystem::exists(none));
+    // Bad tracks (cut off; waypoints only): exit 1 naming the file, nothing written.
+    for (const char *text : {"<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"47.5\"",
+                             "<gpx version=\"1.1\"><wpt lat=\"47.5\" lon=\"8.5\"/></gpx>"}) {
+        std::ofstream(gpx) << text;
+        const std::string none = dir.Path("none.csv");
+        const TCliRun bad = RunCli({"profile", Q(tile), "--track", Q(gpx), Q(none)});
+        EXPECT_EQ(bad.code, 1);
+        EXPECT_NE(bad.err.find(gpx), std::string::npos) << bad.err;
+        EXPECT_FALSE(std::filesystem::exists(none));
+    }
 }
 
 TEST(CliProfile, LineToPictures)
