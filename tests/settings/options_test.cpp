@@ -89,25 +89,19 @@ TEST_F(OptionsFile, SavingAFreshImageWritesEveryKeyInItsSectionInOrder)
     EXPECT_EQ(Options.ZipPath, "/data/tiles/");
 }
 
-// Off, a file that never had the option is written as before; once on, the
-// key stays and says off again when turned off.
-TEST_F(OptionsFile, TrueProportionsRoundTripAndStayOutOfFilesThatNeverHadThem)
+// A file that never had the option keeps its text while it is off (the
+// test above); once on, the key stays and says off again when turned off.
+TEST_F(OptionsFile, TrueProportionsRoundTrip)
 {
-    Load("[General.Display]\nVertexSize=128\n");
-    EXPECT_FALSE(Options.TrueProportions);
-    SaveOptions();
-    EXPECT_EQ(Options.IniFile.ReadString("General.Display", "TrueProportions", "absent"), "absent");
-    Options.TrueProportions = true;
-    SaveOptions();
-    WriteIniFile();
-    LoadOptions();
-    EXPECT_TRUE(Options.TrueProportions);
-    Options.TrueProportions = false;
-    SaveOptions();
-    WriteIniFile();
-    LoadOptions();
-    EXPECT_FALSE(Options.TrueProportions);
-    EXPECT_EQ(Options.IniFile.ReadString("General.Display", "TrueProportions", "absent"), "0");
+    Load("");
+    for (const bool on : {true, false}) {
+        Options.TrueProportions = on;
+        SaveOptions();
+        WriteIniFile();
+        LoadOptions();
+        EXPECT_EQ(Options.TrueProportions, on);
+    }
+    EXPECT_EQ(Options.IniFile.ReadString("General.Display", "TrueProportions", ""), "0");
 }
 
 TEST_F(OptionsFile, DecimalsReadWithPointOrCommaAndFallBackWhenNotNumbers)
