@@ -47,6 +47,7 @@ void TfmView::RecreateView(bool recreate)
     View_->OnProgress = [this](TTopoView &sender, int percent) { ViewProgress(&sender, percent); };
     ViewProgress(this, 0);
     View_->DrawControl = drawWindow_;
+    View_->TrueProportions = Options.TrueProportions;
     View_->SetBackColor(ColorFromValue(Options.BackColor));
     // nearbyint rounds halves to even, as the slider's start value should.
     tbVertScale->setValue(-int(std::nearbyint(Options.VerticalScale * 10.0)));

@@ -22,9 +22,12 @@ namespace {
 const std::string Usage =
     "export FILE... OUT.stl|3mf|obj|glb [--view clod|base] [--vertex-size S] [--resolution R] [--c C]\n"
     "                                [--smallc c] [--vscale F] [--size-mm W] [--base-mm B] [--fill-voids]\n"
+    "                                [--true-proportions]\n"
     "                                write the view's mesh as a solid to print (.stl, .3mf: W mm a side,\n"
     "                                B mm of base) or a textured model in metres (.obj, .glb); voids\n"
-    "                                are pits unless --fill-voids fills them from their edges\n" +
+    "                                are pits unless --fill-voids fills them from their edges;\n"
+    "                                --true-proportions prints the real footprint, its longer side W mm,\n"
+    "                                and --vscale 1 as true relief\n" +
     CliRangesUsage("export", {"vertex-size", "resolution", "c", "smallc", "vscale", "size-mm", "base-mm"});
 
 std::string FileName(const std::string &path)
@@ -36,7 +39,7 @@ int RunExport(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs("export", args,
                                    {"view", "vertex-size", "resolution", "c", "smallc", "vscale", "size-mm", "base-mm"},
-                                   {"fill-voids"});
+                                   {"fill-voids", "true-proportions"});
     std::vector<std::string> inputs;
     std::string out;
     if (!SplitInputsAndOutput(a.positional, inputs, out))
@@ -58,6 +61,7 @@ int RunExport(const std::vector<std::string> &args)
     settings.FillVoids = a.Has("fill-voids");
 
     std::unique_ptr<TTopoView> view = CreateTopoView(TopoClassNamed(viewName));
+    view->TrueProportions = a.Has("true-proportions");
     auto *lod = dynamic_cast<TTopoViewCLOD *>(view.get());
     if (lod) {
         lod->C = static_cast<float>(c);

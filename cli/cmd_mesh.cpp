@@ -19,12 +19,14 @@ namespace {
 
 const std::string Usage =
     "mesh FILE... [--view clod|vbo|base] [--vertex-size S] [--resolution R] [--c C] [--smallc c]\n"
+    "             [--true-proportions]\n"
     "                                build a view's mesh and print its size and build time\n" +
     CliRangesUsage("mesh", {"vertex-size", "resolution", "c", "smallc"});
 
 int RunMesh(const std::vector<std::string> &args)
 {
-    const CliArgs a = ParseCliArgs("mesh", args, {"view", "vertex-size", "resolution", "c", "smallc"});
+    const CliArgs a =
+        ParseCliArgs("mesh", args, {"view", "vertex-size", "resolution", "c", "smallc"}, {"true-proportions"});
     if (a.positional.empty())
         return CliFail("", "usage: " + Usage);
     const std::vector<std::string> &path = a.positional;
@@ -39,6 +41,7 @@ int RunMesh(const std::vector<std::string> &args)
     // Declared before the view: the view's context must go first.
     TGLOffscreenTarget target(QSize(16, 16));
     std::unique_ptr<TTopoView> view = CreateTopoView(topoClass);
+    view->TrueProportions = a.Has("true-proportions");
     if (topoClass == TopoClassVertexBuffer) {
         view->DrawControl = &target;
         try {

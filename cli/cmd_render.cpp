@@ -22,8 +22,9 @@ namespace {
 const std::string Usage =
     "render FILE... OUT.png|bmp|jpg|tga [--view clod|vbo|base] [--size WxH] [--resolution R]\n"
     "         [--world-size S] [--yaw D] [--pitch D] [--fov D] [--vscale F] [--sea-level M]\n"
-    "         [--hiking] [--eye-height F] [--wireframe] [--gradient]\n"
-    "                                one frame of the terrain view as a picture\n" +
+    "         [--hiking] [--eye-height F] [--wireframe] [--gradient] [--true-proportions]\n"
+    "                                one frame of the terrain view as a picture; --true-proportions\n"
+    "                                draws the terrain's real width and depth, --vscale 1 true relief\n" +
     CliRangesUsage("render", {"size", "resolution", "world-size", "yaw", "pitch", "fov", "vscale", "sea-level",
                               "eye-height"});
 
@@ -51,7 +52,7 @@ int RunRender(const std::vector<std::string> &args)
     const CliArgs a = ParseCliArgs("render", args,
                                    {"view", "size", "resolution", "world-size", "yaw", "pitch", "fov", "vscale",
                                     "sea-level", "eye-height"},
-                                   {"hiking", "wireframe", "gradient"});
+                                   {"hiking", "wireframe", "gradient", "true-proportions"});
     std::vector<std::string> in;
     std::string out;
     if (!SplitInputsAndOutput(a.positional, in, out))
@@ -96,6 +97,7 @@ int RunRender(const std::vector<std::string> &args)
         view->BuildTexture();
     }
     view->UploadTexture(0);
+    view->TrueProportions = a.Has("true-proportions");
     {
         const TAttachedProgress progress(*view, "Mesh");
         view->BuildMesh(worldSize);
@@ -107,8 +109,9 @@ int RunRender(const std::vector<std::string> &args)
     view->Pitch = float(a.Number("pitch", view->Pitch));
     view->FieldOfView = float(a.Number("fov", view->FieldOfView));
     view->VerticalScale = float(a.Number("vscale", view->VerticalScale));
-    // The hiking eye starts at the height of the tile's highest point.
-    view->EyeHeight = float(a.Number("eye-height", view->MaxHeight * TTerrain::HeightScale));
+    // The hiking eye starts at the height of the tile's highest point, as drawn.
+    view->EyeHeight =
+        float(a.Number("eye-height", view->MaxHeight * TTerrain::HeightScale * view->HeightDrawScale()));
     view->Wireframe = a.Has("wireframe");
     if (a.Has("sea-level"))
         view->SetSeaLevel(a.WholeNumber("sea-level", 0));

@@ -156,7 +156,10 @@ TMeshExportResult ExportViewMesh(const TTopoView &view, const TGLBMP &texture, c
         if (extension == "stl" || extension == "3mf") {
             TPrintSize print = settings.Print;
             print.VerticalScale = settings.VerticalScale;
-            print.HeightDrawScale = view.HeightDrawScale();
+            const TDrawnScale drawn = view.DrawnScale();
+            print.HeightDrawScale = drawn.Y;
+            print.FootprintX = drawn.X;
+            print.FootprintZ = drawn.Z;
             result.Triangles = ExportSolid(surface, extension, file, print, progress);
         } else {
             ConvertToMetres(surface, {view.Terrain.GeoRef.NorthSouthMetres(), view.Terrain.GeoRef.EastWestRatio(),

@@ -17,7 +17,7 @@ class TGLBMP;
 class TTopoView;
 
 struct TMeshExportSettings {
-    TPrintSize Print;          // for .stl and .3mf; HeightDrawScale comes from the view
+    TPrintSize Print;          // for .stl and .3mf; the drawn scale comes from the view
     double VerticalScale = 1;  // heights × this, for every kind
     bool FillVoids = false;    // voids filled from their edges (VoidFill.h) rather than pits
 };

@@ -45,7 +45,9 @@ TSolidMesh BuildPrintSolid(const TSurfaceMesh &surface, const TPrintSize &size)
         throw ETerrainError("the print width and the base must be above 0 mm");
 
     const TBounds bounds = BoundsOf(surface);
-    const double extent = std::max(double(bounds.MaxX) - bounds.MinX, double(bounds.MaxZ) - bounds.MinZ);
+    const double fx = size.FootprintX, fz = size.FootprintZ;
+    const double extent =
+        std::max((double(bounds.MaxX) - bounds.MinX) * fx, (double(bounds.MaxZ) - bounds.MinZ) * fz);
     const double mmPerUnit = size.WidthMm / extent;
     const double heightScale = size.VerticalScale * size.HeightDrawScale;
     // The lowest point as drawn is what the base hangs from.
@@ -57,7 +59,8 @@ TSolidMesh BuildPrintSolid(const TSurfaceMesh &surface, const TPrintSize &size)
     const size_t top = surface.Positions.size();
     solid.Points.reserve(top + top / 64 + 1);
     for (const TVertex3f &p : surface.Positions)
-        solid.Points.push_back({float((double(p.X) - bounds.MinX) * mmPerUnit), float((double(bounds.MaxZ) - p.Z) * mmPerUnit),
+        solid.Points.push_back({float((double(p.X) - bounds.MinX) * fx * mmPerUnit),
+                                float((double(bounds.MaxZ) - p.Z) * fz * mmPerUnit),
                                 float((double(p.Y) * heightScale - lowest) * mmPerUnit + size.BaseMm)});
 
     // The border edges, each in the direction its surface triangle runs it:
@@ -85,8 +88,8 @@ TSolidMesh BuildPrintSolid(const TSurfaceMesh &surface, const TPrintSize &size)
     // The bottom is a fan round its centre: every border edge gives one
     // triangle, none of them thin to nothing, however many points a side has.
     const auto centre = uint32_t(solid.Points.size());
-    solid.Points.push_back({float((double(bounds.MaxX) - bounds.MinX) * mmPerUnit / 2),
-                            float((double(bounds.MaxZ) - bounds.MinZ) * mmPerUnit / 2), 0});
+    solid.Points.push_back({float((double(bounds.MaxX) - bounds.MinX) * fx * mmPerUnit / 2),
+                            float((double(bounds.MaxZ) - bounds.MinZ) * fz * mmPerUnit / 2), 0});
     // Reserved once at the final size: the largest meshes have tens of
     // megabytes of indices, which should not be held twice while growing.
     solid.Triangles.reserve(surface.Triangles.size() + border.size() * 9);

@@ -11,11 +11,13 @@
 #include <vector>
 
 struct TPrintSize {
-    double WidthMm = 150;     // the square's side on the print bed
+    double WidthMm = 150;     // the longer side of the footprint on the print bed
     double BaseMm = 3;        // bottom below the lowest point of the surface; above 0
     // Heights as the view draws them: world height × VerticalScale × HeightDrawScale.
     double VerticalScale = 1;
     double HeightDrawScale = 1;
+    // The footprint as the view draws the square: world X × FootprintX, Z × FootprintZ.
+    double FootprintX = 1, FootprintZ = 1;
 };
 
 struct TSolidMesh {
@@ -26,7 +28,8 @@ struct TSolidMesh {
     size_t TriangleCount() const { return Triangles.size() / 3; }
 };
 
-// Scales the surface uniformly so that its square is WidthMm a side (the
-// relief keeps the proportions the view draws it with) and closes it.
+// Scales the surface as the view draws it, then uniformly so that the
+// longer side of its footprint is WidthMm (the relief keeps the proportions
+// the view draws it with), and closes it.
 // Throws ETerrainError when the surface is empty or a size is not positive.
 TSolidMesh BuildPrintSolid(const TSurfaceMesh &surface, const TPrintSize &size);

@@ -216,7 +216,7 @@ void TQuadTreeLod::ComputeD2(int x, int z, int c)
     float dh = 0.0f;
     for (float e : errors)
         dh = std::max(dh, e);
-    D2Matrix(x, z) = SaturateD2(std::trunc(dh * (1.0 / (2.0 * c))));
+    D2Matrix(x, z) = SaturateD2(std::trunc(dh * RoughnessWeight * (1.0 / (2.0 * c))));
 
     if (c > 1) {
         ForEachChild(x, z, c, [this](int cx, int cz, int cc) { ComputeD2(cx, cz, cc); });

@@ -68,6 +68,9 @@ public:
     float C = 15.0f;
     // Weight of the roughness.
     float SmallC = 1.0f;
+    // Metres of roughness are weighed by this before the test: how much
+    // steeper the relief is drawn than on the square (TDrawnScale::Roughness).
+    float RoughnessWeight = 1.0f;
     // N of the most recent build.
     int LatticeSize = InitialLatticeSize;
 

@@ -4,6 +4,7 @@
 // textured quads); TTopoViewVBO and TTopoViewCLOD replace the mesh operations.
 #pragma once
 
+#include "DrawnScale.h"
 #include "Overlay.h"
 #include "PlaceOverlay.h"
 #include "Terrain.h"
@@ -155,12 +156,16 @@ public:
 
     // Geometry queries
     float HeightAbove(float x, float z);
-    // What the drawing multiplies heights by besides VerticalScale: a block
-    // of k × k tiles fills the same square as one tile, so its heights are
-    // drawn at 1/k to keep the relief as steep as in its own tiles.
-    float HeightDrawScale() const;
-    // Where the hiking eye stands at world point (x, z): just above the
-    // ground as drawn (HeightAbove for a single tile).
+    // Draw the terrain with its real width and depth, and its relief true at
+    // the vertical scale 1 (DrawnScale.h). Set before BuildMesh.
+    bool TrueProportions = false;
+    // How the square is drawn now: proportions and height of the relief.
+    TDrawnScale DrawnScale() const { return DrawnScaleOf(Terrain, TrueProportions); }
+    // What the drawing multiplies heights by besides VerticalScale.
+    float HeightDrawScale() const { return DrawnScale().Y; }
+    // Where the hiking eye stands at the drawn point (x, z), the negated
+    // hiking offsets: just above the ground as drawn (HeightAbove for a
+    // single tile).
     float EyeHeightAbove(float x, float z);
     // The ground the camera looks at (the centre of the square before the
     // first mesh).

@@ -16,6 +16,9 @@ void TTopoViewCLOD::BuildMesh(int size)
         ClearMesh();
         return;
     }
+    // The drawn relief depends on the square's size.
+    WorldSize = size;
+    RoughnessWeight = DrawnScale().Roughness;
     BuildLod(Terrain, size, Vertices, TexCoords, [this](float fraction) { DoProgress(fraction); });
     ContentChanged();
 }

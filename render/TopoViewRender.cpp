@@ -78,8 +78,13 @@ bool TTopoView::DrawFrame()
         glTranslatef(0, 0, -2.0f * float(WorldSize));  // the orbit distance
     glMultMatrixf(rotation.data());
     glTranslatef(OffsetX, HikingMode ? -EyeHeight : 0.0f, OffsetZ);
+    // The offsets are taken in drawn units, so a walk goes where it heads
+    // whatever the proportions.
+    const TDrawnScale drawn = DrawnScale();
+    if (!drawn.Square())
+        glScalef(float(drawn.X), 1, float(drawn.Z));
     glGetDoublev(GL_MODELVIEW_MATRIX, unscaledModelView_.data());
-    glScalef(1, VerticalScale * HeightDrawScale(), 1);
+    glScalef(1, VerticalScale * drawn.Y, 1);
 
     glGetDoublev(GL_MODELVIEW_MATRIX, frame_.ModelView.data());
     glGetDoublev(GL_PROJECTION_MATRIX, frame_.Projection.data());
@@ -147,14 +152,18 @@ float TTopoView::HeightAbove(float x, float z)
 
 float TTopoView::EyeHeightAbove(float x, float z)
 {
-    return HeightAt(x, z) * HeightDrawScale() + 0.03f;
+    const TDrawnScale drawn = DrawnScale();
+    return HeightAt(float(x / drawn.X), float(z / drawn.Z)) * drawn.Y + 0.03f;
 }
 
 TGroundPoint TTopoView::GetViewCenter() const
 {
     // Before the first mesh there is no square to measure offsets on; the
     // centre of the square is where the camera looks all the same.
-    return Terrain.GroundAt(WorldSize > 0 ? -OffsetX : 0.0, WorldSize > 0 ? -OffsetZ : 0.0);
+    if (WorldSize <= 0)
+        return Terrain.GroundAt(0, 0);
+    const TDrawnScale drawn = DrawnScale();
+    return Terrain.GroundAt(-OffsetX / drawn.X, -OffsetZ / drawn.Z);
 }
 
 bool TTopoView::PickGround(int winX, int winY, TGroundPoint &pos)
@@ -186,14 +195,4 @@ bool TTopoView::PickGround(int winX, int winY, TGroundPoint &pos)
     const double half = WorldSize / 2.0;
     pos = Terrain.GroundAt(std::clamp(ox, -half, half), std::clamp(oz, -half, half));
     return true;
-}
-
-float TTopoView::HeightDrawScale() const
-{
-    const double span = Terrain.GeoRef.LatitudeSpan();
-    if (span > 0)
-        return 1.0f / static_cast<float>(span);
-    // A projected grid: as many degrees as its north–south extent covers.
-    const double degrees = Terrain.GeoRef.HeightMetres() / MetresPerDegree;
-    return degrees > 0 ? static_cast<float>(1.0 / degrees) : 1.0f;
 }

@@ -107,6 +107,7 @@ void LoadOptions()
     Options.VertexSize = std::max(1, ReadInteger(ini, kDisplay, "VertexSize", defaults.VertexSize));
     Options.VerticalScale = ReadDecimal(ini, kDisplay, "VerticalScale", defaults.VerticalScale);
     Options.FrameTarget = std::max(1, ReadInteger(ini, kDisplay, "FrameTarget", defaults.FrameTarget));
+    Options.TrueProportions = ReadInteger(ini, kDisplay, "TrueProportions", defaults.TrueProportions ? 1 : 0) != 0;
     Options.Resolution =
         std::clamp(ReadInteger(ini, kScene, "Resolution", defaults.Resolution), kMinResolution, kMaxResolution);
     Options.BackColor = static_cast<uint32_t>(ReadInteger(ini, kScene, "BackColor", int32_t(defaults.BackColor)));
@@ -135,6 +136,9 @@ void SaveOptions()
     ini.WriteString(kDisplay, "VertexSize", std::to_string(Options.VertexSize));
     WriteDecimal(ini, kDisplay, "VerticalScale", Options.VerticalScale);
     ini.WriteString(kDisplay, "FrameTarget", std::to_string(Options.FrameTarget));
+    // A file that never had the option keeps its old lines while it is off.
+    if (Options.TrueProportions || ini.ReadString(kDisplay, "TrueProportions", "") != "")
+        ini.WriteString(kDisplay, "TrueProportions", Options.TrueProportions ? "1" : "0");
     ini.WriteString(kScene, "Resolution", std::to_string(Options.Resolution));
     ini.WriteString(kScene, "BackColor", HexColorText(Options.BackColor));
     ini.WriteString(kScene, "Gradient", Options.Gradient ? "1" : "0");

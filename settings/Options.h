@@ -23,6 +23,7 @@ struct TOptions {
     float smallC = 0.8f;
     float C = 4.0f;
     std::string ZipPath; // absolute, ends with "/"
+    bool TrueProportions = false; // real width, depth and relief rather than a square
 };
 
 extern TOptions Options;

@@ -113,6 +113,10 @@ QWidget *TfmOptions::MakeDisplayPage()
     ofSmallC = MakeSlider("ofSmallC", 1, 25, 1,
                           "Influence of Terrain(Resolution in Ranges with high surface errors)");
     ofC = MakeSlider("ofC", 15, 120, 5, "The lower the C, the higher the Resolution");
+    ofTrueProportions = new QCheckBox(QStringLiteral("True proportions"));
+    ofTrueProportions->setObjectName(QStringLiteral("ofTrueProportions"));
+    ofTrueProportions->setToolTip(
+        QStringLiteral("Draw the terrain with its real width and depth; vertical scale 1 is the true relief"));
 
     auto *group = new QGroupBox(QStringLiteral("RILOD Settings "));
     auto *groupLayout = new QFormLayout(group);
@@ -123,6 +127,7 @@ QWidget *TfmOptions::MakeDisplayPage()
     layout->addRow(QStringLiteral("Display Method:"), ofTopoClass);
     layout->addRow(QStringLiteral("Vertex Size:"), ofVertexSize);
     layout->addRow(QStringLiteral("Target Frame Rate:"), ofFrameTarget);
+    layout->addRow(ofTrueProportions);
     layout->addRow(group);
     return page;
 }
@@ -158,6 +163,7 @@ void TfmOptions::FillFrom(const TOptions &options)
                                      : -1);
     ofVertexSize->setValue(options.VertexSize);
     ofFrameTarget->setValue(options.FrameTarget);
+    ofTrueProportions->setChecked(options.TrueProportions);
     ofResolution->setEditText(QString::number(options.Resolution));
     ofBackColor->SetColor(options.BackColor);
     ofGradient->setChecked(options.Gradient);
@@ -198,6 +204,7 @@ void TfmOptions::CopyTo(TOptions &options) const
     options.TopoClass = std::max(0, ofTopoClass->currentIndex());
     options.VertexSize = ofVertexSize->value();
     options.FrameTarget = ofFrameTarget->value();
+    options.TrueProportions = ofTrueProportions->isChecked();
     options.Resolution = ResolutionValue().value_or(options.Resolution);
     options.BackColor = ofBackColor->Color();
     options.Gradient = ofGradient->isChecked();

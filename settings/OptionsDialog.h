@@ -37,6 +37,7 @@ public:
     QComboBox *ofTopoClass;
     QSlider *ofVertexSize;
     QSlider *ofFrameTarget;
+    QCheckBox *ofTrueProportions;
     QSlider *ofSmallC;
     QSlider *ofC;
     QComboBox *ofResolution;

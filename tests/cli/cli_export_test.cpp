@@ -1,6 +1,7 @@
 // orolith-cli export: the surface keeps the mesh command's triangles; a bad
 // output name or option gives one line naming it and leaves no file behind;
 // a write that fails half-way leaves every older file of the set as it was.
+#include "GeoReference.h"
 #include "RunCli.h"
 #include "TestFiles.h"
 
@@ -9,8 +10,12 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cmath>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <numbers>
 #include <sys/resource.h>
 
 namespace {
@@ -48,6 +53,32 @@ TEST(CliExport, TheSurfaceHasTheMeshCommandsTriangles)
     }
     EXPECT_TRUE(QFileInfo::exists(Q(dir.Path("t.mtl"))));
     EXPECT_TRUE(QFileInfo::exists(Q(dir.Path("t_terrain.jpg"))));
+}
+
+// At 60.5° N a degree of longitude is 0.492 of one of latitude: the print's
+// footprint keeps that, its longer side as long as asked, and a 1000 m cliff
+// stands 1000 m on the print's scale at --vscale 1.
+TEST(CliExport, TrueProportionsPrintTheRealFootprintAndRelief)
+{
+    TestDir dir;
+    const std::string tile = WriteHgt(dir, "N60E010.hgt", 1201, [](int col, int) { return int16_t(col < 600 ? 0 : 1000); });
+    const std::string out = dir.Path("t.stl");
+    const TCliRun run = RunCli({"export", Q(tile), Q(out), "--true-proportions", "--vscale", "1", "--size-mm", "100",
+                                "--base-mm", "2", "--vertex-size", "64"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    // The largest coordinate on each axis over every vertex of the binary STL.
+    const std::vector<uint8_t> stl = ReadFileBytes(out);
+    ASSERT_GT(stl.size(), 84u);
+    float most[3] = {0, 0, 0};
+    for (size_t at = 84 + 12; at + 36 <= stl.size(); at += 50)
+        for (int v = 0; v < 9; ++v) {
+            float c = 0;
+            std::memcpy(&c, stl.data() + at + 4 * size_t(v), 4);
+            most[v % 3] = std::max(most[v % 3], c);
+        }
+    EXPECT_NEAR(most[0], 100 * std::cos(60.5 * std::numbers::pi / 180), 0.01);  // east
+    EXPECT_NEAR(most[1], 100, 0.01);                                              // north
+    EXPECT_NEAR(most[2], 2 + 1000 * 100 / MetresPerDegree, 0.001);               // the cliff's top
 }
 
 TEST(CliExport, BadOutputGivesOneLineNamingItAndNoFile)

@@ -6,8 +6,10 @@
 #include "TopoView.h"
 
 #include <QImage>
+#include <GL/glu.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include <functional>
@@ -70,6 +72,19 @@ struct TOffscreenView {
         return *View;
     }
 };
+
+// Where a world point of the last frame lands on the target, in pixels from the top left.
+inline QPoint ProjectToPixel(float x, float y, float z, int targetHeight)
+{
+    std::array<double, 16> modelView{}, projection{};
+    std::array<int, 4> viewport{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    glGetIntegerv(GL_VIEWPORT, viewport.data());
+    double wx = 0, wy = 0, wz = 0;
+    gluProject(x, y, z, modelView.data(), projection.data(), viewport.data(), &wx, &wy, &wz);
+    return QPoint(int(wx), targetHeight - 1 - int(wy));
+}
 
 inline int CountPixels(const QImage &image, QRgb colour)
 {

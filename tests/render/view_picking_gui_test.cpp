@@ -61,19 +61,6 @@ TEST(ViewPickingGl, SkyPixelsHaveNoGround)
     EXPECT_TRUE(view.PickGround(160, 120, ground));
 }
 
-// Where a world point of the last frame lands on the target, in pixels from the top left.
-QPoint ProjectToPixel(float x, float y, float z, int targetHeight)
-{
-    std::array<double, 16> modelView{}, projection{};
-    std::array<int, 4> viewport{};
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView.data());
-    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
-    glGetIntegerv(GL_VIEWPORT, viewport.data());
-    double wx = 0, wy = 0, wz = 0;
-    gluProject(x, y, z, modelView.data(), projection.data(), viewport.data(), &wx, &wy, &wz);
-    return QPoint(int(wx), targetHeight - 1 - int(wy));
-}
-
 // Aims at a terrain point off the centre (a broken row flip would miss it),
 // picks that pixel and compares the world position found.
 void ExpectRoundTrip(TTopoView &view, int targetHeight, bool announce)

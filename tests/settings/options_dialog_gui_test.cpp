@@ -87,6 +87,7 @@ TEST_F(OptionsDialogTest, OkStoresWhatTheControlsShow)
         d->ofSmallC->setValue(15);
         d->ofC->setValue(95);
         d->ofGradient->click();
+        d->ofTrueProportions->click();
         d->ofResolution->setEditText("0x400");
         d->ofZipPath->setText("/srv/srtm");
         QTest::mouseClick(DialogButton(d, QDialogButtonBox::Ok), Qt::LeftButton);
@@ -98,6 +99,7 @@ TEST_F(OptionsDialogTest, OkStoresWhatTheControlsShow)
     EXPECT_EQ(Options.smallC, 1.5f);
     EXPECT_EQ(Options.C, 9.5f);
     EXPECT_TRUE(Options.Gradient);
+    EXPECT_TRUE(Options.TrueProportions);
     EXPECT_EQ(Options.Resolution, 1024);
     EXPECT_EQ(Options.BackColor, 0x00FFEAB0u);
     EXPECT_EQ(Options.ZipPath, "/srv/srtm/");

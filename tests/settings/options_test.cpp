@@ -89,6 +89,21 @@ TEST_F(OptionsFile, SavingAFreshImageWritesEveryKeyInItsSectionInOrder)
     EXPECT_EQ(Options.ZipPath, "/data/tiles/");
 }
 
+// A file that never had the option keeps its text while it is off (the
+// test above); once on, the key stays and says off again when turned off.
+TEST_F(OptionsFile, TrueProportionsRoundTrip)
+{
+    Load("");
+    for (const bool on : {true, false}) {
+        Options.TrueProportions = on;
+        SaveOptions();
+        WriteIniFile();
+        LoadOptions();
+        EXPECT_EQ(Options.TrueProportions, on);
+    }
+    EXPECT_EQ(Options.IniFile.ReadString("General.Display", "TrueProportions", ""), "0");
+}
+
 TEST_F(OptionsFile, DecimalsReadWithPointOrCommaAndFallBackWhenNotNumbers)
 {
     Load("[General.Display]\nVerticalScale=1,5\n[General.CLOD]\nsmallC=1.5\nC=many\n");
@@ -106,9 +121,10 @@ TEST_F(OptionsFile, IntegersReadDecimalOrHexAndFallBackWhenUnreadable)
     EXPECT_EQ(Options.BackColor, 255u);
     EXPECT_TRUE(Options.Gradient);
     EXPECT_EQ(Options.FrameTarget, 30);
-    Load("[General.Scene]\nBackColor=0x000000FF\nGradient=yes\n");
+    Load("[General.Scene]\nBackColor=0x000000FF\nGradient=yes\n[General.Display]\nTrueProportions=yes\n");
     EXPECT_EQ(Options.BackColor, 255u);
     EXPECT_FALSE(Options.Gradient);
+    EXPECT_FALSE(Options.TrueProportions);
     Load("[General.Scene]\nBackColor=red\n[General.Display]\nVertexSize = 300\n");
     EXPECT_EQ(Options.BackColor, 16771760u);
     EXPECT_EQ(Options.VertexSize, 128); // blanks around "=" hide the key
