@@ -134,7 +134,9 @@ TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
     r.SourceHeight = ds.GetRasterYSize();
     const int longer = std::max(r.SourceWidth, r.SourceHeight);
     r.ReadAt = (longer + maxSamples - 1) / maxSamples;
-    const int w = (r.SourceWidth + r.ReadAt - 1) / r.ReadAt, h = (r.SourceHeight + r.ReadAt - 1) / r.ReadAt;
+    // A narrow strip keeps two samples across, so it still spans a surface.
+    const int w = std::min(r.SourceWidth, std::max(2, (r.SourceWidth + r.ReadAt - 1) / r.ReadAt));
+    const int h = std::min(r.SourceHeight, std::max(2, (r.SourceHeight + r.ReadAt - 1) / r.ReadAt));
     r.Georeferenced = ds.GetGeoTransform(r.PixelCorners.data()) == CE_None;
     const OGRSpatialReference *srs = ds.GetSpatialRef();
     r.Wkt = HorizontalWkt(srs);
@@ -192,13 +194,14 @@ std::array<double, 6> SampleCentres(const TRasterHeights &r, int n)
             gt[3] + 0.5 * px * gt[4] + 0.5 * py * gt[5], fx * gt[4], fy * gt[5]};
 }
 
-// Metres between samples the height step is chosen for: the finer axis.
-double FinerSpacing(const TGeoReference &g)
+// Metres between samples the height step is chosen for: the coarser axis,
+// which is the raster's own when the other was resampled onto its count.
+double SampleSpacing(const TGeoReference &g)
 {
     if (g.Geographic())
-        return std::min(std::hypot(g.Affine()[1], g.Affine()[4]), std::hypot(g.Affine()[2], g.Affine()[5])) *
+        return std::max(std::hypot(g.Affine()[1], g.Affine()[4]), std::hypot(g.Affine()[2], g.Affine()[5])) *
                MetresPerDegree;
-    return std::min(g.SpacingX(), g.SpacingY());
+    return std::max(g.SpacingX(), g.SpacingY());
 }
 
 }  // namespace
@@ -225,7 +228,7 @@ void TGdalRasterSource::LoadInto(TTerrain &terrain) const
             lo = std::min(lo, m);
             hi = std::max(hi, m);
         }
-    const THeightQuantum q = ChooseHeightQuantum(lo, hi, FinerSpacing(geo));
+    const THeightQuantum q = ChooseHeightQuantum(lo, hi, SampleSpacing(geo));
     TSIArray grid;
     int minHeight = 0, maxHeight = 0;
     SquareGrid(r.Heights, q, grid, minHeight, maxHeight);
