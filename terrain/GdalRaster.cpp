@@ -158,21 +158,29 @@ TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
     band.GetBlockSize(&blockW, &blockH);
     const int bandRows = std::max(1, std::max(blockH, 256) / r.ReadAt);
     const double rowRatio = static_cast<double>(r.SourceHeight) / h;
+    float lo = std::numeric_limits<float>::infinity(), hi = -lo;
     if (progress)
         progress(0);
     for (int row = 0; row < h; row += bandRows) {
         const int rows = std::min(bandRows, h - row);
         float *out = heights.Metres.data() + static_cast<size_t>(row) * w;
         dataset.ReadRows(1, row * rowRatio, std::min(rows * rowRatio, r.SourceHeight - row * rowRatio), rows, w, out);
+        const bool asRead = !(hasScale || hasOffset) && unit == 1.0;
         for (float *v = out; v != out + static_cast<size_t>(rows) * w; ++v) {
-            if ((hasNoData && *v == noDataValue) || !std::isfinite(*v))
+            if ((hasNoData && *v == noDataValue) || !std::isfinite(*v)) {
                 *v = std::numeric_limits<float>::quiet_NaN();
-            else
+                continue;
+            }
+            if (!asRead)
                 *v = static_cast<float>((*v * (hasScale ? scale : 1.0) + (hasOffset ? offset : 0.0)) * unit);
+            lo = std::min(lo, *v);
+            hi = std::max(hi, *v);
         }
         if (progress)
             progress(static_cast<float>(row + rows) / static_cast<float>(h));
     }
+    heights.Lo = lo;
+    heights.Hi = hi;
     TurnNorthUp(r);
     return r;
 }
@@ -222,13 +230,7 @@ void TGdalRasterSource::LoadInto(TTerrain &terrain) const
     } catch (const ETerrainError &e) {
         throw ETerrainError(e.what(), path);
     }
-    float lo = std::numeric_limits<float>::infinity(), hi = -lo;
-    for (const float m : r.Heights.Metres)
-        if (!std::isnan(m)) {
-            lo = std::min(lo, m);
-            hi = std::max(hi, m);
-        }
-    const THeightQuantum q = ChooseHeightQuantum(lo, hi, SampleSpacing(geo));
+    const THeightQuantum q = ChooseHeightQuantum(r.Heights.Lo, r.Heights.Hi, SampleSpacing(geo));
     TSIArray grid;
     int minHeight = 0, maxHeight = 0;
     SquareGrid(r.Heights, q, grid, minHeight, maxHeight);

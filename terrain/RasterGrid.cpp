@@ -67,29 +67,39 @@ void SquareGrid(const TMetresRaster &raster, const THeightQuantum &q, TSIArray &
     std::vector<std::vector<float>> scratch(static_cast<size_t>(ResolveThreadCount(threads)),
                                             std::vector<float>(static_cast<size_t>(w)));
     ParallelRows(n, threads, [&](int r, int worker) {
-        std::vector<float> &line = scratch[static_cast<size_t>(worker)];
         const int r0 = rows.below[static_cast<size_t>(r)], r1 = std::min(r0 + 1, h - 1);
         const float t = rows.weight[static_cast<size_t>(r)];
         const float *a = raster.Metres.data() + static_cast<size_t>(r0) * w;
         const float *b = raster.Metres.data() + static_cast<size_t>(r1) * w;
-        for (int c = 0; c < w; ++c)
-            line[static_cast<size_t>(c)] = Between(a[c], b[c], t);
+        const float *line = a;
+        if (t != 0) {
+            std::vector<float> &between = scratch[static_cast<size_t>(worker)];
+            for (int c = 0; c < w; ++c)
+                between[static_cast<size_t>(c)] = Between(a[c], b[c], t);
+            line = between.data();
+        }
         int16_t *out = grid.Row(r);
         int lo = INT16_MAX, hi = INT16_MIN;
-        for (int c = 0; c < n; ++c) {
-            const int c0 = columns.below[static_cast<size_t>(c)], c1 = std::min(c0 + 1, w - 1);
-            const float m = Between(line[static_cast<size_t>(c0)], line[static_cast<size_t>(c1)],
-                                    columns.weight[static_cast<size_t>(c)]);
+        const auto put = [&](int c, float m) {
             if (std::isnan(m)) {
                 out[c] = TSIArray::Void;
-                continue;
+                return;
             }
-            const double steps = std::round((m - q.Base) / q.Step);
-            const auto v = static_cast<int16_t>(std::clamp(steps, -32767.0, 32767.0));
+            // Halves away from zero, as std::round, without a library call.
+            const double steps = std::clamp((m - q.Base) / q.Step, -32767.0, 32767.0);
+            const auto v = static_cast<int16_t>(steps + (steps < 0 ? -0.5 : 0.5));
             out[c] = v;
             lo = std::min<int>(lo, v);
             hi = std::max<int>(hi, v);
-        }
+        };
+        if (w == n)
+            for (int c = 0; c < n; ++c)
+                put(c, line[c]);
+        else
+            for (int c = 0; c < n; ++c) {
+                const int c0 = columns.below[static_cast<size_t>(c)], c1 = std::min(c0 + 1, w - 1);
+                put(c, Between(line[c0], line[c1], columns.weight[static_cast<size_t>(c)]));
+            }
         lows[static_cast<size_t>(r)] = lo;
         highs[static_cast<size_t>(r)] = hi;
     }, [](int) {});

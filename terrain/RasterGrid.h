@@ -4,13 +4,16 @@
 #pragma once
 
 #include "HeightGrid.h"
+#include "HugePages.h"
 
 #include <vector>
 
-// Heights in metres, Width × Height, row by row from the north; NaN is a void.
+// Heights in metres, Width × Height, row by row from the north; NaN is a
+// void. Lo and Hi are the extremes of the samples that are not.
 struct TMetresRaster {
     int Width = 0, Height = 0;
-    std::vector<float> Metres;
+    std::vector<float, TLargeAllocator<float>> Metres;
+    float Lo = 0, Hi = -1;
 };
 
 // A grid sample h stands for Base + h × Step metres.

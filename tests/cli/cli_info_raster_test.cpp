@@ -46,4 +46,7 @@ TEST(CliInfoRaster, SourceFieldsAndHeightAtAPoint)
     const TCliRun off = RunCli({"info", QString::fromStdString(path), "--at", "47.9,9.5"});
     EXPECT_EQ(off.code, 1);
     EXPECT_NE(off.err.find("is not on the terrain"), std::string::npos) << off.err;
+    const TCliRun wrong = RunCli({"info", QString::fromStdString(path), "--at", "47.9N"});
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_NE(wrong.err.find("--at must be LAT,LON"), std::string::npos) << wrong.err;
 }

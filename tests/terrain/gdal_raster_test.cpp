@@ -164,7 +164,7 @@ TEST(GdalRaster, NotSquareIsResampledAlongItsShorterAxis)
     EXPECT_NE(t.Heights(51, 100), TSIArray::Void);
 }
 
-TEST(GdalRaster, PicturesAreRefusedAndLeaveTheTerrainAlone)
+TEST(GdalRaster, PicturesAndBrokenFilesAreRefusedAndLeaveTheTerrainAlone)
 {
     TestDir dir;
     TTerrain terrain;
@@ -172,14 +172,29 @@ TEST(GdalRaster, PicturesAreRefusedAndLeaveTheTerrainAlone)
     TTiff rgb;
     rgb.bands = 3;
     rgb.type = GDT_Byte;
-    const std::string path = Write(dir, "photo.tif", rgb);
-    try {
-        TerrainSourceFor({path})->LoadInto(terrain);
-        ADD_FAILURE() << "a picture was read as heights";
-    } catch (const ETerrainError &e) {
-        EXPECT_EQ(e.File(), path);
-        EXPECT_NE(std::string(e.what()).find("not an elevation model"), std::string::npos) << e.what();
+    const std::string photo = Write(dir, "photo.tif", rgb);
+    TTiff palette;
+    palette.type = GDT_Byte;
+    const std::string map = Write(dir, "map.tif", palette);
+    {
+        GDALDataset *ds = GDALDataset::Open(map.c_str(), GDAL_OF_RASTER | GDAL_OF_UPDATE);
+        GDALColorTable colours;
+        colours.SetColorEntry(0, new GDALColorEntry{10, 20, 30, 255});
+        ds->GetRasterBand(1)->SetColorTable(&colours);
+        GDALClose(ds);
     }
+    const std::string broken = dir.Path("broken.tif");
+    WriteFileBytes(broken, {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 2, 3});
+    for (const auto &[path, problem] : {std::pair{photo, "is a picture with 3 colour bands, not an elevation model"},
+                                        {map, "is a picture with a colour palette, not an elevation model"},
+                                        {broken, "GDAL cannot read it as a raster"}})
+        try {
+            TerrainSourceFor({path})->LoadInto(terrain);
+            ADD_FAILURE() << path << " was read as heights";
+        } catch (const ETerrainError &e) {
+            EXPECT_EQ(e.File(), path);
+            EXPECT_NE(std::string(e.what()).find(problem), std::string::npos) << e.what();
+        }
     EXPECT_EQ(terrain.GridHigh, 1200);
     EXPECT_EQ(terrain.Heights(700, 3), 700);
 }
