@@ -8,6 +8,7 @@
 //   average -outsize` to the same 10,800² in memory.
 // Each iteration runs both, taking turns at going first; the counters are
 // medians over the iterations.
+#include "SideBySide.h"
 #include "SyntheticTile.h"
 
 #include <benchmark/benchmark.h>
@@ -18,14 +19,10 @@
 
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -116,92 +113,18 @@ TFiles &Files()
     return files;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double ChildCpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
-    auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-    return seconds(u.ru_utime) + seconds(u.ru_stime);
-}
-
-// orolith-cli: $OROLITH_CLI, else the one built beside this benchmark.
-std::string CliPath()
-{
-    if (const char *cli = std::getenv("OROLITH_CLI"))
-        return cli;
-    char self[PATH_MAX] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string("./bench_raster_load");
-    return dir.substr(0, dir.find_last_of('/')) + "/../cli/orolith-cli";
-}
-
-struct TRun {
-    double wall = 0, cpu = 0;
-};
-
-TRun RunCommand(const std::string &command, bool &ok)
-{
-    const double cpu0 = ChildCpuSeconds();
-    const auto start = std::chrono::steady_clock::now();
-    ok = ok && std::system(command.c_str()) == 0;
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), ChildCpuSeconds() - cpu0};
-}
-
-void SideBySide(benchmark::State &state, const std::string &ours, const std::string &peer)
-{
-    double load[3] = {};
-    getloadavg(load, 3);
-    std::vector<double> wallOurs, wallPeer, cpuOurs, cpuPeer, ratios;
-    bool ok = true, oursFirst = true;
-    for (auto _ : state) {
-        TRun a, b;
-        if (oursFirst) {
-            a = RunCommand(ours, ok);
-            b = RunCommand(peer, ok);
-        } else {
-            b = RunCommand(peer, ok);
-            a = RunCommand(ours, ok);
-        }
-        oursFirst = !oursFirst;
-        if (!ok) {
-            state.SkipWithError("a command failed");
-            return;
-        }
-        wallOurs.push_back(a.wall);
-        wallPeer.push_back(b.wall);
-        cpuOurs.push_back(a.cpu);
-        cpuPeer.push_back(b.cpu);
-        ratios.push_back(a.wall / b.wall);
-    }
-    state.counters["cli_ms"] = Median(wallOurs) * 1e3;
-    state.counters["peer_ms"] = Median(wallPeer) * 1e3;
-    state.counters["ratio"] = Median(wallOurs) / Median(wallPeer);
-    state.counters["ratio_pairs"] = Median(ratios);
-    state.counters["cli_cpu_ms"] = Median(cpuOurs) * 1e3;
-    state.counters["peer_cpu_ms"] = Median(cpuPeer) * 1e3;
-    state.counters["ratio_cpu"] = Median(cpuOurs) / Median(cpuPeer);
-    state.counters["load1"] = load[0];
-}
-
 void BM_CopernicusInfoVsGdalinfo(benchmark::State &state)
 {
     const std::string &tile = Files().tile;
-    SideBySide(state, CliPath() + " info " + tile + " > /dev/null", "gdalinfo -mm " + tile + " > /dev/null");
+    RunSideBySide(state, CliPath() + " info " + tile + " > /dev/null", "gdalinfo -mm " + tile + " > /dev/null", "peer");
 }
 
 void BM_DecimatedMosaicVsGdalTranslate(benchmark::State &state)
 {
     const std::string &vrt = Files().vrt;
     const std::string size = std::to_string(Side * Mosaic / 2);
-    SideBySide(state, CliPath() + " info " + vrt + " > /dev/null",
-               "gdal_translate -q -r average -outsize " + size + " " + size + " -of MEM " + vrt + " /dev/null");
+    RunSideBySide(state, CliPath() + " info " + vrt + " > /dev/null",
+                  "gdal_translate -q -r average -outsize " + size + " " + size + " -of MEM " + vrt + " /dev/null", "peer");
 }
 
 }  // namespace

@@ -54,6 +54,17 @@ std::string Write(const TestDir &dir, const std::string &name, const TTiff &t)
     return path;
 }
 
+// A w × h raster of `pixel` metres in UTM zone 32 north.
+TTiff Utm(int w, int h, double pixel)
+{
+    TTiff t;
+    t.w = w;
+    t.h = h;
+    t.epsg = 32632;
+    t.gt = {480000, pixel, 0, 5300000, 0, -pixel};
+    return t;
+}
+
 TTerrain Load(const std::string &path)
 {
     TTerrain terrain;
@@ -95,9 +106,7 @@ TEST(GdalRaster, PixelIsPointAndAreaPutSamplesWhereTheyLie)
 TEST(GdalRaster, ProjectedRasterKeepsItsGridAndReadsOutThroughProj)
 {
     TestDir dir;
-    TTiff tiff;
-    tiff.epsg = 32632;
-    tiff.gt = {480000, 10, 0, 5300000, 0, -10};
+    TTiff tiff = Utm(100, 100, 10);
     tiff.value = [](int c, int r) { return 500 + 3 * c + 0.25 * r; };
     const TTerrain t = Load(Write(dir, "utm.tif", tiff));
     ASSERT_EQ(t.GridHigh, 99);
@@ -142,11 +151,7 @@ TEST(GdalRaster, NoDataNanAndFeetBecomeVoidsAndMetres)
 TEST(GdalRaster, NotSquareIsResampledAlongItsShorterAxis)
 {
     TestDir dir;
-    TTiff tiff;
-    tiff.w = 201;
-    tiff.h = 101;
-    tiff.epsg = 32632;
-    tiff.gt = {480000, 1, 0, 5300000, 0, -1};
+    TTiff tiff = Utm(201, 101, 1);
     tiff.noData = -1;
     tiff.value = [](int c, int r) { return c == 50 && r == 50 ? -1 : 100 + 0.5 * r + 0.01 * c; };
     const TTerrain t = Load(Write(dir, "strip.tif", tiff));
@@ -204,10 +209,7 @@ TEST(GdalRaster, PicturesAndBrokenFilesAreRefusedAndLeaveTheTerrainAlone)
 TEST(GdalRaster, FineHeightsShadeWithoutTerraces)
 {
     TestDir dir;
-    TTiff tiff;
-    tiff.w = tiff.h = 257;
-    tiff.epsg = 32632;
-    tiff.gt = {480000, 1, 0, 5300000, 0, -1};
+    TTiff tiff = Utm(257, 257, 1);
     tiff.value = [](int c, int) { return 1500 + 0.07 * c; };
     TTerrain t = Load(Write(dir, "lidar.tif", tiff));
     EXPECT_LE(t.HeightStep, 0.05);
@@ -249,11 +251,7 @@ TEST(GdalRaster, OneArcSecondRasterShadesLikeTheTile)
 TEST(GdalRaster, DecimationKeepsTheExtremesWithinAStep)
 {
     TestDir dir;
-    TTiff tiff;
-    tiff.w = 14402;
-    tiff.h = 6;
-    tiff.epsg = 32632;
-    tiff.gt = {480000, 30, 0, 5300000, 0, -30};
+    TTiff tiff = Utm(14402, 6, 30);
     tiff.value = [](int c, int) { return 500 + 400 * std::sin(c * 0.001); };
     const TTerrain t = Load(Write(dir, "wide.tif", tiff));
     EXPECT_EQ(t.Source.ReadAt, 2);
