@@ -118,16 +118,11 @@ void TurnNorthUp(TRasterHeights &r)
     }
 }
 
-}  // namespace
-
-TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
-                                 const std::function<void(float fraction)> &progress)
+// Everything about the raster but its heights.
+TRasterHeights DescribeRaster(const TGdalDataset &dataset, int maxSamples)
 {
     GDALDataset &ds = *dataset;
-    const std::string &path = dataset.Path();
-    RequireElevationModel(ds, path);
-    GDALRasterBand &band = *ds.GetRasterBand(1);
-
+    RequireElevationModel(ds, dataset.Path());
     TRasterHeights r;
     r.Driver = ds.GetDriver() ? ds.GetDriver()->GetDescription() : "GDAL";
     r.SourceWidth = ds.GetRasterXSize();
@@ -135,37 +130,42 @@ TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
     const int longer = std::max(r.SourceWidth, r.SourceHeight);
     r.ReadAt = (longer + maxSamples - 1) / maxSamples;
     // A narrow strip keeps two samples across, so it still spans a surface.
-    const int w = std::min(r.SourceWidth, std::max(2, (r.SourceWidth + r.ReadAt - 1) / r.ReadAt));
-    const int h = std::min(r.SourceHeight, std::max(2, (r.SourceHeight + r.ReadAt - 1) / r.ReadAt));
+    r.Heights.Width = std::min(r.SourceWidth, std::max(2, (r.SourceWidth + r.ReadAt - 1) / r.ReadAt));
+    r.Heights.Height = std::min(r.SourceHeight, std::max(2, (r.SourceHeight + r.ReadAt - 1) / r.ReadAt));
     r.Georeferenced = ds.GetGeoTransform(r.PixelCorners.data()) == CE_None;
-    const OGRSpatialReference *srs = ds.GetSpatialRef();
-    r.Wkt = HorizontalWkt(srs);
+    r.Wkt = HorizontalWkt(ds.GetSpatialRef());
+    return r;
+}
 
+// Reads band 1 of what `r` describes in bands of rows, from the north: each
+// band lands at bandAt(row, rows), becomes metres there (NaN for voids) and
+// goes to done(row, rows, metres). lo and hi follow the extremes so far.
+void ReadMetresBands(const TGdalDataset &dataset, const TRasterHeights &r,
+                     const std::function<float *(int row, int rows)> &bandAt,
+                     const std::function<void(int row, int rows, const float *metres)> &done,
+                     const std::function<void(float fraction)> &progress, float &lo, float &hi)
+{
+    GDALRasterBand &band = *dataset->GetRasterBand(1);
+    const int w = r.Heights.Width, h = r.Heights.Height;
     int hasScale = 0, hasOffset = 0, hasNoData = 0;
     const double scale = band.GetScale(&hasScale), offset = band.GetOffset(&hasOffset);
     const double noData = band.GetNoDataValue(&hasNoData);
-    const double unit = HeightUnitMetres(band, srs);
+    const double unit = HeightUnitMetres(band, dataset->GetSpatialRef());
+    const bool asRead = !(hasScale || hasOffset) && unit == 1.0;
     // The no-data value as the float it arrives as, so it compares equal.
     const float noDataValue = static_cast<float>(noData);
-
-    TMetresRaster &heights = r.Heights;
-    heights.Width = w;
-    heights.Height = h;
-    heights.Metres.resize(static_cast<size_t>(w) * h);
     // Bands of whole source blocks, so each block is decoded once and
     // GDAL has several blocks per call to decode side by side.
     int blockW = 0, blockH = 0;
     band.GetBlockSize(&blockW, &blockH);
     const int bandRows = std::max(1, std::max(blockH, 256) / r.ReadAt);
     const double rowRatio = static_cast<double>(r.SourceHeight) / h;
-    float lo = std::numeric_limits<float>::infinity(), hi = -lo;
     if (progress)
         progress(0);
     for (int row = 0; row < h; row += bandRows) {
         const int rows = std::min(bandRows, h - row);
-        float *out = heights.Metres.data() + static_cast<size_t>(row) * w;
+        float *out = bandAt(row, rows);
         dataset.ReadRows(1, row * rowRatio, std::min(rows * rowRatio, r.SourceHeight - row * rowRatio), rows, w, out);
-        const bool asRead = !(hasScale || hasOffset) && unit == 1.0;
         for (float *v = out; v != out + static_cast<size_t>(rows) * w; ++v) {
             if ((hasNoData && *v == noDataValue) || !std::isfinite(*v)) {
                 *v = std::numeric_limits<float>::quiet_NaN();
@@ -176,9 +176,24 @@ TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
             lo = std::min(lo, *v);
             hi = std::max(hi, *v);
         }
+        done(row, rows, out);
         if (progress)
             progress(static_cast<float>(row + rows) / static_cast<float>(h));
     }
+}
+
+}  // namespace
+
+TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
+                                 const std::function<void(float fraction)> &progress)
+{
+    TRasterHeights r = DescribeRaster(dataset, maxSamples);
+    TMetresRaster &heights = r.Heights;
+    heights.Metres.resize(static_cast<size_t>(heights.Width) * heights.Height);
+    float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+    ReadMetresBands(
+        dataset, r, [&](int row, int) { return heights.Metres.data() + static_cast<size_t>(row) * heights.Width; },
+        [](int, int, const float *) {}, progress, lo, hi);
     heights.Lo = lo;
     heights.Hi = hi;
     TurnNorthUp(r);
@@ -212,28 +227,78 @@ double SampleSpacing(const TGeoReference &g)
     return std::max(g.SpacingX(), g.SpacingY());
 }
 
+// Where the grid of what `r` describes lies. Without a transform the raster
+// lies where a heightmap named like no tile does: one degree from (0, 0).
+TGeoReference PlaceGrid(const TRasterHeights &r, const std::string &path)
+{
+    const int n = std::max(r.Heights.Width, r.Heights.Height);
+    try {
+        return r.Georeferenced ? TGeoReference::ForRaster(SampleCentres(r, n), r.Wkt, n - 1)
+                               : TGeoReference::ForTiles(0, 0, 1, n - 1);
+    } catch (const ETerrainError &e) {
+        throw ETerrainError(e.what(), path);
+    }
+}
+
+// A square raster laid out as the grid (north up, west left) is rounded
+// into it band by band, without holding its metres: at the step its spacing
+// asks for and a base that suits the first band; in the rare raster whose
+// later heights do not fit that, read a second time at the step the whole
+// range needs.
+bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, const TGeoReference &geo,
+                          const std::function<void(float)> &progress, TSIArray &grid, THeightQuantum &q,
+                          int &minHeight, int &maxHeight)
+{
+    const int n = r.Heights.Width;
+    const auto &gt = r.PixelCorners;
+    if (r.Heights.Height != n || (r.Georeferenced && !(gt[5] < 0 && gt[1] > 0)))
+        return false;
+    grid.SetSize(n);
+    std::vector<float> band;
+    const double spacing = SampleSpacing(geo);
+    for (bool fixed = false;; fixed = true) {
+        float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+        int low = INT16_MAX, high = INT16_MIN;
+        ReadMetresBands(
+            dataset, r,
+            [&](int, int rows) {
+                band.resize(static_cast<size_t>(rows) * n);
+                return band.data();
+            },
+            [&](int row, int rows, const float *metres) {
+                if (!fixed && row == 0)
+                    q = ChooseHeightQuantum(lo, hi, spacing);
+                for (int i = 0; i < rows; ++i)
+                    QuantiseRow(metres + static_cast<size_t>(i) * n, n, q, grid.Row(row + i), low, high);
+            },
+            progress, lo, hi);
+        if (fixed || QuantumHolds(q, lo, hi)) {
+            minHeight = low <= high ? low : 9999999;
+            maxHeight = low <= high ? high : -9999999;
+            return true;
+        }
+        q = ChooseHeightQuantum(lo, hi, spacing);
+    }
+}
+
 }  // namespace
 
 void TGdalRasterSource::LoadInto(TTerrain &terrain) const
 {
     const std::string &path = Files().front();
     TGdalDataset dataset(path);
-    const TRasterHeights r = ReadRasterHeights(dataset, TTileBlock::MaxSamples,
-                                               [&](float f) { terrain.DoProgress(f * 0.9f); });
-    const int n = std::max(r.Heights.Width, r.Heights.Height);
-    TGeoReference geo;
-    try {
-        // Without a transform the raster lies where a heightmap named like
-        // no tile does: one degree from (0, 0).
-        geo = r.Georeferenced ? TGeoReference::ForRaster(SampleCentres(r, n), r.Wkt, n - 1)
-                              : TGeoReference::ForTiles(0, 0, 1, n - 1);
-    } catch (const ETerrainError &e) {
-        throw ETerrainError(e.what(), path);
-    }
-    const THeightQuantum q = ChooseHeightQuantum(r.Heights.Lo, r.Heights.Hi, SampleSpacing(geo));
+    const auto progress = [&](float f) { terrain.DoProgress(f * 0.9f); };
+    TRasterHeights r = DescribeRaster(dataset, TTileBlock::MaxSamples);
+    TGeoReference geo = PlaceGrid(r, path);
     TSIArray grid;
+    THeightQuantum q;
     int minHeight = 0, maxHeight = 0;
-    SquareGrid(r.Heights, q, grid, minHeight, maxHeight);
+    if (!ReadStraightIntoGrid(dataset, r, geo, progress, grid, q, minHeight, maxHeight)) {
+        r = ReadRasterHeights(dataset, TTileBlock::MaxSamples, progress);
+        geo = PlaceGrid(r, path);
+        q = ChooseHeightQuantum(r.Heights.Lo, r.Heights.Hi, SampleSpacing(geo));
+        SquareGrid(r.Heights, q, grid, minHeight, maxHeight);
+    }
     terrain.AdoptRaster(grid, minHeight, maxHeight, q.Step, q.Base, geo,
                         {r.Driver, r.SourceWidth, r.SourceHeight, r.ReadAt}, path);
     terrain.DoProgress(1);

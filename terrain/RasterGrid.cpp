@@ -30,6 +30,28 @@ THeightQuantum ChooseHeightQuantum(double lo, double hi, double spacing)
     return q;
 }
 
+void QuantiseRow(const float *metres, int count, const THeightQuantum &q, int16_t *out, int &lo, int &hi)
+{
+    for (int c = 0; c < count; ++c) {
+        const float m = metres[c];
+        if (std::isnan(m)) {
+            out[c] = TSIArray::Void;
+            continue;
+        }
+        // Halves away from zero, as std::round, without a library call.
+        const double steps = std::clamp((m - q.Base) / q.Step, -32767.0, 32767.0);
+        const auto v = static_cast<int16_t>(steps + (steps < 0 ? -0.5 : 0.5));
+        out[c] = v;
+        lo = std::min<int>(lo, v);
+        hi = std::max<int>(hi, v);
+    }
+}
+
+bool QuantumHolds(const THeightQuantum &q, double lo, double hi)
+{
+    return !(lo <= hi) || ((lo - q.Base) / q.Step >= -32767.5 && (hi - q.Base) / q.Step <= 32767.5);
+}
+
 namespace {
 
 // Where the samples of the grid fall on an axis of `count` samples: the
@@ -66,6 +88,7 @@ void SquareGrid(const TMetresRaster &raster, const THeightQuantum &q, TSIArray &
     const int threads = 0;
     std::vector<std::vector<float>> scratch(static_cast<size_t>(ResolveThreadCount(threads)),
                                             std::vector<float>(static_cast<size_t>(w)));
+    std::vector<std::vector<float>> across(scratch.size(), std::vector<float>(static_cast<size_t>(w < n ? n : 0)));
     ParallelRows(n, threads, [&](int r, int worker) {
         const int r0 = rows.below[static_cast<size_t>(r)], r1 = std::min(r0 + 1, h - 1);
         const float t = rows.weight[static_cast<size_t>(r)];
@@ -80,26 +103,16 @@ void SquareGrid(const TMetresRaster &raster, const THeightQuantum &q, TSIArray &
         }
         int16_t *out = grid.Row(r);
         int lo = INT16_MAX, hi = INT16_MIN;
-        const auto put = [&](int c, float m) {
-            if (std::isnan(m)) {
-                out[c] = TSIArray::Void;
-                return;
-            }
-            // Halves away from zero, as std::round, without a library call.
-            const double steps = std::clamp((m - q.Base) / q.Step, -32767.0, 32767.0);
-            const auto v = static_cast<int16_t>(steps + (steps < 0 ? -0.5 : 0.5));
-            out[c] = v;
-            lo = std::min<int>(lo, v);
-            hi = std::max<int>(hi, v);
-        };
-        if (w == n)
-            for (int c = 0; c < n; ++c)
-                put(c, line[c]);
-        else
+        if (w == n) {
+            QuantiseRow(line, n, q, out, lo, hi);
+        } else {
+            float *resampled = across[static_cast<size_t>(worker)].data();
             for (int c = 0; c < n; ++c) {
                 const int c0 = columns.below[static_cast<size_t>(c)], c1 = std::min(c0 + 1, w - 1);
-                put(c, Between(line[c0], line[c1], columns.weight[static_cast<size_t>(c)]));
+                resampled[c] = Between(line[c0], line[c1], columns.weight[static_cast<size_t>(c)]);
             }
+            QuantiseRow(resampled, n, q, out, lo, hi);
+        }
         lows[static_cast<size_t>(r)] = lo;
         highs[static_cast<size_t>(r)] = hi;
     }, [](int) {});

@@ -30,6 +30,11 @@ struct THeightQuantum {
 // when the range fits without one, else the range's middle in whole metres.
 THeightQuantum ChooseHeightQuantum(double lo, double hi, double spacing);
 
+// Metres rounded to q's steps (NaN: the void), extremes in steps kept in lo, hi.
+void QuantiseRow(const float *metres, int count, const THeightQuantum &q, int16_t *out, int &lo, int &hi);
+// Whether every height lo … hi metres has a sample value at q.
+bool QuantumHolds(const THeightQuantum &q, double lo, double hi);
+
 // The square grid of `raster`: its longer side keeps its samples, the
 // shorter one is resampled linearly to the same count (first and last
 // samples where they were; a void stays a void and spreads to the

@@ -224,6 +224,15 @@ TEST(GdalRaster, FineHeightsShadeWithoutTerraces)
         }
     EXPECT_LE(hi - lo, 1);
     EXPECT_LT(hi, 0);  // and turned towards the east, as the slope is
+
+    // Its northern rows near sea level, the southern ones on a plateau far
+    // above: the step the first rows suggest cannot hold the rest.
+    TTiff cliff = Utm(600, 600, 1);
+    cliff.value = [](int c, int r) { return r < 300 ? 0.01 * c : 2000 + 0.01 * c; };
+    const TTerrain both = Load(Write(dir, "cliff.tif", cliff));
+    EXPECT_NEAR(MetresAt(both, 599, 0), 5.99, both.HeightStep / 2);
+    EXPECT_NEAR(MetresAt(both, 599, 599), 2005.99, both.HeightStep / 2);
+    EXPECT_NEAR(both.Metres(both.MaxHeight), 2005.99, both.HeightStep / 2);
 }
 
 // The same heights as a 1″ tile and as a 1″ GeoTIFF: the same texture.
