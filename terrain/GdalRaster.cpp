@@ -242,9 +242,9 @@ TGeoReference PlaceGrid(const TRasterHeights &r, const std::string &path)
 
 // A square raster laid out as the grid (north up, west left) is rounded
 // into it band by band, without holding its metres: at the step its spacing
-// asks for and a base that suits the first band; in the rare raster whose
-// later heights do not fit that, read a second time at the step the whole
-// range needs.
+// asks for and a base that suits the first band with heights; in the rare
+// raster whose later heights do not fit that, read a second time at the
+// step the whole range needs.
 bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, const TGeoReference &geo,
                           const std::function<void(float)> &progress, TSIArray &grid, THeightQuantum &q,
                           int &minHeight, int &maxHeight)
@@ -256,6 +256,7 @@ bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, 
     grid.SetSize(n);
     std::vector<float> band;
     const double spacing = SampleSpacing(geo);
+    bool chosen = false;
     for (bool fixed = false;; fixed = true) {
         float lo = std::numeric_limits<float>::infinity(), hi = -lo;
         int low = INT16_MAX, high = INT16_MIN;
@@ -266,8 +267,11 @@ bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, 
                 return band.data();
             },
             [&](int row, int rows, const float *metres) {
-                if (!fixed && row == 0)
+                // Rows that are nothing but voids come out the same at any step.
+                if (!fixed && !chosen && lo <= hi) {
                     q = ChooseHeightQuantum(lo, hi, spacing);
+                    chosen = true;
+                }
                 for (int i = 0; i < rows; ++i)
                     QuantiseRow(metres + static_cast<size_t>(i) * n, n, q, grid.Row(row + i), low, high);
             },
