@@ -355,6 +355,11 @@ QString TfmView::InformationText() const
         const double kilobytes = vbo->VertexCount * 20.0 / 1024.0;
         text += QStringLiteral("VBuffersize in KB: %1\n").arg(QLocale(QLocale::English).toString(kilobytes, 'f', 0));
     }
+    // A raster larger than the grid says what was given up for it.
+    if (View_ && View_->Loaded && View_->Terrain.Source.ReadAt > 1) {
+        const TSourceInfo &source = View_->Terrain.Source;
+        text += QStringLiteral("Terrain: %1 x %2 samples, read at 1:%3\n").arg(source.Width).arg(source.Height).arg(source.ReadAt);
+    }
     text += QString::asprintf("Last Loading Time: %.2f sec\n", LoadTime / 1000.0);
     text += QString::asprintf("Frames per Second: %.1f\n\n\n", double(Fps));
     text += QStringLiteral("Usage:\n"

@@ -4,6 +4,7 @@
 // BM_TextureCommandVsGdaldem runs the whole processes side by side (load,
 // texture, write); bench/texture-vs-gdaldem installs GDAL and runs it.
 #include "ColorRamp.h"
+#include "SideBySide.h"
 #include "SyntheticTile.h"
 #include "Terrain.h"
 
@@ -45,16 +46,6 @@ TTerrain &Tile()
         return t;
     }();
     return terrain;
-}
-
-// Processor seconds, user and system, of this process (every thread) or of
-// its finished children: under a loaded machine the steadier figure.
-double CpuSeconds(int who)
-{
-    rusage u{};
-    getrusage(who, &u);
-    auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-    return seconds(u.ru_utime) + seconds(u.ru_stime);
 }
 
 // gdaldem's means, for the ratios of the 3601 run.
@@ -122,38 +113,6 @@ void BM_GdaldemHillshadeAndColorRelief(benchmark::State &state)
     state.counters["cpu_ms"] = PeerCpuSeconds * 1e3;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-// orolith-cli: $OROLITH_CLI, else the one built beside this benchmark.
-std::string CliPath()
-{
-    if (const char *cli = std::getenv("OROLITH_CLI"))
-        return cli;
-    char self[PATH_MAX] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string("./bench_texture");
-    dir = dir.substr(0, dir.find_last_of('/'));
-    return dir + "/../cli/orolith-cli";
-}
-
-// Wall and processor seconds (user + system of the children) of one command.
-struct TRun {
-    double wall, cpu;
-};
-TRun RunCommand(const std::string &command, bool &ok)
-{
-    const double cpu0 = CpuSeconds(RUSAGE_CHILDREN);
-    const auto start = std::chrono::steady_clock::now();
-    ok = ok && std::system(command.c_str()) == 0;
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            CpuSeconds(RUSAGE_CHILDREN) - cpu0};
-}
-
 // The whole of `orolith-cli texture` (start, load, texture, write) of one
 // made-up 3601 tile at full resolution against the two gdaldem runs on the
 // same tile. Each iteration runs both, taking turns at going first, so both
@@ -174,38 +133,7 @@ void BM_TextureCommandVsGdaldem(benchmark::State &state)
     const std::string ours = CliPath() + " texture " + tile + " " + root + "/texture.bmp --resolution 3601 > /dev/null 2>&1";
     const std::string peer = "gdaldem hillshade -q " + tile + " " + root + "/shade.tif && gdaldem color-relief -q " +
                              tile + " " + root + "/ramp.txt " + root + "/relief.tif";
-    double load[3] = {};
-    getloadavg(load, 3);
-    std::vector<double> wallOurs, wallPeer, cpuOurs, cpuPeer, ratios;
-    bool ok = true, oursFirst = true;
-    for (auto _ : state) {
-        TRun a{}, b{};
-        if (oursFirst) {
-            a = RunCommand(ours, ok);
-            b = RunCommand(peer, ok);
-        } else {
-            b = RunCommand(peer, ok);
-            a = RunCommand(ours, ok);
-        }
-        oursFirst = !oursFirst;
-        if (!ok) {
-            state.SkipWithError("a command failed");
-            return;
-        }
-        wallOurs.push_back(a.wall);
-        wallPeer.push_back(b.wall);
-        cpuOurs.push_back(a.cpu);
-        cpuPeer.push_back(b.cpu);
-        ratios.push_back(a.wall / b.wall);
-    }
-    state.counters["cli_ms"] = Median(wallOurs) * 1e3;
-    state.counters["gdaldem_ms"] = Median(wallPeer) * 1e3;
-    state.counters["ratio"] = Median(wallOurs) / Median(wallPeer);
-    state.counters["ratio_pairs"] = Median(ratios);
-    state.counters["cli_cpu_ms"] = Median(cpuOurs) * 1e3;
-    state.counters["gdaldem_cpu_ms"] = Median(cpuPeer) * 1e3;
-    state.counters["ratio_cpu"] = Median(cpuOurs) / Median(cpuPeer);
-    state.counters["load1"] = load[0];
+    RunSideBySide(state, ours, peer, "gdaldem");
 }
 
 } // namespace

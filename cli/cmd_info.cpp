@@ -1,4 +1,5 @@
-// orolith-cli info FILE: size, extremes, voids and origin of a terrain file.
+// orolith-cli info FILE: size, extremes, voids, origin and source of a terrain
+// file, and the height at a point with --at.
 #include "CliCommand.h"
 #include "CliLoadTerrain.h"
 
@@ -10,7 +11,10 @@
 #include "Utils.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -22,11 +26,57 @@ long long CountVoids(const TSIArray &grid)
     return voids;
 }
 
+// Metres as text with "." whatever the locale: whole metres as integers (as
+// tiles always printed them), finer steps with up to two decimals.
+std::string MetresText(double metres, int decimals = 2)
+{
+    char text[64];
+    char *end = std::to_chars(text, text + sizeof text, metres, std::chars_format::fixed, decimals).ptr;
+    std::string s(text, end);
+    if (decimals > 0 && s.find('.') != std::string::npos) {
+        s.erase(s.find_last_not_of('0') + 1);
+        if (s.back() == '.')
+            s.pop_back();
+    }
+    return s;
+}
+
+// "LAT,LON" in degrees, "." as the decimal separator; empty when it is not that.
+std::optional<TLatLon> ParseLatLon(const std::string &text)
+{
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        return std::nullopt;
+    double lat = 0, lon = 0;
+    const char *b = text.data(), *mid = b + comma, *e = b + text.size();
+    const auto first = std::from_chars(b, mid, lat), second = std::from_chars(mid + 1, e, lon);
+    if (first.ec != std::errc() || first.ptr != mid || second.ec != std::errc() || second.ptr != e ||
+        !(std::fabs(lat) <= 90) || !(std::fabs(lon) <= 180))
+        return std::nullopt;
+    return TLatLon{lat, lon};
+}
+
+// The height the status bar shows at `p`: the sample under it, in metres
+// with one decimal; empty off the grid.
+std::optional<std::string> HeightAtText(const TTerrain &terrain, const TLatLon &p)
+{
+    const auto g = terrain.GeoRef.GridAt(p);
+    if (!g || !((*g)[0] >= 0 && (*g)[1] >= 0 && (*g)[0] <= terrain.GridHigh && (*g)[1] <= terrain.GridHigh))
+        return std::nullopt;
+    const double metres = terrain.SampleHeight(static_cast<float>((*g)[0]), static_cast<float>((*g)[1])) / TTerrain::HeightScale;
+    char text[64];
+    return std::string(text, std::to_chars(text, text + sizeof text, metres, std::chars_format::fixed, 1).ptr);
+}
+
 int RunInfo(const std::vector<std::string> &args)
 {
-    const CliArgs a = ParseCliArgs("info", args, {});
+    const CliArgs a = ParseCliArgs("info", args, {"at"});
     if (a.positional.empty())
-        return CliFail("", "usage: info FILE...");
+        return CliFail("", "usage: info FILE... [--at LAT,LON]");
+    std::optional<TLatLon> at;
+    if (a.Has("at") && !(at = ParseLatLon(a.Value("at"))))
+        return CliFail("", "--at must be LAT,LON in degrees (latitude −90 … 90, longitude −180 … 180), not '" +
+                               a.Value("at") + "'");
     TTerrain terrain;
     const int64_t start = ReadCounter();
     std::unique_ptr<TTerrainSource> source;
@@ -42,22 +92,36 @@ int RunInfo(const std::vector<std::string> &args)
     std::cout << "File: " << terrain.FileName << "\n"
               << "GridHigh: " << terrain.GridHigh << "\n"
               << "Samples: " << terrain.Heights.Size() << "\n"
-              << "MinHeight: " << terrain.MinHeight << "\n"
-              << "MaxHeight: " << terrain.MaxHeight << "\n"
+              << "MinHeight: " << MetresText(terrain.Metres(terrain.MinHeight)) << "\n"
+              << "MaxHeight: " << MetresText(terrain.Metres(terrain.MaxHeight)) << "\n"
               << "Voids: " << CountVoids(terrain.Heights) << "\n"
               << "Origin: " << FloatToStrN(origin.Lat) << ", " << FloatToStrN(origin.Lon) << "\n"
-              << "LoadMs: " << MillisecondsText(ms) << "\n";
+              << "LoadMs: " << MillisecondsText(ms) << "\n"
+              << "Driver: " << terrain.Source.Driver << "\n"
+              << "CRS: " << terrain.GeoRef.CrsName() << "\n"
+              << "SourceSize: " << terrain.Source.Width << " x " << terrain.Source.Height << "\n"
+              << "Spacing: " << MetresText(terrain.GeoRef.SpacingX()) << " x " << MetresText(terrain.GeoRef.SpacingY())
+              << " m\n";
+    if (terrain.Source.ReadAt > 1)
+        std::cout << "ReadAt: 1:" << terrain.Source.ReadAt << "\n";
     if (terrain.HgtLoaded) {
         const auto *block = dynamic_cast<const TTileBlock *>(source.get());
         const int span = static_cast<int>(terrain.GeoRef.LatitudeSpan());
         std::cout << "Tiles: " << span << " x " << span << "\n"
                   << "Missing: " << (block ? block->Missing() : 0) << "\n";
     }
+    if (at) {
+        const auto height = HeightAtText(terrain, *at);
+        if (!height)
+            return CliFail(terrain.FileName, "the point " + FloatToStrN(at->Lat) + ", " + FloatToStrN(at->Lon) +
+                                                 " is not on the terrain");
+        std::cout << "HeightAt: " << *height << "\n";
+    }
     return 0;
 }
 
-const CliCommand command("info", "info FILE...                  grid size, heights, voids and origin of a .hgt, .hgt.zip or .bmp,\n"
-                                 "                                or of a block of tiles",
+const CliCommand command("info", "info FILE... [--at LAT,LON]   grid size, heights in metres, voids, origin, source and spacing\n"
+                                 "                                of a terrain file or a block of tiles; --at: the height there",
                          RunInfo);
 
 }  // namespace

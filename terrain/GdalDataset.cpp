@@ -5,6 +5,8 @@
 
 #include <cpl_error.h>
 
+#include <algorithm>
+#include <cmath>
 #include <mutex>
 
 namespace {
@@ -34,7 +36,13 @@ private:
 void RegisterGdalDrivers()
 {
     static std::once_flag once;
-    std::call_once(once, [] { GDALAllRegister(); });
+    std::call_once(once, [] {
+        GDALAllRegister();
+        // A compressed raster decodes its blocks on every core unless the
+        // user has said otherwise.
+        if (!CPLGetConfigOption("GDAL_NUM_THREADS", nullptr))
+            CPLSetConfigOption("GDAL_NUM_THREADS", "ALL_CPUS");
+    });
 }
 
 TGdalDataset::TGdalDataset(const std::string &path) : path_(path)
@@ -50,15 +58,22 @@ TGdalDataset::TGdalDataset(const std::string &path) : path_(path)
                             path);
 }
 
-void TGdalDataset::ReadRows(int band, int srcRow, int srcRows, int rows, int width, float *out) const
+void TGdalDataset::ReadRows(int band, double srcRow, double srcRows, int rows, int width, float *out) const
 {
     TErrorCatcher errors;
     GDALRasterBand *b = dataset_->GetRasterBand(band);
     GDALRasterIOExtraArg extra;
     INIT_RASTERIO_EXTRA_ARG(extra);
     extra.eResampleAlg = GRIORA_Average;
-    if (!b || b->RasterIO(GF_Read, 0, srcRow, dataset_->GetRasterXSize(), srcRows, out, width, rows, GDT_Float32, 0, 0,
-                          &extra) != CE_None)
+    const int first = static_cast<int>(std::floor(srcRow));
+    const int last = std::min(static_cast<int>(std::ceil(srcRow + srcRows)), dataset_->GetRasterYSize());
+    extra.bFloatingPointWindowValidity = TRUE;
+    extra.dfXOff = 0;
+    extra.dfYOff = srcRow;
+    extra.dfXSize = dataset_->GetRasterXSize();
+    extra.dfYSize = srcRows;
+    if (!b || b->RasterIO(GF_Read, 0, first, dataset_->GetRasterXSize(), last - first, out, width, rows, GDT_Float32, 0,
+                          0, &extra) != CE_None)
         throw ETerrainError("cannot read its heights: " + (errors.Message().empty() ? std::string("GDAL failed") : errors.Message()),
                             path_);
 }

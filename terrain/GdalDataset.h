@@ -19,12 +19,14 @@ public:
     GDALDataset *operator->() const { return dataset_.get(); }
     const std::string &Path() const { return path_; }
 
-    // Rows [row, row + rows) of band `band` (1-based) as 32-bit floats,
-    // `width` samples a row, read from the raster's window of rows
-    // [srcRow, srcRow + srcRows) and all its columns: GDAL averages (or uses
-    // its overviews) when the window is larger than the rows asked for.
+    // `rows` rows of band `band` (1-based) as 32-bit floats, `width`
+    // samples a row, read from the raster's window of rows [srcRow, srcRow +
+    // srcRows) and all its columns: GDAL averages (or uses its overviews)
+    // when the window is larger than the rows asked for. The window may
+    // start and end inside a row, so that a raster decimated by a ratio that
+    // is no whole number can be read in bands that add up to one read.
     // Throws ETerrainError with GDAL's reason when a block cannot be read.
-    void ReadRows(int band, int srcRow, int srcRows, int rows, int width, float *out) const;
+    void ReadRows(int band, double srcRow, double srcRows, int rows, int width, float *out) const;
 
 private:
     struct TClose {

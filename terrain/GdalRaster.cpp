@@ -1,6 +1,322 @@
+#include "GdalRaster.h"
+
+#include "GdalDataset.h"
+#include "GeoReference.h"
+#include "Terrain.h"
+#include "TerrainError.h"
 #include "TerrainReaders.h"
+#include "TileBlock.h"
+
+#include <ogr_spatialref.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// Metres per unit of a band's unit text; 0 when the text names no length
+// this knows (heights are then taken as metres).
+double UnitMetres(const std::string &unit)
+{
+    const std::string u = Lower(unit);
+    if (u == "m" || u == "metre" || u == "meter" || u == "metres" || u == "meters")
+        return 1.0;
+    if (u == "ft" || u == "foot" || u == "feet" || u == "international foot")
+        return 0.3048;
+    if (u == "us survey foot" || u == "us-ft" || u == "ftus" || u == "us_survey_foot" || u == "foot_us" ||
+        u == "us foot")
+        return 1200.0 / 3937.0;
+    return 0.0;
+}
+
+// What one raw band value is in metres: the band's scale and offset, then
+// its unit, or the vertical system's when the band names none.
+double HeightUnitMetres(GDALRasterBand &band, const OGRSpatialReference *srs)
+{
+    if (const double m = UnitMetres(band.GetUnitType()); m > 0)
+        return m;
+    if (srs && srs->IsVertical()) {
+        const double m = srs->GetTargetLinearUnits("VERT_CS");
+        if (m > 0)
+            return m;
+    }
+    return 1.0;
+}
+
+// Photographs and maps are not elevation models, however they are georeferenced.
+void RequireElevationModel(GDALDataset &ds, const std::string &path)
+{
+    const int bands = ds.GetRasterCount();
+    if (bands < 1)
+        throw ETerrainError("holds no raster band to read heights from", path);
+    GDALRasterBand &first = *ds.GetRasterBand(1);
+    const GDALColorInterp colour = first.GetColorInterpretation();
+    if (first.GetColorTable() || colour == GCI_PaletteIndex)
+        throw ETerrainError("is a picture with a colour palette, not an elevation model", path);
+    const bool colourBand = colour == GCI_RedBand || colour == GCI_GreenBand || colour == GCI_BlueBand ||
+                            colour == GCI_HueBand || colour == GCI_CyanBand || colour == GCI_YCbCr_YBand;
+    if (bands >= 3 && (colourBand || first.GetRasterDataType() == GDT_Byte))
+        throw ETerrainError("is a picture with " + std::to_string(bands) + " colour bands, not an elevation model", path);
+    if (GDALDataTypeIsComplex(first.GetRasterDataType()))
+        throw ETerrainError("holds complex numbers, not heights", path);
+    if (ds.GetRasterXSize() < 2 || ds.GetRasterYSize() < 2)
+        throw ETerrainError("is " + std::to_string(ds.GetRasterXSize()) + " × " + std::to_string(ds.GetRasterYSize()) +
+                                " samples; a terrain needs at least 2 a side",
+                            path);
+}
+
+// The horizontal part of the raster's system, as WKT; empty when it has none.
+std::string HorizontalWkt(const OGRSpatialReference *srs)
+{
+    if (!srs)
+        return {};
+    OGRSpatialReference horizontal(*srs);
+    if (horizontal.IsCompound())
+        horizontal.StripVertical();
+    char *text = nullptr;
+    std::string wkt;
+    if (horizontal.exportToWkt(&text) == OGRERR_NONE && text)
+        wkt = text;
+    CPLFree(text);
+    return wkt;
+}
+
+// Rows from the south or columns from the east are turned round, so that
+// the grid runs from the north-west as the views draw it; the corners'
+// transform follows.
+void TurnNorthUp(TRasterHeights &r)
+{
+    auto &gt = r.PixelCorners;
+    TMetresRaster &h = r.Heights;
+    const double w = r.SourceWidth, ht = r.SourceHeight;
+    if (gt[5] > 0) {
+        for (int row = 0; row < h.Height / 2; ++row)
+            std::swap_ranges(h.Metres.begin() + static_cast<ptrdiff_t>(row) * h.Width,
+                             h.Metres.begin() + static_cast<ptrdiff_t>(row + 1) * h.Width,
+                             h.Metres.begin() + static_cast<ptrdiff_t>(h.Height - 1 - row) * h.Width);
+        gt[0] += ht * gt[2];
+        gt[3] += ht * gt[5];
+        gt[2] = -gt[2];
+        gt[5] = -gt[5];
+    }
+    if (gt[1] < 0) {
+        for (int row = 0; row < h.Height; ++row)
+            std::reverse(h.Metres.begin() + static_cast<ptrdiff_t>(row) * h.Width,
+                         h.Metres.begin() + static_cast<ptrdiff_t>(row + 1) * h.Width);
+        gt[0] += w * gt[1];
+        gt[3] += w * gt[4];
+        gt[1] = -gt[1];
+        gt[4] = -gt[4];
+    }
+}
+
+// Everything about the raster but its heights.
+TRasterHeights DescribeRaster(const TGdalDataset &dataset, int maxSamples)
+{
+    GDALDataset &ds = *dataset;
+    RequireElevationModel(ds, dataset.Path());
+    TRasterHeights r;
+    r.Driver = ds.GetDriver() ? ds.GetDriver()->GetDescription() : "GDAL";
+    r.SourceWidth = ds.GetRasterXSize();
+    r.SourceHeight = ds.GetRasterYSize();
+    const int longer = std::max(r.SourceWidth, r.SourceHeight);
+    r.ReadAt = (longer + maxSamples - 1) / maxSamples;
+    // A narrow strip keeps two samples across, so it still spans a surface.
+    r.Heights.Width = std::min(r.SourceWidth, std::max(2, (r.SourceWidth + r.ReadAt - 1) / r.ReadAt));
+    r.Heights.Height = std::min(r.SourceHeight, std::max(2, (r.SourceHeight + r.ReadAt - 1) / r.ReadAt));
+    r.Georeferenced = ds.GetGeoTransform(r.PixelCorners.data()) == CE_None;
+    r.Wkt = HorizontalWkt(ds.GetSpatialRef());
+    return r;
+}
+
+// Reads band 1 of what `r` describes in bands of rows, from the north: each
+// band lands at bandAt(row, rows), becomes metres there (NaN for voids) and
+// goes to done(row, rows, metres). lo and hi follow the extremes so far.
+void ReadMetresBands(const TGdalDataset &dataset, const TRasterHeights &r,
+                     const std::function<float *(int row, int rows)> &bandAt,
+                     const std::function<void(int row, int rows, const float *metres)> &done,
+                     const std::function<void(float fraction)> &progress, float &lo, float &hi)
+{
+    GDALRasterBand &band = *dataset->GetRasterBand(1);
+    const int w = r.Heights.Width, h = r.Heights.Height;
+    int hasScale = 0, hasOffset = 0, hasNoData = 0;
+    const double scale = band.GetScale(&hasScale), offset = band.GetOffset(&hasOffset);
+    const double noData = band.GetNoDataValue(&hasNoData);
+    const double unit = HeightUnitMetres(band, dataset->GetSpatialRef());
+    const bool asRead = !(hasScale || hasOffset) && unit == 1.0;
+    // The no-data value as the float it arrives as, so it compares equal.
+    const float noDataValue = static_cast<float>(noData);
+    // Bands of whole source blocks, so each block is decoded once and
+    // GDAL has several blocks per call to decode side by side.
+    int blockW = 0, blockH = 0;
+    band.GetBlockSize(&blockW, &blockH);
+    const int bandRows = std::max(1, std::max(blockH, 256) / r.ReadAt);
+    const double rowRatio = static_cast<double>(r.SourceHeight) / h;
+    if (progress)
+        progress(0);
+    for (int row = 0; row < h; row += bandRows) {
+        const int rows = std::min(bandRows, h - row);
+        float *out = bandAt(row, rows);
+        dataset.ReadRows(1, row * rowRatio, std::min(rows * rowRatio, r.SourceHeight - row * rowRatio), rows, w, out);
+        for (float *v = out; v != out + static_cast<size_t>(rows) * w; ++v) {
+            if ((hasNoData && *v == noDataValue) || !std::isfinite(*v)) {
+                *v = std::numeric_limits<float>::quiet_NaN();
+                continue;
+            }
+            if (!asRead)
+                *v = static_cast<float>((*v * (hasScale ? scale : 1.0) + (hasOffset ? offset : 0.0)) * unit);
+            lo = std::min(lo, *v);
+            hi = std::max(hi, *v);
+        }
+        done(row, rows, out);
+        if (progress)
+            progress(static_cast<float>(row + rows) / static_cast<float>(h));
+    }
+}
+
+}  // namespace
+
+TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
+                                 const std::function<void(float fraction)> &progress)
+{
+    TRasterHeights r = DescribeRaster(dataset, maxSamples);
+    TMetresRaster &heights = r.Heights;
+    heights.Metres.resize(static_cast<size_t>(heights.Width) * heights.Height);
+    float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+    ReadMetresBands(
+        dataset, r, [&](int row, int) { return heights.Metres.data() + static_cast<size_t>(row) * heights.Width; },
+        [](int, int, const float *) {}, progress, lo, hi);
+    heights.Lo = lo;
+    heights.Hi = hi;
+    TurnNorthUp(r);
+    return r;
+}
+
+namespace {
+
+// Where the grid's samples lie: pixel (i, j) of what was read has its centre
+// half a pixel inside its corner (pixel-is-point files have their corners
+// moved out by half a sample when GDAL opens them, so this holds for both),
+// and the grid resamples the shorter axis onto the longer one's count.
+std::array<double, 6> SampleCentres(const TRasterHeights &r, int n)
+{
+    const auto &gt = r.PixelCorners;
+    const int w = r.Heights.Width, h = r.Heights.Height;
+    // Source pixels per pixel read, and pixels read per grid step.
+    const double px = static_cast<double>(r.SourceWidth) / w, py = static_cast<double>(r.SourceHeight) / h;
+    const double fx = px * (w - 1) / (n - 1), fy = py * (h - 1) / (n - 1);
+    return {gt[0] + 0.5 * px * gt[1] + 0.5 * py * gt[2], fx * gt[1], fy * gt[2],
+            gt[3] + 0.5 * px * gt[4] + 0.5 * py * gt[5], fx * gt[4], fy * gt[5]};
+}
+
+// Metres between samples the height step is chosen for: the coarser axis,
+// which is the raster's own when the other was resampled onto its count.
+double SampleSpacing(const TGeoReference &g)
+{
+    if (g.Geographic())
+        return std::max(std::hypot(g.Affine()[1], g.Affine()[4]), std::hypot(g.Affine()[2], g.Affine()[5])) *
+               MetresPerDegree;
+    return std::max(g.SpacingX(), g.SpacingY());
+}
+
+// Where the grid of what `r` describes lies. Without a transform the raster
+// lies where a heightmap named like no tile does: one degree from (0, 0).
+TGeoReference PlaceGrid(const TRasterHeights &r, const std::string &path)
+{
+    const int n = std::max(r.Heights.Width, r.Heights.Height);
+    try {
+        return r.Georeferenced ? TGeoReference::ForRaster(SampleCentres(r, n), r.Wkt, n - 1)
+                               : TGeoReference::ForTiles(0, 0, 1, n - 1);
+    } catch (const ETerrainError &e) {
+        throw ETerrainError(e.what(), path);
+    }
+}
+
+// A square raster laid out as the grid (north up, west left) is rounded
+// into it band by band, without holding its metres: at the step its spacing
+// asks for and a base that suits the first band with heights; in the rare
+// raster whose later heights do not fit that, read a second time at the
+// step the whole range needs.
+bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, const TGeoReference &geo,
+                          const std::function<void(float)> &progress, TSIArray &grid, THeightQuantum &q,
+                          int &minHeight, int &maxHeight)
+{
+    const int n = r.Heights.Width;
+    const auto &gt = r.PixelCorners;
+    if (r.Heights.Height != n || (r.Georeferenced && !(gt[5] < 0 && gt[1] > 0)))
+        return false;
+    grid.SetSize(n);
+    std::vector<float> band;
+    const double spacing = SampleSpacing(geo);
+    bool chosen = false;
+    for (bool fixed = false;; fixed = true) {
+        float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+        int low = INT16_MAX, high = INT16_MIN;
+        ReadMetresBands(
+            dataset, r,
+            [&](int, int rows) {
+                band.resize(static_cast<size_t>(rows) * n);
+                return band.data();
+            },
+            [&](int row, int rows, const float *metres) {
+                // Rows that are nothing but voids come out the same at any step.
+                if (!fixed && !chosen && lo <= hi) {
+                    q = ChooseHeightQuantum(lo, hi, spacing);
+                    chosen = true;
+                }
+                for (int i = 0; i < rows; ++i)
+                    QuantiseRow(metres + static_cast<size_t>(i) * n, n, q, grid.Row(row + i), low, high);
+            },
+            progress, lo, hi);
+        if (fixed || QuantumHolds(q, lo, hi)) {
+            minHeight = low <= high ? low : 9999999;
+            maxHeight = low <= high ? high : -9999999;
+            return true;
+        }
+        q = ChooseHeightQuantum(lo, hi, spacing);
+    }
+}
+
+}  // namespace
+
+void TGdalRasterSource::LoadInto(TTerrain &terrain) const
+{
+    const std::string &path = Files().front();
+    TGdalDataset dataset(path);
+    const auto progress = [&](float f) { terrain.DoProgress(f * 0.9f); };
+    TRasterHeights r = DescribeRaster(dataset, TTileBlock::MaxSamples);
+    TGeoReference geo = PlaceGrid(r, path);
+    TSIArray grid;
+    THeightQuantum q;
+    int minHeight = 0, maxHeight = 0;
+    if (!ReadStraightIntoGrid(dataset, r, geo, progress, grid, q, minHeight, maxHeight)) {
+        r = ReadRasterHeights(dataset, TTileBlock::MaxSamples, progress);
+        geo = PlaceGrid(r, path);
+        q = ChooseHeightQuantum(r.Heights.Lo, r.Heights.Hi, SampleSpacing(geo));
+        SquareGrid(r.Heights, q, grid, minHeight, maxHeight);
+    }
+    terrain.AdoptRaster(grid, minHeight, maxHeight, q.Step, q.Base, geo,
+                        {r.Driver, r.SourceWidth, r.SourceHeight, r.ReadAt}, path);
+    terrain.DoProgress(1);
+}
 
 std::vector<TTerrainReader> RasterFileReaders()
 {
-    return {};
+    std::vector<std::string> patterns = {"*.tif", "*.tiff", "*.vrt", "*.dt0", "*.dt1", "*.dt2", "*.asc",
+                                         "*.img", "*.bil", "*.flt", "*.dem", "*.bt",  "*.grd"};
+    const auto takes = [patterns](const std::string &path) {
+        return std::any_of(patterns.begin(), patterns.end(),
+                           [&](const std::string &p) { return MatchesPattern(path, p); });
+    };
+    return {{"Elevation Rasters", patterns, takes, [](const std::string &path) -> std::unique_ptr<TTerrainSource> {
+                 return std::make_unique<TGdalRasterSource>(path);
+             }}};
 }

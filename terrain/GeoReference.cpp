@@ -23,6 +23,16 @@ double Radians(double degrees)
     return degrees * std::numbers::pi / 180.0;
 }
 
+// "EPSG:32632", or the system's name when it has no code.
+std::string SystemName(const OGRSpatialReference &srs)
+{
+    const char *authority = srs.GetAuthorityName(nullptr);
+    const char *code = srs.GetAuthorityCode(nullptr);
+    if (authority && code)
+        return std::string(authority) + ":" + code;
+    return srs.GetName() ? srs.GetName() : "?";
+}
+
 }  // namespace
 
 TGeoReference TGeoReference::ForTiles(double southLat, double westLon, double span, int high)
@@ -61,11 +71,11 @@ TGeoReference TGeoReference::ForRaster(const std::array<double, 6> &affine, cons
             p->fromWgs84.reset(OGRCreateCoordinateTransformation(&wgs84, &srs));
             if (!p->toWgs84 || !p->fromWgs84)
                 throw ETerrainError("its coordinate system cannot be converted to latitude and longitude");
-            const char *authority = srs.GetAuthorityName(nullptr);
-            const char *code = srs.GetAuthorityCode(nullptr);
-            p->name = authority && code ? std::string(authority) + ":" + code : std::string(srs.GetName() ? srs.GetName() : "?");
+            p->name = SystemName(srs);
             unit = srs.GetLinearUnits();
             g.projection_ = std::move(p);
+        } else {
+            g.geographicName_ = SystemName(srs);
         }
     }
     const double alongRow = std::hypot(affine[1], affine[4]);
@@ -83,7 +93,7 @@ TGeoReference TGeoReference::ForRaster(const std::array<double, 6> &affine, cons
 
 std::string TGeoReference::CrsName() const
 {
-    return projection_ ? projection_->name : "EPSG:4326";
+    return projection_ ? projection_->name : geographicName_;
 }
 
 TLatLon TGeoReference::LatLonAt(double col, double row) const

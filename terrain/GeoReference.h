@@ -78,7 +78,8 @@ private:
     // positions come out exactly as they always did.
     double southLat_ = 0, westLon_ = 0, span_ = 1;
     double spacingX_ = 0, spacingY_ = 0;
-    std::shared_ptr<const TProjection> projection_;  // none: geographic WGS 84
+    std::shared_ptr<const TProjection> projection_;  // none: geographic
+    std::string geographicName_ = "EPSG:4326";       // the system of a geographic grid
 };
 
 // Metres along a degree of latitude (and of longitude at the equator): the

@@ -23,7 +23,8 @@ float TexelGridPos(int i, int gridHigh, int resolution)
 // padded by one texel at both ends (index x + 1 is column x).
 struct TSamplePoints {
     int r = 0;
-    const float *pos = nullptr;      // index i + 1 for column or row i
+    const float *pos = nullptr;      // index i + 1 for column i
+    const float *posZ = nullptr;     // index i + 1 for row i
     const float *heights = nullptr;  // rows firstRow …, R + 2 each
     int firstRow = 0;
 
@@ -96,7 +97,7 @@ template <class T>
     const float *hN = p.HeightRow(y - 1) + x, *hC = p.HeightRow(y) + x;
     const T xc = LoadAt<T>(p.pos + x + 1), xe = LoadAt<T>(p.pos + x + 2);
     const T h0 = LoadAt<T>(hC + 1), h1 = LoadAt<T>(hN + 2), h2 = LoadAt<T>(hC + 2);
-    return FaceZ1X2(xc - xe, h0 - h2, h2 - h1, T(p.pos[y + 1] - p.pos[y]));
+    return FaceZ1X2(xc - xe, h0 - h2, h2 - h1, T(p.posZ[y + 1] - p.posZ[y]));
 }
 
 template <class T>
@@ -105,7 +106,7 @@ template <class T>
     const float *hC = p.HeightRow(y) + x, *hS = p.HeightRow(y + 1) + x;
     const T xw = LoadAt<T>(p.pos + x), xc = LoadAt<T>(p.pos + x + 1);
     const T h0 = LoadAt<T>(hC + 1), h5 = LoadAt<T>(hS), h6 = LoadAt<T>(hC);
-    return FaceZ1X2(xc - xw, h0 - h6, h6 - h5, T(p.pos[y + 1] - p.pos[y + 2]));
+    return FaceZ1X2(xc - xw, h0 - h6, h6 - h5, T(p.posZ[y + 1] - p.posZ[y + 2]));
 }
 
 // The normals of texels x … x + lanes − 1 of row y, scaled to 127: the mean
@@ -117,7 +118,7 @@ TVec3T<T> TexelNormal(const TSamplePoints &p, int y, int x, TFaceRow &east, TFac
 {
     const float *hN = p.HeightRow(y - 1) + x, *hC = p.HeightRow(y) + x, *hS = p.HeightRow(y + 1) + x;
     const T xw = LoadAt<T>(p.pos + x), xc = LoadAt<T>(p.pos + x + 1), xe = LoadAt<T>(p.pos + x + 2);
-    const float zN = p.pos[y], zC = p.pos[y + 1], zS = p.pos[y + 2];
+    const float zN = p.posZ[y], zC = p.posZ[y + 1], zS = p.posZ[y + 2];
     const T h0 = LoadAt<T>(hC + 1), h1 = LoadAt<T>(hN + 2), h2 = LoadAt<T>(hC + 2), h4 = LoadAt<T>(hS + 1),
             h5 = LoadAt<T>(hS), h6 = LoadAt<T>(hC), h8 = LoadAt<T>(hN + 1);
     const T eastX = xc - xe, westX = xc - xw, northZ = zC - zN, southZ = zC - zS;
@@ -197,18 +198,52 @@ void NormalRow(const TSamplePoints &p, int y, TFaceRow &east, TFaceRow &west, TN
 // SampleHeight itself, on a small grid that holds each height once, so the
 // conversion stays defined in one place; a table lookup per texel then
 // replaces a call.
-std::vector<float> WorldHeights(const TTerrain &terrain)
+std::vector<float> WorldHeights(const TTerrain &terrain, float scale)
 {
     TTerrain all;
     all.Heights.SetSize(256);
     all.GridHigh = 255;
     all.MinHeight = terrain.MinHeight;
+    all.HeightStep = terrain.HeightStep;
+    all.HeightBase = terrain.HeightBase;
     for (int i = 0; i < 65536; ++i)
         all.Heights(i % 256, i / 256) = static_cast<int16_t>(i - 32768);
     std::vector<float> table(65536);
     for (int i = 0; i < 65536; ++i)
         table[static_cast<size_t>(i)] = all.SampleHeight(static_cast<float>(i % 256), static_cast<float>(i / 256));
+    if (scale != 1.0f)
+        for (float &h : table)
+            h *= scale;
     return table;
+}
+
+// Metres a grid step spans west–east and north–south as the shading sees
+// them. Tiles and heightmaps are shaded in grid samples as they always were
+// (none: scale 1). Every other raster is weighed against a 1″ tile's sample,
+// so its light does not depend on how finely it is sampled: geographic grids
+// measure both axes in degrees of latitude, as a tile's texture does, so a
+// 1″ raster shades exactly like the .hgt of the same heights; projected
+// grids in their own metres, each axis its own (a raster that was not
+// square keeps its true proportions).
+struct TShadeScale {
+    float heights = 1.0f;   // multiplies world heights
+    float rows = 1.0f;      // multiplies the north–south grid positions
+};
+
+TShadeScale ShadeScale(const TTerrain &terrain)
+{
+    const TGeoReference &g = terrain.GeoRef;
+    if (g.TileLike())
+        return {};
+    double x = g.SpacingX(), z = g.SpacingY();
+    if (g.Geographic()) {
+        x = std::hypot(g.Affine()[1], g.Affine()[4]) * MetresPerDegree;
+        z = std::hypot(g.Affine()[2], g.Affine()[5]) * MetresPerDegree;
+    }
+    if (!(x > 0) || !(z > 0))
+        return {};
+    constexpr double ArcSecondMetres = MetresPerDegree / 3600;
+    return {static_cast<float>(ArcSecondMetres / x), static_cast<float>(z / x)};
 }
 
 } // namespace
@@ -216,6 +251,7 @@ std::vector<float> WorldHeights(const TTerrain &terrain)
 // What every worker reads and none writes: built once per texture.
 struct TNormalRows::TTables {
     std::vector<float> pos;       // grid X and Z of texels −1 … R
+    std::vector<float> posZ;      // grid Z, when rows are spaced unlike columns
     std::vector<int> sampleAt;    // the grid sample texels 0 … R − 1 read
     std::vector<float> world;     // WorldHeights
 
@@ -229,8 +265,12 @@ struct TNormalRows::TTables {
         sampleAt.resize(static_cast<size_t>(r));
         for (int i = 0; i < r; ++i)
             sampleAt[static_cast<size_t>(i)] = static_cast<int>(pos[static_cast<size_t>(i + 1)]);
+        const TShadeScale scale = ShadeScale(terrain);
+        if (scale.rows != 1.0f)
+            for (const float p : pos)
+                posZ.push_back(p * scale.rows);
         if (r > 0 && terrain.GridHigh >= 0 && terrain.Heights.Size() == terrain.GridHigh + 1)
-            world = WorldHeights(terrain);
+            world = WorldHeights(terrain, scale.heights);
     }
 };
 
@@ -260,7 +300,7 @@ struct TNormalRows::TState {
         const std::vector<int> &sampleAt = tables->sampleAt;
         if (world.empty()) {  // no grid: flat ground
             std::fill(heights.begin(), heights.end(), 0.0f);
-            return {r, pos.data(), heights.data(), first - 1};
+            return {r, pos.data(), PosZ(), heights.data(), first - 1};
         }
         for (int j = first - 1; j <= last; ++j) {
             const int16_t *grid = terrain.Heights.Row(sampleAt[static_cast<size_t>(std::clamp(j, 0, r - 1))]);
@@ -270,8 +310,10 @@ struct TNormalRows::TState {
             h[0] = h[1];
             h[r + 1] = h[r];
         }
-        return {r, pos.data(), heights.data(), first - 1};
+        return {r, pos.data(), PosZ(), heights.data(), first - 1};
     }
+
+    const float *PosZ() const { return tables->posZ.empty() ? tables->pos.data() : tables->posZ.data(); }
 };
 
 TNormalRows::TNormalRows(const TTerrain &terrain)

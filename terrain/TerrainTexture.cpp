@@ -34,13 +34,22 @@ QRgb ShadedPixel(QRgb c, float f)
     return 0xFF000000u | channel(qRed(c)) << 16 | channel(qGreen(c)) << 8 | channel(qBlue(c));
 }
 
-// HeightColorTable in QRgb's byte order, the order the pixels take.
-std::vector<QRgb> PixelColorTable(int sea)
+// HeightColorTable in QRgb's byte order, the order the pixels take, for
+// every raw sample of `terrain`: a grid of whole metres looks its samples up
+// directly, one of finer steps by the metres they stand for.
+std::vector<QRgb> PixelColorTable(const TTerrain &terrain)
 {
+    const std::vector<TColor> metres = HeightColorTable(terrain.SeaLevel);
+    const bool wholeMetres = terrain.HeightStep == 1.0 && terrain.HeightBase == 0.0;
     std::vector<QRgb> table;
     table.reserve(65536);
-    for (const TColor c : HeightColorTable(sea))
+    for (int h = -32768; h <= 32767; ++h) {
+        int m = h;
+        if (!wholeMetres && h != TSIArray::Void)
+            m = static_cast<int>(std::clamp(std::round(terrain.Metres(h)), -32767.0, 32767.0));
+        const TColor c = metres[static_cast<size_t>(m + 32768)];
         table.push_back(qRgb(ColorR(c), ColorG(c), ColorB(c)));
+    }
     return table;
 }
 
@@ -95,7 +104,7 @@ public:
     // level moves. Nothing fails after the constructor.
     TTexelShader(const TTerrain &terrain, TVec3 light, float diffuse, float ambient, QImage &bitmap)
         : terrain_(terrain), r_(terrain.Resolution), light_(Normalise(light)), diffuse_(diffuse), ambient_(ambient),
-          colors_(PixelColorTable(terrain.SeaLevel)), sampleAt_(static_cast<size_t>(r_))
+          colors_(PixelColorTable(terrain)), sampleAt_(static_cast<size_t>(r_))
     {
         const int64_t n = terrain.GridHigh;
         for (int i = 0; i < r_; ++i)

@@ -235,9 +235,11 @@ TEST_F(LoadTest, LoadCommandOffersTheHeightmapFilters)
     view().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view()));
     QTest::keyClick(&view(), Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(asked.Filter, "Uncompressed Heightmaps|*.hgt|Compressed Heightmaps|*.hgt.zip|Bitmap "
-                            "Heightmaps|*.bmp|All Heightmaps|*.hgt;*.hgt.zip;*.bmp|All Files|*.*");
-    EXPECT_EQ(asked.FilterIndex, 4);
+    const std::string rasters = "*.tif;*.tiff;*.vrt;*.dt0;*.dt1;*.dt2;*.asc;*.img;*.bil;*.flt;*.dem;*.bt;*.grd";
+    EXPECT_EQ(asked.Filter.toStdString(), "Uncompressed Heightmaps|*.hgt|Compressed Heightmaps|*.hgt.zip|Bitmap "
+                                          "Heightmaps|*.bmp|Elevation Rasters|" + rasters +
+                                          "|All Heightmaps|*.hgt;*.hgt.zip;*.bmp;" + rasters + "|All Files|*.*");
+    EXPECT_EQ(asked.FilterIndex, 5);
     EXPECT_EQ(asked.FileName, "N51E011.hgt.zip");
     EXPECT_TRUE(topo().Loaded);
 }
