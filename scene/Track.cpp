@@ -20,27 +20,14 @@ namespace {
 // entity expansion bomb, which its GPX reader stops) through its error
 // state, often after some features were delivered: every complaint while a
 // file is read makes the whole file refused, so no partial track is shown.
-class TGdalComplaints {
+class TGdalComplaints : public TGdalErrors {
 public:
-    TGdalComplaints() { CPLPushErrorHandlerEx(&TGdalComplaints::Handle, this); }
-    ~TGdalComplaints() { CPLPopErrorHandler(); }
-    TGdalComplaints(const TGdalComplaints &) = delete;
-    TGdalComplaints &operator=(const TGdalComplaints &) = delete;
-    // Throws naming `path` when GDAL complained since the last check.
-    void Check(const std::string &path)
+    // Throws naming `path` when GDAL complained.
+    void Check(const std::string &path) const
     {
-        if (!first_.empty())
-            throw ETerrainError("cannot be read as a track: " + first_, path);
+        if (!First().empty())
+            throw ETerrainError("cannot be read as a track: " + First(), path);
     }
-
-private:
-    static void CPL_STDCALL Handle(CPLErr level, CPLErrorNum, const char *text)
-    {
-        auto *self = static_cast<TGdalComplaints *>(CPLGetErrorHandlerUserData());
-        if (self && level >= CE_Failure && text && self->first_.empty())
-            self->first_ = text;
-    }
-    std::string first_;
 };
 
 struct TCloseDataset {

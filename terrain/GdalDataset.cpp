@@ -9,29 +9,25 @@
 #include <cmath>
 #include <mutex>
 
-namespace {
+TGdalErrors::TGdalErrors()
+{
+    CPLPushErrorHandlerEx(&TGdalErrors::Handle, this);
+}
 
-// GDAL reports through a per-thread error state: collect what it says while
-// one call runs and give the last message back, instead of letting it print.
-class TErrorCatcher {
-public:
-    TErrorCatcher() { CPLPushErrorHandlerEx(&TErrorCatcher::Handle, this); }
-    ~TErrorCatcher() { CPLPopErrorHandler(); }
-    TErrorCatcher(const TErrorCatcher &) = delete;
-    TErrorCatcher &operator=(const TErrorCatcher &) = delete;
-    const std::string &Message() const { return message_; }
+TGdalErrors::~TGdalErrors()
+{
+    CPLPopErrorHandler();
+}
 
-private:
-    static void CPL_STDCALL Handle(CPLErr level, CPLErrorNum, const char *text)
-    {
-        auto *self = static_cast<TErrorCatcher *>(CPLGetErrorHandlerUserData());
-        if (self && level >= CE_Failure && text)
-            self->message_ = text;
-    }
-    std::string message_;
-};
-
-}  // namespace
+void CPL_STDCALL TGdalErrors::Handle(CPLErr level, CPLErrorNum, const char *text)
+{
+    auto *self = static_cast<TGdalErrors *>(CPLGetErrorHandlerUserData());
+    if (!self || level < CE_Failure || !text)
+        return;
+    if (self->first_.empty())
+        self->first_ = text;
+    self->last_ = text;
+}
 
 void RegisterGdalDrivers()
 {
@@ -49,18 +45,18 @@ TGdalDataset::TGdalDataset(const std::string &path) : path_(path)
 {
     RegisterGdalDrivers();
     RequireRegularFile(path, "an elevation raster");
-    TErrorCatcher errors;
+    TGdalErrors errors;
     dataset_.reset(GDALDataset::FromHandle(
         GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr)));
     if (!dataset_)
-        throw ETerrainError(errors.Message().empty() ? "GDAL cannot read it as a raster"
-                                                     : "GDAL cannot read it as a raster: " + errors.Message(),
+        throw ETerrainError(errors.Last().empty() ? "GDAL cannot read it as a raster"
+                                                     : "GDAL cannot read it as a raster: " + errors.Last(),
                             path);
 }
 
 void TGdalDataset::ReadRows(int band, double srcRow, double srcRows, int rows, int width, float *out) const
 {
-    TErrorCatcher errors;
+    TGdalErrors errors;
     GDALRasterBand *b = dataset_->GetRasterBand(band);
     GDALRasterIOExtraArg extra;
     INIT_RASTERIO_EXTRA_ARG(extra);
@@ -74,6 +70,6 @@ void TGdalDataset::ReadRows(int band, double srcRow, double srcRows, int rows, i
     extra.dfYSize = srcRows;
     if (!b || b->RasterIO(GF_Read, 0, first, dataset_->GetRasterXSize(), last - first, out, width, rows, GDT_Float32, 0,
                           0, &extra) != CE_None)
-        throw ETerrainError("cannot read its heights: " + (errors.Message().empty() ? std::string("GDAL failed") : errors.Message()),
+        throw ETerrainError("cannot read its heights: " + (errors.Last().empty() ? std::string("GDAL failed") : errors.Last()),
                             path_);
 }

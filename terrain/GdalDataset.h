@@ -3,6 +3,7 @@
 // file. Every reader that goes through GDAL opens its files here.
 #pragma once
 
+#include <cpl_error.h>
 #include <gdal_priv.h>
 
 #include <memory>
@@ -34,6 +35,23 @@ private:
     };
     std::string path_;
     std::unique_ptr<GDALDataset, TClose> dataset_;
+};
+
+// GDAL reports through a per-thread error state: while one of these lives,
+// what GDAL says on this thread is collected here instead of printed.
+class TGdalErrors {
+public:
+    TGdalErrors();
+    ~TGdalErrors();
+    TGdalErrors(const TGdalErrors &) = delete;
+    TGdalErrors &operator=(const TGdalErrors &) = delete;
+    // The first and the last failure reported; empty while there is none.
+    const std::string &First() const { return first_; }
+    const std::string &Last() const { return last_; }
+
+private:
+    static void CPL_STDCALL Handle(CPLErr level, CPLErrorNum, const char *text);
+    std::string first_, last_;
 };
 
 // GDAL's drivers, registered once; safe to call from any thread.
