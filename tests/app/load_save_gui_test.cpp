@@ -235,9 +235,10 @@ TEST_F(LoadTest, LoadCommandOffersTheHeightmapFilters)
     view().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view()));
     QTest::keyClick(&view(), Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(asked.Filter, "Uncompressed Heightmaps|*.hgt|Compressed Heightmaps|*.hgt.zip|Bitmap "
-                            "Heightmaps|*.bmp|All Heightmaps|*.hgt;*.hgt.zip;*.bmp|All Files|*.*");
-    EXPECT_EQ(asked.FilterIndex, 4);
+    EXPECT_EQ(asked.Filter, "Copernicus DEM Tiles|*_DEM.tif|Uncompressed Heightmaps|*.hgt|Compressed Heightmaps|"
+                            "*.hgt.zip|Bitmap Heightmaps|*.bmp|All Heightmaps|*_DEM.tif;*.hgt;*.hgt.zip;*.bmp|All "
+                            "Files|*.*");
+    EXPECT_EQ(asked.FilterIndex, 5);
     EXPECT_EQ(asked.FileName, "N51E011.hgt.zip");
     EXPECT_TRUE(topo().Loaded);
 }
