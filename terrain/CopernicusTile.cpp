@@ -1,10 +1,13 @@
 #include "CopernicusTile.h"
 
 #include "GdalDataset.h"
+#include "HugePages.h"
 #include "Terrain.h"
 #include "TerrainError.h"
 #include "TerrainSource.h"
 #include "TilePos.h"
+
+#include <cpl_error.h>
 
 #include <algorithm>
 #include <cmath>
@@ -47,13 +50,40 @@ std::array<double, 6> ResampledAffine(const TCopernicusHeader &h)
     return a;
 }
 
-int16_t Metres(float v, double scale, double offset, bool hasNoData, double noData)
+// One sample in whole metres, NaN as a void; the void itself is the one
+// value a height may not take. Without branches or calls (std::lround costs
+// a call a sample), the row's extremes kept in lanes as for .hgt rows.
+inline int16_t WholeMetres(float v)
 {
-    if (std::isnan(v) || (hasNoData && v == static_cast<float>(noData)))
-        return TSIArray::Void;
-    const double m = std::lround(v * scale + offset);
-    // The void is the one value a height may not take.
-    return static_cast<int16_t>(std::clamp(m, -32767.0, 32767.0));
+    const bool isVoid = !(v == v);
+    float m = isVoid ? 0.0f : v;
+    m = m < -32767.0f ? -32767.0f : m > 32767.0f ? 32767.0f : m;
+    const auto rounded = static_cast<int16_t>(static_cast<int>(m + (m >= 0 ? 0.5f : -0.5f)));
+    return isVoid ? TSIArray::Void : rounded;
+}
+
+void MetresRow(const float *__restrict src, int16_t *__restrict dst, int n, int16_t &lo, int16_t &hi)
+{
+    constexpr int Lanes = 8;
+    int16_t l[Lanes], h[Lanes];
+    std::fill(l, l + Lanes, lo);
+    std::fill(h, h + Lanes, hi);
+    int c = 0;
+    for (; c + Lanes <= n; c += Lanes)
+        for (int k = 0; k < Lanes; ++k) {
+            const int16_t v = WholeMetres(src[c + k]);
+            dst[c + k] = v;
+            l[k] = std::min(l[k], v == TSIArray::Void ? static_cast<int16_t>(INT16_MAX) : v);
+            h[k] = std::max(h[k], v);
+        }
+    for (; c < n; ++c) {
+        const int16_t v = WholeMetres(src[c]);
+        dst[c] = v;
+        l[0] = std::min(l[0], v == TSIArray::Void ? static_cast<int16_t>(INT16_MAX) : v);
+        h[0] = std::max(h[0], v);
+    }
+    lo = *std::min_element(l, l + Lanes);
+    hi = *std::max_element(h, h + Lanes);
 }
 
 // A single tile as a terrain of its own.
@@ -116,49 +146,65 @@ void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int r
     GDALRasterBand *band = dataset->GetRasterBand(1);
     int hasScale = 0, hasOffset = 0, hasNoData = 0;
     const double scale = band->GetScale(&hasScale), offset = band->GetOffset(&hasOffset);
-    const double noData = band->GetNoDataValue(&hasNoData);
+    const auto noData = static_cast<float>(band->GetNoDataValue(&hasNoData));
+    // The product has neither; a file saved again by other tools may.
+    const bool adjust = (hasScale && scale != 1) || (hasOffset && offset != 0) || hasNoData;
 
-    // A band of rows as tall as the file's blocks, so each block is decoded once.
+    // A band of rows as tall as the file's blocks, so each block is decoded
+    // once. Float32 blocks are decoded straight into memory of our own:
+    // GDAL's block cache would take fresh memory for every block, which the
+    // threads of a block of tiles pay for in page faults.
     int blockWidth = 0, blockRows = 0;
     band->GetBlockSize(&blockWidth, &blockRows);
     const int chunk = std::clamp(blockRows, 1, n);
-    std::vector<float> rows(static_cast<size_t>(chunk) * cols);
-    std::vector<float> line(static_cast<size_t>(cols) + 1);
+    const bool direct = band->GetRasterDataType() == GDT_Float32 && blockWidth > 0 && blockRows == chunk;
+    std::vector<float, TLargeAllocator<float>> rows(static_cast<size_t>(chunk) * cols);
+    std::vector<float, TLargeAllocator<float>> block(direct ? static_cast<size_t>(blockWidth) * blockRows : 0);
+    const auto readRows = [&](int first, int count) {
+        if (!direct) {
+            dataset.ReadRows(1, first, count, count, cols, rows.data());
+            return;
+        }
+        for (int x0 = 0; x0 < cols; x0 += blockWidth) {
+            if (band->ReadBlock(x0 / blockWidth, first / blockRows, block.data()) != CE_None)
+                throw ETerrainError("cannot read its heights: " + std::string(CPLGetLastErrorMsg()), file);
+            const int width = std::min(blockWidth, cols - x0);
+            for (int r = 0; r < count; ++r)
+                std::copy_n(block.data() + static_cast<size_t>(r) * blockWidth, width,
+                            rows.data() + static_cast<size_t>(r) * cols + x0);
+        }
+    };
     // Source position of every grid column: c · cols / n, between two
     // samples; the last stretch has no eastern partner in the tile and
-    // keeps the last sample.
+    // keeps the last sample. NaN next to a sample spreads where it weighs.
+    std::vector<float, TLargeAllocator<float>> line(static_cast<size_t>(n));
     std::vector<int> left(static_cast<size_t>(n));
     std::vector<float> weight(static_cast<size_t>(n));
     for (int c = 0; c < n; ++c) {
         const double at = static_cast<double>(c) * cols / n;
-        left[c] = std::min(static_cast<int>(at), cols - 1);
-        weight[c] = static_cast<float>(at - left[c]);
+        left[c] = std::min(static_cast<int>(at), cols - 2);
+        weight[c] = static_cast<float>(std::min(at - left[c], 1.0));
     }
-    int16_t l = lo, u = hi;
     for (int first = 0; first < n; first += chunk) {
         const int count = std::min(chunk, n - first);
-        dataset.ReadRows(1, first, count, count, cols, rows.data());
+        readRows(first, count);
         for (int r = 0; r < count; ++r) {
-            std::copy_n(rows.data() + static_cast<size_t>(r) * cols, cols, line.begin());
-            line[cols] = line[cols - 1];
-            int16_t *dst = grid.Row(row0 + first + r) + col0;
-            for (int c = 0; c < n; ++c) {
-                const float a = line[left[c]], b = line[left[c] + 1], w = weight[c];
-                // A void next to a sample stays a void only where it weighs.
-                const float v = w == 0 ? a : (1 - w) * a + w * b;
-                const int16_t m = Metres(v, hasScale ? scale : 1.0, hasOffset ? offset : 0.0, hasNoData, noData);
-                dst[c] = m;
-                if (m != TSIArray::Void) {
-                    l = std::min(l, m);
-                    u = std::max(u, m);
+            float *src = rows.data() + static_cast<size_t>(r) * cols;
+            if (adjust)
+                for (int c = 0; c < cols; ++c)
+                    src[c] = hasNoData && src[c] == noData ? NAN : static_cast<float>(src[c] * scale + offset);
+            if (cols != n) {
+                for (int c = 0; c < n; ++c) {
+                    const float a = src[left[c]], b = src[left[c] + 1], w = weight[c];
+                    line[c] = w == 0 ? a : w == 1 ? b : (1 - w) * a + w * b;
                 }
+                src = line.data();
             }
+            MetresRow(src, grid.Row(row0 + first + r) + col0, n, lo, hi);
         }
         if (onRows)
             onRows(static_cast<float>(first + count) / static_cast<float>(n));
     }
-    lo = l;
-    hi = u;
 }
 
 std::unique_ptr<TTerrainSource> CopernicusTileSource(const std::string &file)
