@@ -145,7 +145,9 @@ public:
         std::vector<TMember> members = HgtMembers();
         const bool tiles = std::all_of(members.begin(), members.end(),
                                        [](const TMember &m) { return IsTileName(m.bareName); });
-        if (!tiles || NamedLikeTheArchive(members) != members.end() || (members.size() == 1 && IsTileName(TileName())))
+        // A lone tile in a "*.hgt.zip" is that archive's tile, wherever its name puts it.
+        const bool tileArchive = IsTileName(TileName()) || Lower(TileName()).ends_with(".hgt");
+        if (!tiles || NamedLikeTheArchive(members) != members.end() || (members.size() == 1 && tileArchive))
             return {};
         return members;
     }

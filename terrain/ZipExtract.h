@@ -43,8 +43,8 @@ struct TZipTile {
 
 // The tiles of a sheet: the archive's ".hgt" members when every one is named
 // like a tile and none like the archive, and there are several or the archive
-// is not named like a tile itself. Empty for an archive that stands for one
-// tile. Refuses what ReadTileFromZip refuses of the directory.
+// is neither named like a tile nor a "*.hgt.zip". Empty for an archive that
+// stands for one tile. Refuses what ReadTileFromZip refuses of the directory.
 std::vector<TZipTile> SheetTiles(const std::string &archive);
 
 // The member `name` in memory, its data checked against the directory as for
