@@ -30,6 +30,9 @@ TCopernicusHeader HeaderOf(const TGdalDataset &dataset)
                             dataset.Path());
     if (GDALDriver *driver = dataset->GetDriver())
         h.Driver = driver->GetDescription();
+    int blockWidth = 0;
+    dataset->GetRasterBand(1)->GetBlockSize(&blockWidth, &h.BlockRows);
+    h.BlockRows = std::clamp(h.BlockRows, 1, h.Rows);
     double gt[6];
     if (dataset->GetGeoTransform(gt) == CE_None) {
         // GDAL describes pixel corners, also for pixel-is-point files (it
@@ -136,7 +139,7 @@ bool CopernicusHeaderMatches(const TCopernicusHeader &h, int south, int west)
 }
 
 void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int row0, int16_t &lo, int16_t &hi,
-                        const std::function<void(float fraction)> &onRows)
+                        const std::function<void(float fraction)> &onRows, int firstRow, int endRow)
 {
     const TGdalDataset dataset(file);
     const TCopernicusHeader h = HeaderOf(dataset);
@@ -157,7 +160,9 @@ void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int r
     int blockWidth = 0, blockRows = 0;
     band->GetBlockSize(&blockWidth, &blockRows);
     const int chunk = std::clamp(blockRows, 1, n);
-    const bool direct = band->GetRasterDataType() == GDT_Float32 && blockWidth > 0 && blockRows == chunk;
+    const int end = endRow < 0 ? n : std::min(endRow, n);
+    const bool direct = band->GetRasterDataType() == GDT_Float32 && blockWidth > 0 && blockRows == chunk &&
+                        firstRow % chunk == 0;
     std::vector<float, TLargeAllocator<float>> rows(static_cast<size_t>(chunk) * cols);
     std::vector<float, TLargeAllocator<float>> block(direct ? static_cast<size_t>(blockWidth) * blockRows : 0);
     const auto readRows = [&](int first, int count) {
@@ -185,8 +190,8 @@ void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int r
         left[c] = std::min(static_cast<int>(at), cols - 2);
         weight[c] = static_cast<float>(std::min(at - left[c], 1.0));
     }
-    for (int first = 0; first < n; first += chunk) {
-        const int count = std::min(chunk, n - first);
+    for (int first = std::max(firstRow, 0); first < end; first += chunk) {
+        const int count = std::min(chunk, end - first);
         readRows(first, count);
         for (int r = 0; r < count; ++r) {
             float *src = rows.data() + static_cast<size_t>(r) * cols;

@@ -23,6 +23,7 @@ class TTerrainSource;
 // What a tile's header says, read without its heights.
 struct TCopernicusHeader {
     int Rows = 0, Columns = 0;
+    int BlockRows = 1;   // rows of the file's blocks (or strips)
     std::string Driver;  // GDAL's ("GTiff")
     // Where sample (column, row) of the file lies, in GDAL's geotransform
     // form but for sample centres; empty when the file has no georeference.
@@ -43,9 +44,10 @@ bool CopernicusHeaderMatches(const TCopernicusHeader &header, int south, int wes
 // the n × n square of `grid` whose north-west sample is (col0, row0): metres
 // rounded to whole ones, NaN as voids. `lo` and `hi` are lowered and raised
 // with every sample that is not a void. `onRows`, when given, hears the
-// fraction of rows read so far.
+// fraction of rows read so far. Only the tile's rows [firstRow, endRow) are
+// read when a range is given (a band of rows for one thread).
 void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int row0, int16_t &lo, int16_t &hi,
-                        const std::function<void(float fraction)> &onRows = {});
+                        const std::function<void(float fraction)> &onRows = {}, int firstRow = 0, int endRow = -1);
 
 // One tile opened as a terrain, placed where its georeference says (or its
 // name, when it has none).

@@ -212,8 +212,10 @@ TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<TT
                                     "by their names",
                                     tile.file);
             samples = header.Rows;
-            if (driver_.empty())
+            if (driver_.empty()) {
                 driver_ = header.Driver;
+                bandRows_ = header.BlockRows;
+            }
         } else {
             samples = tile.member.empty() ? TileSamplesOf(tile.file) : HgtSideForSize(tile.memberSize);
             if (samples == 0)
@@ -248,11 +250,12 @@ bool TTileBlock::Has(int row, int col) const
     return row >= 0 && col >= 0 && row < side_ && col < side_ && present_[static_cast<size_t>(row) * side_ + col];
 }
 
-void TTileBlock::LoadTile(const TTile &tile, TSIArray &grid, int16_t &lo, int16_t &hi) const
+void TTileBlock::LoadTile(const TTile &tile, int band, TSIArray &grid, int16_t &lo, int16_t &hi) const
 {
     const int n = samples_, step = Step();
     if (copernicus_) {
-        ReadCopernicusTile(tile.file, grid, tile.col * step, tile.row * step, lo, hi);
+        ReadCopernicusTile(tile.file, grid, tile.col * step, tile.row * step, lo, hi, {}, band * bandRows_,
+                           (band + 1) * bandRows_);
         return;
     }
     std::string member = tile.member;  // named in messages; empty for a plain file
@@ -335,13 +338,15 @@ void TTileBlock::LoadInto(TTerrain &terrain) const
         throw ETerrainError("not enough memory for a grid of " + std::to_string(samples) + " samples a side", Name());
     }
     FillMissingTiles(grid);
-    const size_t count = tiles_.size();
+    const int bands = BandsPerTile();
+    const size_t count = tiles_.size() * static_cast<size_t>(bands);
     std::vector<int16_t> lo(count, INT16_MAX), hi(count, INT16_MIN);
     std::vector<std::exception_ptr> failed(count);
     terrain.DoProgress(0.0f);
     ParallelRows(static_cast<int>(count), 0, [&](int i, int) {
         try {
-            LoadTile(tiles_[static_cast<size_t>(i)], grid, lo[static_cast<size_t>(i)], hi[static_cast<size_t>(i)]);
+            LoadTile(tiles_[static_cast<size_t>(i / bands)], i % bands, grid, lo[static_cast<size_t>(i)],
+                     hi[static_cast<size_t>(i)]);
         } catch (...) {
             failed[static_cast<size_t>(i)] = std::current_exception();
         }

@@ -82,11 +82,16 @@ private:
     // that tile's. Decided from the block alone, before any thread starts.
     std::pair<int, int> WrittenColumns(const TTile &tile, int r) const;
     void FillMissingTiles(class TSIArray &grid) const;
-    void LoadTile(const TTile &tile, class TSIArray &grid, int16_t &lo, int16_t &hi) const;
+    int BandsPerTile() const { return copernicus_ ? (samples_ + bandRows_ - 1) / bandRows_ : 1; }
+    // Band `band` of the tile's rows (all of an SRTM tile's).
+    void LoadTile(const TTile &tile, int band, class TSIArray &grid, int16_t &lo, int16_t &hi) const;
 
     int southLat_ = 0, westLon_ = 0, side_ = 1, samples_ = 0;
     bool copernicus_ = false;
     std::string driver_;  // of the Copernicus tiles
+    // Rows a thread reads of a Copernicus tile at a time: the first tile's
+    // blocks, so that nine tiles on two cores end nearly together.
+    int bandRows_ = 0;
     std::vector<TTile> tiles_;
     std::vector<bool> present_;  // row-major, side_ × side_
 };
