@@ -163,7 +163,10 @@ void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int r
     const int end = endRow < 0 ? n : std::min(endRow, n);
     const bool direct = band->GetRasterDataType() == GDT_Float32 && blockWidth > 0 && blockRows == chunk &&
                         firstRow % chunk == 0;
-    std::vector<float, TLargeAllocator<float>> rows(static_cast<size_t>(chunk) * cols);
+    // Blocks of a tile whose columns need no change go straight from the
+    // decoded block into the grid; others are gathered into whole rows first.
+    const bool gather = !direct || cols != n || adjust;
+    std::vector<float, TLargeAllocator<float>> rows(gather ? static_cast<size_t>(chunk) * cols : 0);
     std::vector<float, TLargeAllocator<float>> block(direct ? static_cast<size_t>(blockWidth) * blockRows : 0);
     const auto readRows = [&](int first, int count) {
         if (!direct) {
@@ -174,9 +177,13 @@ void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int r
             if (band->ReadBlock(x0 / blockWidth, first / blockRows, block.data()) != CE_None)
                 throw ETerrainError("cannot read its heights: " + std::string(CPLGetLastErrorMsg()), file);
             const int width = std::min(blockWidth, cols - x0);
-            for (int r = 0; r < count; ++r)
-                std::copy_n(block.data() + static_cast<size_t>(r) * blockWidth, width,
-                            rows.data() + static_cast<size_t>(r) * cols + x0);
+            for (int r = 0; r < count; ++r) {
+                const float *from = block.data() + static_cast<size_t>(r) * blockWidth;
+                if (gather)
+                    std::copy_n(from, width, rows.data() + static_cast<size_t>(r) * cols + x0);
+                else
+                    MetresRow(from, grid.Row(row0 + first + r) + col0 + x0, width, lo, hi);
+            }
         }
     };
     // Source position of every grid column: c · cols / n, between two
@@ -193,7 +200,7 @@ void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int r
     for (int first = std::max(firstRow, 0); first < end; first += chunk) {
         const int count = std::min(chunk, end - first);
         readRows(first, count);
-        for (int r = 0; r < count; ++r) {
+        for (int r = 0; gather && r < count; ++r) {
             float *src = rows.data() + static_cast<size_t>(r) * cols;
             if (adjust)
                 for (int c = 0; c < cols; ++c)
