@@ -54,8 +54,8 @@ std::array<double, 6> ResampledAffine(const TCopernicusHeader &h)
 }
 
 // One sample in whole metres, NaN as a void; the void itself is the one
-// value a height may not take. Without branches or calls (std::lround costs
-// a call a sample), the row's extremes kept in lanes as for .hgt rows.
+// value a height may not take. Without branches or calls: std::lround would
+// cost a call a sample.
 inline int16_t WholeMetres(float v)
 {
     const bool isVoid = !(v == v);
@@ -65,28 +65,18 @@ inline int16_t WholeMetres(float v)
     return isVoid ? TSIArray::Void : rounded;
 }
 
-void MetresRow(const float *__restrict src, int16_t *__restrict dst, int n, int16_t &lo, int16_t &hi)
+void MetresRow(const float *src, int16_t *dst, int n, int16_t &lo, int16_t &hi)
 {
-    constexpr int Lanes = 8;
-    int16_t l[Lanes], h[Lanes];
-    std::fill(l, l + Lanes, lo);
-    std::fill(h, h + Lanes, hi);
-    int c = 0;
-    for (; c + Lanes <= n; c += Lanes)
-        for (int k = 0; k < Lanes; ++k) {
-            const int16_t v = WholeMetres(src[c + k]);
-            dst[c + k] = v;
-            l[k] = std::min(l[k], v == TSIArray::Void ? static_cast<int16_t>(INT16_MAX) : v);
-            h[k] = std::max(h[k], v);
-        }
-    for (; c < n; ++c) {
+    int16_t l = lo, h = hi;
+    for (int c = 0; c < n; ++c) {
         const int16_t v = WholeMetres(src[c]);
         dst[c] = v;
-        l[0] = std::min(l[0], v == TSIArray::Void ? static_cast<int16_t>(INT16_MAX) : v);
-        h[0] = std::max(h[0], v);
+        // The void is the smallest int16: it never raises the maximum.
+        l = std::min(l, v == TSIArray::Void ? static_cast<int16_t>(INT16_MAX) : v);
+        h = std::max(h, v);
     }
-    lo = *std::min_element(l, l + Lanes);
-    hi = *std::max_element(h, h + Lanes);
+    lo = l;
+    hi = h;
 }
 
 // A single tile as a terrain of its own.
