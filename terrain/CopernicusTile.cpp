@@ -2,7 +2,6 @@
 
 #include "GdalDataset.h"
 #include "HugePages.h"
-#include "ParallelRows.h"
 #include "Terrain.h"
 #include "TerrainError.h"
 #include "TerrainSource.h"
@@ -12,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <vector>
 
 namespace {
@@ -96,23 +94,9 @@ public:
         } catch (const std::bad_alloc &) {
             throw ETerrainError("not enough memory for its grid", file);
         }
-        // Bands of rows on every core, as for a block of tiles (TileBlock.h).
-        const int bands = (h.Rows + h.BlockRows - 1) / h.BlockRows;
-        std::vector<int16_t> low(static_cast<size_t>(bands), INT16_MAX), high(static_cast<size_t>(bands), INT16_MIN);
-        std::vector<std::exception_ptr> failed(static_cast<size_t>(bands));
+        int16_t lo = INT16_MAX, hi = INT16_MIN;
         terrain.DoProgress(0.0f);
-        ParallelRows(bands, 0, [&](int band, int) {
-            try {
-                ReadCopernicusTile(file, grid, 0, 0, low[static_cast<size_t>(band)], high[static_cast<size_t>(band)],
-                                   band * h.BlockRows, (band + 1) * h.BlockRows);
-            } catch (...) {
-                failed[static_cast<size_t>(band)] = std::current_exception();
-            }
-        }, [&](int done) { terrain.DoProgress(static_cast<float>(done) / static_cast<float>(bands)); });
-        for (const std::exception_ptr &e : failed)
-            if (e)
-                std::rethrow_exception(e);
-        const int16_t lo = *std::min_element(low.begin(), low.end()), hi = *std::max_element(high.begin(), high.end());
+        ReadCopernicusTile(file, grid, 0, 0, lo, hi, [&](float f) { terrain.DoProgress(f); });
         std::array<double, 6> affine{};
         if (h.HasAffine) {
             affine = ResampledAffine(h);
@@ -145,7 +129,7 @@ bool CopernicusHeaderMatches(const TCopernicusHeader &h, int south, int west)
 }
 
 void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int row0, int16_t &lo, int16_t &hi,
-                        int firstRow, int endRow)
+                        const std::function<void(float fraction)> &onRows, int firstRow, int endRow)
 {
     const TGdalDataset dataset(file);
     const TCopernicusHeader h = HeaderOf(dataset);
@@ -220,6 +204,8 @@ void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int r
             }
             MetresRow(src, grid.Row(row0 + first + r) + col0, n, lo, hi);
         }
+        if (onRows)
+            onRows(static_cast<float>(first + count) / static_cast<float>(n));
     }
 }
 

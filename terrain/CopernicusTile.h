@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,10 +43,11 @@ bool CopernicusHeaderMatches(const TCopernicusHeader &header, int south, int wes
 // Reads the tile's heights, its columns resampled to its row count n, into
 // the n × n square of `grid` whose north-west sample is (col0, row0): metres
 // rounded to whole ones, NaN as voids. `lo` and `hi` are lowered and raised
-// with every sample that is not a void. Only the tile's rows [firstRow,
-// endRow) are read when a range is given: a band of rows for one thread.
+// with every sample that is not a void. `onRows`, when given, hears the
+// fraction of rows read so far. Only the tile's rows [firstRow, endRow) are
+// read when a range is given (a band of rows for one thread).
 void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int row0, int16_t &lo, int16_t &hi,
-                        int firstRow = 0, int endRow = -1);
+                        const std::function<void(float fraction)> &onRows = {}, int firstRow = 0, int endRow = -1);
 
 // One tile opened as a terrain, placed where its georeference says (or its
 // name, when it has none).

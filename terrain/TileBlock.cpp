@@ -254,7 +254,7 @@ void TTileBlock::LoadTile(const TTile &tile, int band, TSIArray &grid, int16_t &
 {
     const int n = samples_, step = Step();
     if (copernicus_) {
-        ReadCopernicusTile(tile.file, grid, tile.col * step, tile.row * step, lo, hi, band * bandRows_,
+        ReadCopernicusTile(tile.file, grid, tile.col * step, tile.row * step, lo, hi, {}, band * bandRows_,
                            (band + 1) * bandRows_);
         return;
     }
