@@ -239,21 +239,39 @@ std::shared_ptr<const TTerrainSource> TfmBrowser::PickedSource() const
 {
     if (!TilePicked)
         return nullptr;
-    const auto archiveOf = [](const std::string &tile) { return Options.ZipPath + tile + ".hgt.zip"; };
-    const auto exists = [](const std::string &file) { return QFileInfo(QString::fromStdString(file)).isFile(); };
+    const auto exists = [](const std::string &file) {
+        return !file.empty() && QFileInfo(QString::fromStdString(file)).isFile();
+    };
+    // A tile's SRTM archive: the one named exactly after it, else one the scan
+    // found under another letter case.
+    const auto srtmOf = [&](int lat, int lon) {
+        const std::string named = Options.ZipPath + TileBlockName(lat, lon, 1) + ".hgt.zip";
+        return exists(named) ? named : TileAvailable.SrtmFile(lat, lon);
+    };
     const TLatLon corner = CurrentTile.GetLatLon();
     const int south = static_cast<int>(std::lround(corner.Lat)), west = static_cast<int>(std::lround(corner.Lon));
-    if (PickedSide == 1) {
-        const std::string tile = TileBlockName(south, west, 1), archive = archiveOf(tile);
-        return exists(archive) ? TerrainSourceFor({archive}) : nullptr;
-    }
-    std::vector<std::string> files;
+    // Of the two kinds, the one every picked tile in the folder has; the
+    // SRTM archives when both will do. A pick of mixed kinds goes to the
+    // block as it is, which says why it cannot be one.
+    std::vector<std::string> srtm, copernicus, either;
     for (int lat = south; lat < south + PickedSide; ++lat)
-        for (int lon = west; lon < west + PickedSide; ++lon)
-            if (const std::string archive = archiveOf(TileBlockName(lat, lon, 1)); exists(archive))
-                files.push_back(archive);
-    if (files.empty())
+        for (int lon = west; lon < west + PickedSide; ++lon) {
+            const std::string a = srtmOf(lat, lon), b = TileAvailable.CopernicusFile(lat, lon);
+            const bool hasA = exists(a), hasB = exists(b);
+            if (hasA)
+                srtm.push_back(a);
+            if (hasB)
+                copernicus.push_back(b);
+            if (hasA || hasB)
+                either.push_back(hasA ? a : b);
+        }
+    if (either.empty())
         return nullptr;
+    const std::vector<std::string> &files = srtm.size() == either.size()         ? srtm
+                                            : copernicus.size() == either.size() ? copernicus
+                                                                                 : either;
+    if (PickedSide == 1)
+        return TerrainSourceFor(files);
     return std::make_shared<TTileBlock>(south, west, PickedSide, files);
 }
 

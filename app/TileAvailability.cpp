@@ -41,15 +41,22 @@ void TTileAvailability::Scan(const std::string &folder)
     Clear();
     if (folder.empty())
         return;
-    // Hidden files count too; the match is case-sensitive because the browser
-    // later opens the file by the tile name followed by exactly ".hgt.zip".
-    QDir dir(QString::fromStdString(folder), QStringLiteral("*.hgt.zip"), QDir::NoSort,
-             QDir::Files | QDir::Hidden | QDir::System);
-    dir.setFilter(dir.filter() | QDir::CaseSensitive);
-    for (const QString &name : dir.entryList()) {
-        TTilePos pos{};
-        TileOriginFromName(pos, name.toStdString());
-        // Tile names allow up to 99° and 999°: such corners have no place on the map.
-        Set(static_cast<int>(std::lround(pos.Lat)), static_cast<int>(std::lround(pos.Lon)));
+    // Hidden files count too. ".hgt.zip" is matched in lower case only, the
+    // form the browser has always listed.
+    QDir dir(QString::fromStdString(folder), QString(), QDir::NoSort, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : dir.entryList()) {
+        const std::string name = entry.toStdString(), path = dir.filePath(entry).toStdString();
+        int lat = 0, lon = 0;
+        if (entry.endsWith(QStringLiteral(".hgt.zip"))) {
+            TTilePos pos{};
+            TileOriginFromName(pos, name);
+            // Tile names allow up to 99° and 999°: such corners have no place on the map.
+            lat = static_cast<int>(std::lround(pos.Lat));
+            lon = static_cast<int>(std::lround(pos.Lon));
+            if (Set(lat, lon) && IsTileName(name))
+                srtm_[Index(lat, lon)] = path;
+        } else if (CopernicusTileCorner(name, lat, lon) && Set(lat, lon)) {
+            copernicus_[Index(lat, lon)] = path;
+        }
     }
 }

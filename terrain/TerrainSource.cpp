@@ -1,5 +1,6 @@
 #include "TerrainSource.h"
 
+#include "CopernicusTile.h"
 #include "Terrain.h"
 #include "TerrainError.h"
 #include "TerrainReaders.h"
@@ -39,6 +40,21 @@ public:
     }
 };
 
+// An archive of one tile, or a sheet of a tile collection opened as the block
+// of its tiles. An archive that cannot be judged is left to the one-tile
+// source, whose load says what is wrong with it.
+std::unique_ptr<TTerrainSource> OpenArchive(const std::string &path)
+{
+    bool sheet = false;
+    try {
+        sheet = !SheetTiles(path).empty();
+    } catch (const ETerrainError &) {
+    }
+    if (sheet)
+        return std::make_unique<TTileBlock>(TTileBlock::OfSheet(path));
+    return std::make_unique<TZippedTile>(path);
+}
+
 }  // namespace
 
 std::vector<TTerrainReader> TileFileReaders()
@@ -50,9 +66,10 @@ std::vector<TTerrainReader> TileFileReaders()
         return [ext](const std::string &path) { return LowerExtension(path) == ext; };
     };
     return {
+        // Before any reader of *.tif: these are told by their names.
+        {"Copernicus DEM Tiles", {"*_DEM.tif"}, IsCopernicusTileName, CopernicusTileSource},
         {"Uncompressed Heightmaps", {"*.hgt"}, extension("hgt"), file},
-        {"Compressed Heightmaps", {"*.hgt.zip"}, extension("zip"),
-         [](const std::string &path) -> std::unique_ptr<TTerrainSource> { return std::make_unique<TZippedTile>(path); }},
+        {"Compressed Heightmaps", {"*.hgt.zip"}, extension("zip"), OpenArchive},
         {"Bitmap Heightmaps", {"*.bmp"}, extension("bmp"), file},
     };
 }

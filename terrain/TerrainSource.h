@@ -1,5 +1,6 @@
 // Where a terrain comes from: one height file (.hgt, grey .bmp), one zipped
-// tile (.hgt.zip), or a square block of neighbouring tiles (TileBlock.h).
+// tile (.hgt.zip), a Copernicus DEM tile (CopernicusTile.h), or a square
+// block of neighbouring tiles (TileBlock.h), also a sheet's archive of them.
 // The main window, the tile browser's preview and orolith-cli load through
 // a source; nothing else knows how a grid was assembled.
 #pragma once

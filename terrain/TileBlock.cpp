@@ -1,5 +1,6 @@
 #include "TileBlock.h"
 
+#include "CopernicusTile.h"
 #include "HeightGrid.h"
 #include "HgtFile.h"
 #include "ParallelRows.h"
@@ -11,6 +12,7 @@
 #include "ZipExtract.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <climits>
 #include <exception>
@@ -29,26 +31,38 @@ bool IsZipped(const std::string &path)
     return LowerExtension(path) == "zip";
 }
 
-// The south-west corner of the tile a block file holds, from its name.
-void TileCorner(const std::string &file, int &lat, int &lon)
+// A block's tile as messages name it: the member of a sheet, the file alone.
+ETerrainError TileError(const std::string &file, const std::string &member, const std::string &text)
 {
-    const std::string ext = LowerExtension(file);
-    if (ext == "bmp")
+    return ETerrainError((member.empty() ? "" : member + ": ") + text, file);
+}
+
+// The south-west corner of the tile a block file (or a sheet's member) holds,
+// from its name; true for a Copernicus tile, false for an SRTM one.
+bool TileCorner(const std::string &file, const std::string &member, int &lat, int &lon)
+{
+    const std::string &named = member.empty() ? file : member;
+    if (member.empty() && LowerExtension(file) == "bmp")
         throw ETerrainError("a grey heightmap cannot be part of a block of tiles", file);
-    const std::string bare = BareName(file);
-    std::string lower = bare;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    const bool tileFile = lower.size() > 4 && (lower.ends_with(".hgt") || lower.ends_with(".hgt.zip"));
-    if (!tileFile || !IsTileName(bare))
-        throw ETerrainError("is not named like a tile (N47E011.hgt or N47E011.hgt.zip), so its place in a block is unknown",
-                            file);
-    TTilePos pos;
-    TileOriginFromName(pos, bare);
-    lat = static_cast<int>(pos.Lat);
-    lon = static_cast<int>(pos.Lon);
+    const bool copernicus = CopernicusTileCorner(named, lat, lon);
+    if (!copernicus) {
+        const std::string bare = BareName(named);
+        std::string lower = bare;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        const bool tileFile = lower.size() > 4 && (lower.ends_with(".hgt") || lower.ends_with(".hgt.zip"));
+        if (!tileFile || !IsTileName(bare))
+            throw TileError(file, member,
+                            "is not named like a tile (N47E011.hgt, N47E011.hgt.zip or "
+                            "Copernicus_DSM_COG_10_N47_00_E011_00_DEM.tif), so its place in a block is unknown");
+        TTilePos pos;
+        TileOriginFromName(pos, bare);
+        lat = static_cast<int>(pos.Lat);
+        lon = static_cast<int>(pos.Lon);
+    }
     // The names have room for N99 and E999; the world's tiles run S90 … N89, W180 … E179.
     if (lat < -90 || lat > 89 || lon < -180 || lon > 179)
-        throw ETerrainError("is named after a tile outside the world (S90 … N89, W180 … E179)", file);
+        throw TileError(file, member, "is named after a tile outside the world (S90 … N89, W180 … E179)");
+    return copernicus;
 }
 
 // The south-west and the north-east corner of the tiles given: what a refusal
@@ -82,7 +96,7 @@ bool NearerAcrossTheMeridian(std::vector<int> lons)
     return widest > lons.front() + 360 - lons.back();
 }
 
-// Samples a side of a block file, read from its size (or the archive's
+// Samples a side of an SRTM block file, read from its size (or the archive's
 // directory) without reading its heights.
 int TileSamplesOf(const std::string &file)
 {
@@ -114,57 +128,111 @@ void KeepBlockInsideWorld(int &southLat, int &westLon, int side)
 
 TTileBlock TTileBlock::Covering(const std::vector<std::string> &files)
 {
-    if (files.empty())
+    std::vector<TTile> tiles;
+    for (const std::string &file : files)
+        tiles.push_back({file, {}, 0, 0, 0});
+    return CoveringTiles(tiles, files);
+}
+
+TTileBlock TTileBlock::OfSheet(const std::string &archive)
+{
+    std::vector<TTile> tiles;
+    for (const TZipTile &member : SheetTiles(archive))
+        tiles.push_back({archive, member.Name, member.Size, 0, 0});
+    return CoveringTiles(tiles, {archive});
+}
+
+TTileBlock TTileBlock::CoveringTiles(const std::vector<TTile> &tiles, const std::vector<std::string> &files)
+{
+    if (tiles.empty())
         throw ETerrainError("no tile files given");
     TTileExtent extent;
     std::vector<int> lons;
-    for (const std::string &file : files) {
+    for (const TTile &tile : tiles) {
         int lat = 0, lon = 0;
-        TileCorner(file, lat, lon);
+        TileCorner(tile.file, tile.member, lat, lon);
         extent.Add(lat, lon);
         lons.push_back(lon);
     }
     if (NearerAcrossTheMeridian(lons))
         throw ETerrainError("blocks cannot cross the 180\u00b0 meridian; open the tiles on each side of it apart",
                             extent.Name());
-    return TTileBlock(extent.south, extent.west,
-                      std::max(extent.north - extent.south, extent.east - extent.west) + 1, files);
+    return TTileBlock(extent.south, extent.west, std::max(extent.north - extent.south, extent.east - extent.west) + 1,
+                      tiles, files);
 }
 
 TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<std::string> &files)
+    : TTileBlock(southLat, westLon, side,
+                 [&] {
+                     std::vector<TTile> tiles;
+                     for (const std::string &file : files)
+                         tiles.push_back({file, {}, 0, 0, 0});
+                     return tiles;
+                 }(),
+                 files)
+{
+}
+
+TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<TTile> &tiles,
+                       const std::vector<std::string> &files)
     : TTerrainSource(files), southLat_(southLat), westLon_(westLon), side_(std::max(side, 1)),
       present_(static_cast<size_t>(side_) * side_, false)
 {
-    if (files.empty())
+    if (tiles.empty())
         throw ETerrainError("no tile files given");
     KeepBlockInsideWorld(southLat_, westLon_, side_);
     std::map<std::pair<int, int>, std::string> seen;
     std::string first;
     TTileExtent extent;
-    for (const std::string &file : files) {
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        TTile tile = tiles[i];
+        const std::string &named = tile.member.empty() ? tile.file : tile.member;
         int lat = 0, lon = 0;
-        TileCorner(file, lat, lon);
+        const bool copernicus = TileCorner(tile.file, tile.member, lat, lon);
+        if (i == 0)
+            copernicus_ = copernicus;
+        else if (copernicus != copernicus_)
+            throw TileError(tile.file, tile.member,
+                            "is " + std::string(copernicus ? "a Copernicus" : "an SRTM") + " tile, but " + first +
+                                " is " + (copernicus_ ? "a Copernicus" : "an SRTM") +
+                                " one; the tiles of a block must all be of one kind");
         extent.Add(lat, lon);
-        const int row = southLat_ + side_ - 1 - lat, col = lon - westLon_;
-        if (row < 0 || row >= side_ || col < 0 || col >= side_)
-            throw ETerrainError("lies outside the block " + Name(), file);
-        if (auto [it, fresh] = seen.emplace(std::pair(row, col), file); !fresh)
-            throw ETerrainError("is the same tile as " + it->second + "; a block takes one file per tile", file);
-        const int samples = TileSamplesOf(file);
-        if (samples == 0)
-            throw ETerrainError("Wrong Size of hgt File", file);
+        tile.row = southLat_ + side_ - 1 - lat;
+        tile.col = lon - westLon_;
+        if (tile.row < 0 || tile.row >= side_ || tile.col < 0 || tile.col >= side_)
+            throw TileError(tile.file, tile.member, "lies outside the block " + Name());
+        if (auto [it, fresh] = seen.emplace(std::pair(tile.row, tile.col), named); !fresh)
+            throw TileError(tile.file, tile.member, "is the same tile as " + it->second + "; a block takes one file per tile");
+        int samples = 0;
+        if (copernicus_) {
+            const TCopernicusHeader header = ReadCopernicusHeader(tile.file);
+            // The block puts each tile where its name says; a file that lies elsewhere would be drawn wrong.
+            if (!CopernicusHeaderMatches(header, lat, lon))
+                throw ETerrainError("its georeference does not put it where its name says; a block places its tiles "
+                                    "by their names",
+                                    tile.file);
+            samples = header.Rows;
+            if (driver_.empty()) {
+                driver_ = header.Driver;
+                bandRows_ = header.BlockRows;
+            }
+        } else {
+            samples = tile.member.empty() ? TileSamplesOf(tile.file) : HgtSideForSize(tile.memberSize);
+            if (samples == 0)
+                throw TileError(tile.file, tile.member, "Wrong Size of hgt File");
+        }
         if (samples_ == 0) {
             samples_ = samples;
-            first = file;
+            first = named;
         } else if (samples != samples_) {
-            throw ETerrainError("has " + std::to_string(samples) + " samples a side, but " + first + " has " +
-                                    std::to_string(samples_) + "; the tiles of a block must all have the same",
-                                file);
+            throw TileError(tile.file, tile.member,
+                            "has " + std::to_string(samples) + " samples a side, but " + first + " has " +
+                                std::to_string(samples_) + "; the tiles of a block must all have the same");
         }
-        tiles_.push_back({file, row, col});
-        present_[static_cast<size_t>(row) * side_ + col] = true;
+        tiles_.push_back(tile);
+        present_[static_cast<size_t>(tile.row) * side_ + tile.col] = true;
     }
-    const long long grid = static_cast<long long>(side_) * (samples_ - 1) + 1;
+    const long long grid = static_cast<long long>(side_) * Step() + (copernicus_ ? 0 : 1);
     if (grid > MaxSamples)
         throw ETerrainError("a block of " + std::to_string(side_) + " × " + std::to_string(side_) + " tiles of " +
                                 std::to_string(samples_) + " samples is " + std::to_string(grid) +
@@ -182,13 +250,20 @@ bool TTileBlock::Has(int row, int col) const
     return row >= 0 && col >= 0 && row < side_ && col < side_ && present_[static_cast<size_t>(row) * side_ + col];
 }
 
-void TTileBlock::LoadTile(const TTile &tile, TSIArray &grid, int16_t &lo, int16_t &hi) const
+void TTileBlock::LoadTile(const TTile &tile, int band, TSIArray &grid, int16_t &lo, int16_t &hi) const
 {
-    std::string member;  // named in messages; empty for a plain file
-    const THgtBytes bytes = IsZipped(tile.file) ? ReadTileFromZip(tile.file, member) : ReadHgtFile(tile.file);
-    const int n = samples_, step = n - 1;
+    const int n = samples_, step = Step();
+    if (copernicus_) {
+        ReadCopernicusTile(tile.file, grid, tile.col * step, tile.row * step, lo, hi, {}, band * bandRows_,
+                           (band + 1) * bandRows_);
+        return;
+    }
+    std::string member = tile.member;  // named in messages; empty for a plain file
+    const THgtBytes bytes = !member.empty()      ? ReadZipMember(tile.file, member)
+                            : IsZipped(tile.file) ? ReadTileFromZip(tile.file, member)
+                                                  : ReadHgtFile(tile.file);
     if (HgtSideForSize(bytes.size()) != n)
-        throw ETerrainError((member.empty() ? "" : member + ": ") + "Wrong Size of hgt File", tile.file);
+        throw TileError(tile.file, member, "Wrong Size of hgt File");
     for (int r = 0; r < n; ++r) {
         const auto [first, last] = WrittenColumns(tile, r);
         if (first <= last)
@@ -212,6 +287,16 @@ std::pair<int, int> TTileBlock::WrittenColumns(const TTile &tile, int r) const
 
 void TTileBlock::FillMissingTiles(TSIArray &grid) const
 {
+    if (copernicus_) {
+        // Sea: the product leaves out tiles of open water.
+        for (int row = 0; row < side_; ++row)
+            for (int col = 0; col < side_; ++col)
+                if (!Has(row, col))
+                    for (int r = 0; r < samples_; ++r)
+                        std::fill_n(grid.Row(row * samples_ + r) + static_cast<size_t>(col) * samples_, samples_,
+                                    int16_t{0});
+        return;
+    }
     // Every sample of a missing tile that no tile around it writes (see LoadTile).
     const int step = samples_ - 1;
     for (int row = 0; row < side_; ++row)
@@ -246,21 +331,22 @@ bool TTileBlock::Writer(int gridRow, int gridCol, int step) const
 void TTileBlock::LoadInto(TTerrain &terrain) const
 {
     TSIArray grid;
+    const int samples = GridSamples();
     try {
-        grid.SetSize(side_ * (samples_ - 1) + 1);
+        grid.SetSize(samples);
     } catch (const std::bad_alloc &) {
-        throw ETerrainError("not enough memory for a grid of " + std::to_string(side_ * (samples_ - 1) + 1) +
-                                " samples a side",
-                            Name());
+        throw ETerrainError("not enough memory for a grid of " + std::to_string(samples) + " samples a side", Name());
     }
     FillMissingTiles(grid);
-    const size_t count = tiles_.size();
+    const int bands = BandsPerTile();
+    const size_t count = tiles_.size() * static_cast<size_t>(bands);
     std::vector<int16_t> lo(count, INT16_MAX), hi(count, INT16_MIN);
     std::vector<std::exception_ptr> failed(count);
     terrain.DoProgress(0.0f);
     ParallelRows(static_cast<int>(count), 0, [&](int i, int) {
         try {
-            LoadTile(tiles_[static_cast<size_t>(i)], grid, lo[static_cast<size_t>(i)], hi[static_cast<size_t>(i)]);
+            LoadTile(tiles_[static_cast<size_t>(i / bands)], i % bands, grid, lo[static_cast<size_t>(i)],
+                     hi[static_cast<size_t>(i)]);
         } catch (...) {
             failed[static_cast<size_t>(i)] = std::current_exception();
         }
@@ -269,8 +355,24 @@ void TTileBlock::LoadInto(TTerrain &terrain) const
         if (e)
             std::rethrow_exception(e);
 
-    const int16_t low = *std::min_element(lo.begin(), lo.end()), high = *std::max_element(hi.begin(), hi.end());
+    int16_t low = *std::min_element(lo.begin(), lo.end()), high = *std::max_element(hi.begin(), hi.end());
+    if (copernicus_ && Missing() > 0) {
+        // The sea of the missing tiles counts like any height.
+        low = std::min<int16_t>(low, 0);
+        high = std::max<int16_t>(high, 0);
+    }
     // As for one tile: a block of voids keeps the "nothing seen" figures.
     const bool any = high != TSIArray::Void;
-    terrain.AdoptBlock(grid, any ? low : 9999999, any ? high : -9999999, southLat_, westLon_, side_, Name());
+    const int minHeight = any ? low : 9999999, maxHeight = any ? high : -9999999;
+    if (!copernicus_) {
+        terrain.AdoptBlock(grid, minHeight, maxHeight, southLat_, westLon_, side_, Name());
+        return;
+    }
+    // Points from the north-west corner on, stopping one sample short of the
+    // southern and eastern edges (CopernicusTile.h).
+    const double degreesPerSample = 1.0 / samples_;
+    const std::array<double, 6> affine{static_cast<double>(westLon_), degreesPerSample, 0,
+                                       static_cast<double>(southLat_ + side_), 0, -degreesPerSample};
+    terrain.AdoptRaster(grid, minHeight, maxHeight, 1.0, 0.0, TGeoReference::ForRaster(affine, "", samples - 1),
+                        {driver_, samples, samples, 1}, Name());
 }

@@ -1,4 +1,6 @@
-// A square block of k × k neighbouring SRTM tiles opened as one terrain.
+// A square block of k × k neighbouring tiles opened as one terrain: SRTM
+// tiles (.hgt, .hgt.zip, or the tiles of a sheet's archive), or Copernicus
+// DEM tiles (CopernicusTile.h).
 //
 // Neighbouring tiles repeat their shared edge row or column, so the block's
 // grid has k·(n − 1) + 1 samples a side; sample (c, r) of the block is sample
@@ -9,12 +11,17 @@
 // two side by side the eastern one: every sample comes from the tile
 // furthest south, then furthest east, among those that hold it.
 //
+// Copernicus tiles share no samples: the block's grid is k·n samples a side,
+// each tile's square written by that tile alone, and a missing tile is sea
+// at 0 m.
+//
 // A block lies inside the world: it cannot reach past a pole or cross the
 // 180° meridian.
 #pragma once
 
 #include "TerrainSource.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,7 +29,8 @@
 class TTileBlock : public TTerrainSource {
 public:
     // The largest grid a block may have, samples a side (4 × 4 tiles of 3601
-    // samples, 12 × 12 of 1201; about 415 MB of heights).
+    // samples or of 3600 Copernicus ones, 12 × 12 of 1201; about 415 MB of
+    // heights).
     static constexpr int MaxSamples = 14401;
 
     // The smallest square block that covers these tile files.
@@ -32,10 +40,14 @@ public:
     // at (southLat, westLon), moved inside the world where it reaches past
     // its edge (KeepBlockInsideWorld), made of the tiles of `files` (the
     // others are missing). Checks every file before any is read: each must be
-    // a .hgt or .hgt.zip named like a tile inside the block, no tile twice,
-    // every tile of the same sample count, the grid within MaxSamples. Throws
-    // ETerrainError naming the file(s) otherwise.
+    // a .hgt, .hgt.zip or Copernicus tile named like a tile inside the block,
+    // all of one kind, no tile twice, every tile of the same sample count, the
+    // grid within MaxSamples. Throws ETerrainError naming the file(s) otherwise.
     TTileBlock(int southLat, int westLon, int side, const std::vector<std::string> &files);
+
+    // The tiles of a sheet's archive (SheetTiles in ZipExtract.h) as the
+    // smallest square block that covers them; checked as above.
+    static TTileBlock OfSheet(const std::string &archive);
 
     int SouthLat() const { return southLat_; }
     int WestLon() const { return westLon_; }
@@ -51,8 +63,16 @@ public:
 private:
     struct TTile {
         std::string file;
+        std::string member;    // a sheet's tile: its name in the archive `file`
+        uint64_t memberSize = 0;  // and its bytes as the directory records them
         int row = 0, col = 0;  // in the block: row 0 the northern, col 0 the western
     };
+
+    TTileBlock(int southLat, int westLon, int side, const std::vector<TTile> &tiles, const std::vector<std::string> &files);
+    static TTileBlock CoveringTiles(const std::vector<TTile> &tiles, const std::vector<std::string> &files);
+    // Grid samples from one tile's first to the next one's.
+    int Step() const { return copernicus_ ? samples_ : samples_ - 1; }
+    int GridSamples() const { return side_ * Step() + (copernicus_ ? 0 : 1); }
 
     bool Has(int row, int col) const;
     // Whether a tile that exists holds grid sample (gridRow, gridCol).
@@ -62,9 +82,16 @@ private:
     // that tile's. Decided from the block alone, before any thread starts.
     std::pair<int, int> WrittenColumns(const TTile &tile, int r) const;
     void FillMissingTiles(class TSIArray &grid) const;
-    void LoadTile(const TTile &tile, class TSIArray &grid, int16_t &lo, int16_t &hi) const;
+    int BandsPerTile() const { return copernicus_ ? (samples_ + bandRows_ - 1) / bandRows_ : 1; }
+    // Band `band` of the tile's rows (all of an SRTM tile's).
+    void LoadTile(const TTile &tile, int band, class TSIArray &grid, int16_t &lo, int16_t &hi) const;
 
     int southLat_ = 0, westLon_ = 0, side_ = 1, samples_ = 0;
+    bool copernicus_ = false;
+    std::string driver_;  // of the Copernicus tiles
+    // Rows a thread reads of a Copernicus tile at a time: the first tile's
+    // blocks, so that nine tiles on two cores end nearly together.
+    int bandRows_ = 0;
     std::vector<TTile> tiles_;
     std::vector<bool> present_;  // row-major, side_ × side_
 };

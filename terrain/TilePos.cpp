@@ -2,9 +2,12 @@
 
 #include "Utils.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <regex>
 
 void TTilePos::SetOrigin(double lat, double lon)
 {
@@ -49,17 +52,30 @@ std::string WithoutFolder(const std::string &fileName)
     return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
 
+// The name with lower-case hemisphere letters raised, so that n47e011.hgt
+// reads like N47E011.hgt; other letters are left for the mask to judge.
+std::string RaisedHemispheres(std::string name)
+{
+    const auto raise = [&](size_t at, const char *letters) {
+        if (name.size() > at && std::strchr(letters, name[at]))
+            name[at] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[at])));
+    };
+    raise(0, "ns");
+    raise(3, "ew");
+    return name;
+}
+
 }  // namespace
 
 bool IsTileName(const std::string &fileName)
 {
-    const std::string name = WithoutFolder(fileName);
+    const std::string name = RaisedHemispheres(WithoutFolder(fileName));
     return MatchesMask(name, "C00C000.*") && (name[0] == 'N' || name[0] == 'S') && (name[3] == 'E' || name[3] == 'W');
 }
 
 void TileOriginFromName(TTilePos &pos, const std::string &fileName)
 {
-    std::string name = WithoutFolder(fileName);
+    std::string name = RaisedHemispheres(WithoutFolder(fileName));
     if (!MatchesMask(name, "C00C000.*")) {
         pos.SetOrigin(0, 0);
         return;
@@ -78,6 +94,25 @@ void TileOriginFromName(TTilePos &pos, const std::string &fileName)
     const int latSign = name.compare(0, 1, "N") == 0 ? 1 : -1;
     const int lonSign = name.size() > 3 && name[3] == 'E' ? 1 : -1;
     pos.SetOrigin(latSign * number(1, 2), lonSign * number(4, 3));
+}
+
+bool CopernicusTileCorner(const std::string &fileName, int &lat, int &lon)
+{
+    static const std::regex name(R"(copernicus_dsm_(cog_)?(10|30)_([ns])(\d\d)_00_([ew])(\d\d\d)_00_dem\.tiff?)",
+                                 std::regex::icase | std::regex::optimize);
+    std::smatch m;
+    const std::string bare = WithoutFolder(fileName);
+    if (!std::regex_match(bare, m, name))
+        return false;
+    lat = std::stoi(m[4]) * (std::tolower(static_cast<unsigned char>(m[3].str()[0])) == 'n' ? 1 : -1);
+    lon = std::stoi(m[6]) * (std::tolower(static_cast<unsigned char>(m[5].str()[0])) == 'e' ? 1 : -1);
+    return true;
+}
+
+bool IsCopernicusTileName(const std::string &fileName)
+{
+    int lat = 0, lon = 0;
+    return CopernicusTileCorner(fileName, lat, lon);
 }
 
 namespace {

@@ -33,13 +33,21 @@ struct TTilePos {
 };
 
 // Sets Lat and Lon from a file name like N47E011.hgt or S05W072.hgt.zip
-// (folder ignored); (0, 0) when the name is not a tile name. Only upper-case
-// hemisphere letters count. The offsets, Size and High are left alone.
+// (folder ignored); (0, 0) when the name is not a tile name. Hemisphere
+// letters count in either case (n47e011.hgt, as some servers deliver them).
+// The offsets, Size and High are left alone.
 void TileOriginFromName(TTilePos &pos, const std::string &fileName);
 
-// Whether a file name (folder ignored) is a tile's: N47E011.hgt, S05W072.hgt.zip;
-// upper-case hemisphere letters only, as for TileOriginFromName.
+// Whether a file name (folder ignored) is a tile's: N47E011.hgt,
+// S05W072.hgt.zip, n47e011.hgt; as for TileOriginFromName.
 bool IsTileName(const std::string &fileName);
+
+// A Copernicus DEM tile's name, folder ignored, in any letter case:
+// Copernicus_DSM_COG_10_N47_00_E008_00_DEM.tif (GLO-30; GLO-90 has 30 for
+// 10, the older delivery no "COG_"). Gives the tile's south-west corner in
+// whole degrees; false for any other name.
+bool CopernicusTileCorner(const std::string &fileName, int &lat, int &lon);
+bool IsCopernicusTileName(const std::string &fileName);
 
 // Tile name without extension of the point Lat + DLat, Lon + DLon: hemisphere
 // from the sign, degrees rounded to the nearest integer, halves to even.

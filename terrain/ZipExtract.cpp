@@ -24,12 +24,6 @@ std::string Lower(std::string s)
     return s;
 }
 
-std::string Upper(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return std::toupper(ch); });
-    return s;
-}
-
 std::string BareName(const std::string &name)
 {
     const size_t cut = name.find_last_of("/\\");
@@ -96,6 +90,7 @@ struct TMember {
     zip_uint64_t index;
     std::string bareName;
     zip_uint64_t size;
+    std::string name;  // as in the directory
 };
 
 class TZipArchive {
@@ -130,11 +125,8 @@ public:
     TMember TileMember() const
     {
         const std::vector<TMember> members = HgtMembers();
-        std::string tile = BareName(path_);
-        if (Lower(tile).ends_with(".zip"))
-            tile.erase(tile.size() - 4);
-        const auto named = std::find_if(members.begin(), members.end(),
-                                        [&](const TMember &m) { return Lower(m.bareName) == Lower(tile); });
+        const std::string tile = TileName();
+        const auto named = NamedLikeTheArchive(members);
         if (named != members.end())
             return *named;
         if (members.size() > 1)
@@ -143,9 +135,29 @@ public:
                                 path_);
         // A lone member named after another tile would put its heights in the wrong place.
         const TMember &only = members.front();
-        if (IsTileName(Upper(only.bareName)) && IsTileName(Upper(tile)))
+        if (IsTileName(only.bareName) && IsTileName(tile))
             throw ETerrainError("the archive holds " + only.bareName + ", another tile than " + tile, path_);
         return only;
+    }
+
+    std::vector<TMember> SheetMembers() const
+    {
+        std::vector<TMember> members = HgtMembers();
+        const bool tiles = std::all_of(members.begin(), members.end(),
+                                       [](const TMember &m) { return IsTileName(m.bareName); });
+        // A lone tile in a "*.hgt.zip" is that archive's tile, wherever its name puts it.
+        const bool tileArchive = IsTileName(TileName()) || Lower(TileName()).ends_with(".hgt");
+        if (!tiles || NamedLikeTheArchive(members) != members.end() || (members.size() == 1 && tileArchive))
+            return {};
+        return members;
+    }
+
+    TMember Member(const std::string &name) const
+    {
+        for (const TMember &m : HgtMembers())
+            if (m.name == name)
+                return m;
+        throw ETerrainError("the archive holds no " + name, path_);
     }
 
     // The whole member in memory, in one pass with no copy.
@@ -176,6 +188,21 @@ public:
     }
 
 private:
+    // The archive's name without ".zip": the tile it stands for.
+    std::string TileName() const
+    {
+        std::string tile = BareName(path_);
+        if (Lower(tile).ends_with(".zip"))
+            tile.erase(tile.size() - 4);
+        return tile;
+    }
+
+    std::vector<TMember>::const_iterator NamedLikeTheArchive(const std::vector<TMember> &members) const
+    {
+        const std::string tile = Lower(TileName());
+        return std::find_if(members.begin(), members.end(), [&](const TMember &m) { return Lower(m.bareName) == tile; });
+    }
+
     ETerrainError TooManyEntries(uint64_t count) const
     {
         return ETerrainError("the archive holds " + std::to_string(count) + " entries; a tile archive holds at most " +
@@ -201,7 +228,7 @@ private:
             for (const TMember &m : members)
                 if (Lower(m.bareName) == Lower(bare))
                     throw ETerrainError("the archive holds two members named " + bare, path_);
-            members.push_back({static_cast<zip_uint64_t>(i), bare, st.size});
+            members.push_back({static_cast<zip_uint64_t>(i), bare, st.size, st.name});
         }
         if (members.empty())
             throw ETerrainError("the archive holds no .hgt file", path_);
@@ -225,4 +252,18 @@ THgtBytes ReadTileFromZip(const std::string &archive, std::string &member)
 uint64_t TileSizeInZip(const std::string &archive)
 {
     return TZipArchive(archive).TileMember().size;
+}
+
+std::vector<TZipTile> SheetTiles(const std::string &archive)
+{
+    std::vector<TZipTile> tiles;
+    for (const TMember &m : TZipArchive(archive).SheetMembers())
+        tiles.push_back({m.name, m.size});
+    return tiles;
+}
+
+THgtBytes ReadZipMember(const std::string &archive, const std::string &name)
+{
+    const TZipArchive zip(archive);
+    return zip.Read(zip.Member(name));
 }

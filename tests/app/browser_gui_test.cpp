@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -229,6 +230,36 @@ TEST_F(Browser, DraggingFromOneTileToAnotherPicksTheBlockBetweenThem)
     EXPECT_EQ(terrain.GridHigh, 2400);
     EXPECT_EQ(terrain.GeoRef.SouthLat(), 47);
     EXPECT_EQ(terrain.GeoRef.WestLon(), 8);
+}
+
+// Copernicus DEM tiles of the folder are marked, previewed and opened like
+// archives, as are archives named in lower case.
+TEST_F(Browser, ShowsPreviewsAndOpensCopernicusTilesAndLowerCaseArchives)
+{
+    GDALAllRegister();
+    const std::string tif = dir.Path("Copernicus_DSM_COG_10_N47_00_E008_00_DEM.tif");
+    GDALDataset *ds = GetGDALDriverManager()->GetDriverByName("GTiff")->Create(tif.c_str(), 120, 120, 1, GDT_Float32, nullptr);
+    double gt[6] = {8 - 0.5 / 120, 1.0 / 120, 0, 48 + 0.5 / 120, 0, -1.0 / 120};
+    ds->SetGeoTransform(gt);
+    std::vector<float> slope(120 * 120);
+    for (size_t i = 0; i < slope.size(); ++i)
+        slope[i] = static_cast<float>(i % 120 + i / 120);
+    ASSERT_EQ(ds->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, 120, 120, slope.data(), 120, 120, GDT_Float32, 0, 0, nullptr),
+              CE_None);
+    GDALClose(ds);
+    WriteZip(dir, "n47e009.hgt.zip", {{"n47e009.hgt", SlopeTile()}});
+    auto b = Open();
+    EXPECT_TRUE(b->TileAvailable.Get(47, 8));
+    EXPECT_TRUE(b->TileAvailable.Get(47, 9));
+    std::vector<std::string> opened;
+    b->OnOpenTile = [&](std::shared_ptr<const TTerrainSource> picked) { opened.push_back(picked->Files().front()); };
+    ClickWorld(*b, 195, 45);
+    for (int column : {8, 9}) {
+        ClickPart(*b, column * 12 + 2, 150);
+        EXPECT_EQ(PreviewShown(*b), QSize(128, 128)) << column;
+        QTest::mouseClick(b->btnOpen, Qt::LeftButton);
+    }
+    EXPECT_EQ(opened, std::vector<std::string>({tif, dir.Path("n47e009.hgt.zip")}));
 }
 
 TEST_F(Browser, NamesSouthernAndWesternTilesFromTheirCells)

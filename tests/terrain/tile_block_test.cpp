@@ -12,6 +12,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -252,4 +253,65 @@ TEST(TileBlock, RefusesWhatCannotMakeOneTerrainAndKeepsTheOldOne)
     EXPECT_THROW(TerrainSourceFor({block[0], big})->LoadInto(kept), ETerrainError);
     EXPECT_EQ(kept.GridHigh, Step);
     EXPECT_EQ(kept.GeoRef.Span(), 1);
+}
+
+// Lower-case names (n40e010.hgt, as some servers deliver them) are placed
+// like upper-case ones, alone and in blocks.
+TEST(TileBlock, LowerCaseNamesArePlacedAloneAndInBlocks)
+{
+    TestDir dir;
+    const std::vector<std::string> upper = WriteBlock(dir);
+    std::vector<std::string> lower;
+    for (const char *name : {"n41e010.hgt", "n40e010.hgt", "n40e011.hgt"}) {
+        std::string tile = name;
+        std::transform(tile.begin(), tile.begin() + 7, tile.begin(), [](unsigned char ch) { return std::toupper(ch); });
+        const std::string path = dir.Path(name);
+        WriteFileBytes(path, ReadFileBytes(dir.Path(tile)));
+        lower.push_back(path);
+    }
+    lower.push_back(WriteZippedTile(dir, "n41e011", TileOfLand(0, 1)));
+    const TTerrain t = LoadBlock(lower);
+    EXPECT_EQ(t.FileName, "N40E010 \u2013 N41E011");
+    EXPECT_EQ(t.GridHigh, 2 * Step);
+    EXPECT_EQ(t.Heights(2 * Step, 0), Land(2 * Step, 0));
+    for (const std::string &single : {lower[2], lower[3]}) {
+        TTerrain one;
+        TerrainSourceFor({single})->LoadInto(one);
+        EXPECT_EQ(one.GeoRef.SouthLat(), single == lower[2] ? 40 : 41) << single;
+        EXPECT_EQ(one.GeoRef.WestLon(), 11) << single;
+    }
+}
+
+// A sheet of a tile collection: one archive holding its tiles in a folder,
+// none named like the archive, opens as the block of its tiles.
+TEST(TileBlock, ASheetArchiveOpensAsTheBlockOfItsTiles)
+{
+    TestDir dir;
+    const std::string sheet = dir.Path("K32.zip");
+    std::vector<std::vector<uint8_t>> tiles = {TileOfLand(0, 0), TileOfLand(1, 0), TileOfLand(1, 1)};
+    int error = 0;
+    zip_t *zip = zip_open(sheet.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_dir_add(zip, "K32", 0);
+    const char *members[] = {"K32/N41E010.hgt", "K32/N40E010.hgt", "K32/N40E011.hgt"};
+    for (size_t i = 0; i < tiles.size(); ++i)
+        zip_file_add(zip, members[i], zip_source_buffer(zip, tiles[i].data(), tiles[i].size(), 0), 0);
+    zip_file_add(zip, "K32/readme.txt", zip_source_buffer(zip, "x", 1, 0), 0);
+    ASSERT_EQ(zip_close(zip), 0);
+
+    const TTerrain t = LoadBlock({sheet});
+    EXPECT_EQ(t.FileName, "N40E010 \u2013 N41E011");
+    EXPECT_TRUE(t.HgtLoaded);
+    ASSERT_EQ(t.GridHigh, 2 * Step);
+    int wrong = 0;
+    for (int r = 0; r <= 2 * Step; ++r)
+        for (int c = 0; c <= 2 * Step; ++c)
+            wrong += t.Heights(c, r) != (r < Step && c > Step ? -32768 : Land(c, r));
+    EXPECT_EQ(wrong, 0);
+    // A member that is not what its name claims is named with the archive.
+    const std::string broken = dir.Path("K33.zip");
+    zip = zip_open(broken.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_file_add(zip, "N41E010.hgt", zip_source_buffer(zip, tiles[0].data(), tiles[0].size(), 0), 0);
+    zip_file_add(zip, "N40E010.hgt", zip_source_buffer(zip, tiles[0].data(), 1000, 0), 0);
+    ASSERT_EQ(zip_close(zip), 0);
+    EXPECT_EQ(Refusal({broken}), broken + ": N40E010.hgt: Wrong Size of hgt File");
 }

@@ -44,7 +44,9 @@ TEST(TileNames, GiveTheSouthWestCorner)
         {"N47E011.hgt.zip", 47, 11},
         {"/data/srtm/s05w072/N00W180.hgt", 0, -180},
         {"S89E179.bmp", -89, 179},
-        {"n47e011.hgt", 0, 0},  // lower-case hemispheres are not tile names
+        {"n47e011.hgt", 47, 11},  // as some servers deliver them
+        {"s05w072.hgt.zip", -5, -72},
+        {"x47y011.hgt", 0, 0},
         {"N47E11.hgt", 0, 0},
         {"N47E011_terrain.hgt", 0, 0},
         {"terrain.hgt", 0, 0},
