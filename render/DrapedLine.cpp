@@ -185,8 +185,13 @@ public:
     TDraper(const TDrawnSurface &surface, TDrapedLines &out)
         : surface_(surface), extent_(surface.Extent()), out_(out)
     {
-        // Points this close count as one: a hundred-millionth of the square.
-        near_ = 1e-8 * std::max(extent_[2] - extent_[0], extent_[3] - extent_[1]);
+        const double size = std::max(extent_[2] - extent_[0], extent_[3] - extent_[1]);
+        // A point this close to a triangle's edge lies on it.
+        near_ = 1e-8 * size;
+        // Points this close count as one (a tenth of a metre on a tile): a
+        // model file's numbers would make them one, and the segment between
+        // them degenerate.
+        merge_ = 1e-6 * size;
     }
 
     void Drape(const std::vector<TPoint2> &points, const TOverlayLine &line)
@@ -308,7 +313,7 @@ private:
             const double pieceLength = std::hypot(pd[0], pd[1]);
             double last = -1;
             for (const double t : breaks_) {
-                if (last >= 0 && (t - last) * pieceLength <= near_ && t < 1)
+                if (last >= 0 && (t - last) * pieceLength <= merge_ && t < 1)
                     continue;
                 last = t;
                 // The ends exactly: the next piece starts where this one ends.
@@ -322,9 +327,12 @@ private:
     void Append(const TVertex3f &v)
     {
         if (strip_.Count > 0) {
-            const TVertex3f &prev = out_.Points.back();
-            if (prev.X == v.X && prev.Z == v.Z)
+            TVertex3f &prev = out_.Points.back();
+            if (std::hypot(prev.X - v.X, prev.Z - v.Z) <= merge_) {
+                // The end of a piece wins over a point just before it.
+                prev = v;
                 return;
+            }
         }
         out_.Points.push_back(v);
         ++strip_.Count;
@@ -343,7 +351,7 @@ private:
     const TDrawnSurface &surface_;
     const std::array<double, 4> extent_;
     TDrapedLines &out_;
-    double near_ = 0;
+    double near_ = 0, merge_ = 0;
     TDrapedLines::TStrip strip_;
     std::vector<TSurfaceTriangle> triangles_;  // of the piece being laid
     std::vector<double> breaks_;
