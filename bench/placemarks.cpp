@@ -6,6 +6,7 @@
 // the same machine load; "places/terrain" is the time the placemarks add over the time of the
 // terrain frame. Also what handing a changed list to the drawing costs.
 // Run under an X server.
+#include "FramePairs.h"
 #include "GLBenchMain.h"
 #include "DrawTarget.h"
 #include "TilePos.h"
@@ -63,33 +64,14 @@ struct TPlacesScene {
     }
 };
 
-double FrameMs(TTopoView &view)
-{
-    const int64_t start = ReadCounter();
-    view.Render();
-    glFinish();
-    return ElapsedMs(start);
-}
-
 // Arg: number of placemarks.
 void BM_FrameWithPlacemarks(benchmark::State &state)
 {
     TPlacesScene terrain(0), scene(int(state.range(0)));
-    double terrainMs = 0, withPlacesMs = 0;
-    bool placesFirst = false;
-    for (auto _ : state) {
-        // The second of two windows drawn in a row pays more at times: take turns.
-        placesFirst = !placesFirst;
-        if (placesFirst)
-            withPlacesMs += FrameMs(*scene.View);
-        terrainMs += FrameMs(*terrain.View);
-        if (!placesFirst)
-            withPlacesMs += FrameMs(*scene.View);
-    }
-    const double n = double(state.iterations());
-    state.counters["terrain_ms"] = terrainMs / n;
-    state.counters["with_places_ms"] = withPlacesMs / n;
-    state.counters["places/terrain"] = (withPlacesMs - terrainMs) / terrainMs;
+    const TFramePairMs ms = TimeFramePairs(state, *terrain.View, *scene.View);
+    state.counters["terrain_ms"] = ms.Baseline;
+    state.counters["with_places_ms"] = ms.Measured;
+    state.counters["places/terrain"] = (ms.Measured - ms.Baseline) / ms.Baseline;
 }
 BENCHMARK(BM_FrameWithPlacemarks)->Arg(0)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(4.0);
 

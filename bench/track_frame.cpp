@@ -6,6 +6,7 @@
 // at going first, so both see the same machine load; "track/terrain" is the ratio of the frame times.
 // Also what laying the track on the ground costs when the scene changes.
 // Run under an X server.
+#include "FramePairs.h"
 #include "GLBenchMain.h"
 #include "DrawTarget.h"
 #include "TilePos.h"
@@ -74,14 +75,6 @@ struct TScene {
     }
 };
 
-double FrameMs(TTopoView &view)
-{
-    const int64_t start = ReadCounter();
-    view.Render();
-    glFinish();
-    return ElapsedMs(start);
-}
-
 // Arg: the view (TopoClass).
 void BM_FrameWithTrack(benchmark::State &state)
 {
@@ -89,21 +82,10 @@ void BM_FrameWithTrack(benchmark::State &state)
     withTrack.View->Scene.Add(MadeUpTrack());
     FrameMs(*terrain.View);
     FrameMs(*withTrack.View);  // lays the track out once
-    double terrainMs = 0, trackMs = 0;
-    bool trackFirst = false;
-    for (auto _ : state) {
-        // The second of two windows drawn in a row pays more at times: take turns.
-        trackFirst = !trackFirst;
-        if (trackFirst)
-            trackMs += FrameMs(*withTrack.View);
-        terrainMs += FrameMs(*terrain.View);
-        if (!trackFirst)
-            trackMs += FrameMs(*withTrack.View);
-    }
-    const double n = double(state.iterations());
-    state.counters["terrain_ms"] = terrainMs / n;
-    state.counters["with_track_ms"] = trackMs / n;
-    state.counters["track/terrain"] = trackMs / terrainMs;
+    const TFramePairMs ms = TimeFramePairs(state, *terrain.View, *withTrack.View);
+    state.counters["terrain_ms"] = ms.Baseline;
+    state.counters["with_track_ms"] = ms.Measured;
+    state.counters["track/terrain"] = ms.Measured / ms.Baseline;
 }
 BENCHMARK(BM_FrameWithTrack)
     ->ArgName("view")
