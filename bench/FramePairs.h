@@ -3,12 +3,49 @@
 // the same machine load.
 #pragma once
 
+#include "DrawTarget.h"
+#include "GLBenchMain.h"
 #include "TopoView.h"
+#include "TopoViewCLOD.h"
 #include "Utils.h"
+#include "ViewFactory.h"
+
+#include <QApplication>
+
+#include <memory>
 
 #include <benchmark/benchmark.h>
 
 #include <qopengl.h>
+
+// A view of the made-up 1201 tile at the viewer's defaults (Resolution 768,
+// VertexSize 128, level of detail C 4 and smallC 0.8) in a shown 1024 × 768
+// window, picking under its centre after every frame as the main window does.
+struct TDefaultViewWindow {
+    TGLDrawWindow Window;
+    std::unique_ptr<TTopoView> View;
+
+    explicit TDefaultViewWindow(int topoClass)
+    {
+        Window.resize(1024, 768);
+        Window.show();
+        QApplication::processEvents();
+        View = CreateTopoView(topoClass);
+        View->DrawControl = &Window;
+        View->InitGL();
+        if (auto *lod = dynamic_cast<TTopoViewCLOD *>(View.get())) {
+            lod->C = 4.0f;
+            lod->SmallC = 0.8f;
+        }
+        View->LoadFromFile(BenchTilePath(1201));
+        View->Resolution = 768;
+        View->BuildTexture();
+        View->UploadTexture(0);
+        View->BuildMesh(128);
+        View->ResetCamera();
+        View->PickPixel = QPoint(512, 384);
+    }
+};
 
 // One whole frame, finished.
 inline double FrameMs(TTopoView &view)

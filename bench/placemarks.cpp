@@ -25,25 +25,9 @@
 
 namespace {
 
-struct TPlacesScene {
-    TGLDrawWindow Window;
-    std::unique_ptr<TTopoView> View;
-
-    explicit TPlacesScene(int places)
+struct TPlacesScene : TDefaultViewWindow {
+    explicit TPlacesScene(int places) : TDefaultViewWindow(TopoClassLevelOfDetail)
     {
-        Window.resize(1024, 768);
-        Window.show();
-        QApplication::processEvents();
-        View = CreateTopoView(TopoClassLevelOfDetail);
-        View->DrawControl = &Window;
-        View->InitGL();
-        View->LoadFromFile(BenchTilePath(1201));
-        View->Resolution = 768;
-        View->BuildTexture();
-        View->UploadTexture(0);
-        View->BuildMesh(128);
-        View->ResetCamera();
-        View->PickPixel = QPoint(512, 384);  // the main window picks after every frame
         View->AddPlaceClass(1, "Peaks", 1, 0, 0);
         View->AddPlaceClass(2, "Huts", 0.2f, 0.4f, 1);
         View->AddPlaceClass(3, "Towns", 1, 1, 0.2f);

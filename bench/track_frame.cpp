@@ -49,36 +49,10 @@ std::shared_ptr<TTrackLine> MadeUpTrack()
     return track;
 }
 
-struct TScene {
-    TGLDrawWindow Window;
-    std::unique_ptr<TTopoView> View;
-
-    explicit TScene(int topoClass)
-    {
-        Window.resize(1024, 768);
-        Window.show();
-        QApplication::processEvents();
-        View = CreateTopoView(topoClass);
-        View->DrawControl = &Window;
-        View->InitGL();
-        if (auto *lod = dynamic_cast<TTopoViewCLOD *>(View.get())) {
-            lod->C = 4.0f;
-            lod->SmallC = 0.8f;
-        }
-        View->LoadFromFile(BenchTilePath(1201));
-        View->Resolution = 768;
-        View->BuildTexture();
-        View->UploadTexture(0);
-        View->BuildMesh(128);
-        View->ResetCamera();
-        View->PickPixel = QPoint(512, 384);  // the main window picks after every frame
-    }
-};
-
 // Arg: the view (TopoClass).
 void BM_FrameWithTrack(benchmark::State &state)
 {
-    TScene terrain(int(state.range(0))), withTrack(int(state.range(0)));
+    TDefaultViewWindow terrain(int(state.range(0))), withTrack(int(state.range(0)));
     withTrack.View->Scene.Add(MadeUpTrack());
     FrameMs(*terrain.View);
     FrameMs(*withTrack.View);  // lays the track out once
@@ -99,7 +73,7 @@ BENCHMARK(BM_FrameWithTrack)
 // again before it draws.
 void BM_TrackLaidOut(benchmark::State &state)
 {
-    TScene scene(int(state.range(0)));
+    TDefaultViewWindow scene(int(state.range(0)));
     scene.View->Scene.Add(MadeUpTrack());
     for (auto _ : state) {
         scene.View->Scene.Changed();
