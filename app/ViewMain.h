@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Controls.h"
-#include "Placemarks.h"
+#include "PlacemarkText.h"
 #include "TopoView.h"
 
 #include <QMainWindow>

@@ -280,27 +280,27 @@ void TfmView::acReloadOptionsExecute()
 
 void TfmView::LoadPlacemarks()
 {
-    ::LoadPlacemarks(*View_, PlacemarkLines);
+    ::LoadPlacemarks(*View_->Placemarks, PlacemarkLines);
 }
 
 void TfmView::PlacemarksFromText()
 {
-    ::PlacemarksFromText(*View_, PlacemarkLines);
+    ::PlacemarksFromText(*View_->Placemarks, PlacemarkLines);
 }
 
 void TfmView::PlacemarksToText()
 {
-    ::PlacemarksToText(*View_, PlacemarkLines);
+    ::PlacemarksToText(*View_->Placemarks, PlacemarkLines);
 }
 
 void TfmView::StorePlacemarks()
 {
-    ::StorePlacemarks(*View_, PlacemarkLines);
+    ::StorePlacemarks(*View_->Placemarks, PlacemarkLines);
 }
 
 void TfmView::acPlacesExecute()
 {
-    ::acPlacesExecute(*View_, this);
+    ::acPlacesExecute(*View_->Placemarks, this);
 }
 
 void TfmView::acGLInfoExecute()

@@ -1,11 +1,12 @@
 // What placemarks add to a frame: the viewer's default view (level of
 // detail, Resolution 768, VertexSize 128) of a made-up 1201 tile in a shown
 // 1024 × 768 window, with 0, 10,000 and 100,000 placemarks spread over the
-// tile in three classes. Each iteration draws the frame without placemarks
-// (the baseline) and with them, back to back, so both see the same machine
-// load; "places/terrain" is the time the placemarks add over the time of the
+// tile in three classes. Each iteration draws the frame of a view without
+// placemarks (the baseline) and of one with them, back to back, so both see
+// the same machine load; "places/terrain" is the time the placemarks add over the time of the
 // terrain frame. Also what handing a changed list to the drawing costs.
 // Run under an X server.
+#include "FramePairs.h"
 #include "GLBenchMain.h"
 #include "DrawTarget.h"
 #include "TilePos.h"
@@ -24,25 +25,9 @@
 
 namespace {
 
-struct TPlacesScene {
-    TGLDrawWindow Window;
-    std::unique_ptr<TTopoView> View;
-
-    explicit TPlacesScene(int places)
+struct TPlacesScene : TDefaultViewWindow {
+    explicit TPlacesScene(int places) : TDefaultViewWindow(TopoClassLevelOfDetail)
     {
-        Window.resize(1024, 768);
-        Window.show();
-        QApplication::processEvents();
-        View = CreateTopoView(TopoClassLevelOfDetail);
-        View->DrawControl = &Window;
-        View->InitGL();
-        View->LoadFromFile(BenchTilePath(1201));
-        View->Resolution = 768;
-        View->BuildTexture();
-        View->UploadTexture(0);
-        View->BuildMesh(128);
-        View->ResetCamera();
-        View->PickPixel = QPoint(512, 384);  // the main window picks after every frame
         View->AddPlaceClass(1, "Peaks", 1, 0, 0);
         View->AddPlaceClass(2, "Huts", 0.2f, 0.4f, 1);
         View->AddPlaceClass(3, "Towns", 1, 1, 0.2f);
@@ -63,30 +48,14 @@ struct TPlacesScene {
     }
 };
 
-double FrameMs(TTopoView &view)
-{
-    const int64_t start = ReadCounter();
-    view.Render();
-    glFinish();
-    return ElapsedMs(start);
-}
-
 // Arg: number of placemarks.
 void BM_FrameWithPlacemarks(benchmark::State &state)
 {
-    TPlacesScene scene(int(state.range(0)));
-    TTopoView &view = *scene.View;
-    double terrainMs = 0, withPlacesMs = 0;
-    for (auto _ : state) {
-        view.HgtLoaded = false;  // placemarks are drawn over tiles only
-        terrainMs += FrameMs(view);
-        view.HgtLoaded = true;
-        withPlacesMs += FrameMs(view);
-    }
-    const double n = double(state.iterations());
-    state.counters["terrain_ms"] = terrainMs / n;
-    state.counters["with_places_ms"] = withPlacesMs / n;
-    state.counters["places/terrain"] = (withPlacesMs - terrainMs) / terrainMs;
+    TPlacesScene terrain(0), scene(int(state.range(0)));
+    const TFramePairMs ms = TimeFramePairs(state, *terrain.View, *scene.View);
+    state.counters["terrain_ms"] = ms.Baseline;
+    state.counters["with_places_ms"] = ms.Measured;
+    state.counters["places/terrain"] = (ms.Measured - ms.Baseline) / ms.Baseline;
 }
 BENCHMARK(BM_FrameWithPlacemarks)->Arg(0)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(4.0);
 

@@ -2,6 +2,7 @@
 // model, for a printer (.stl, .3mf) or a 3D tool (.obj, .glb).
 #include "CliCommand.h"
 #include "CliLoadTerrain.h"
+#include "CliTracks.h"
 #include "CliProgress.h"
 #include "CliRanges.h"
 
@@ -22,12 +23,12 @@ namespace {
 const std::string Usage =
     "export FILE... OUT.stl|3mf|obj|glb [--view clod|base] [--vertex-size S] [--resolution R] [--c C]\n"
     "                                [--smallc c] [--vscale F] [--size-mm W] [--base-mm B] [--fill-voids]\n"
-    "                                [--true-proportions]\n"
+    "                                [--true-proportions] " + std::string(CliTracksUsage) + "\n"
     "                                write the view's mesh as a solid to print (.stl, .3mf: W mm a side,\n"
-    "                                B mm of base) or a textured model in metres (.obj, .glb); voids\n"
-    "                                are pits unless --fill-voids fills them from their edges;\n"
-    "                                --true-proportions prints the real footprint, its longer side W mm,\n"
-    "                                and --vscale 1 as true relief\n" +
+    "                                B mm of base) or a textured model in metres (.obj, .glb, with each\n"
+    "                                track segment as a line on the ground); voids are pits unless\n"
+    "                                --fill-voids fills them from their edges; --true-proportions prints\n"
+    "                                the real footprint, its longer side W mm, and --vscale 1 as true relief\n" +
     CliRangesUsage("export", {"vertex-size", "resolution", "c", "smallc", "vscale", "size-mm", "base-mm"});
 
 std::string FileName(const std::string &path)
@@ -38,7 +39,8 @@ std::string FileName(const std::string &path)
 int RunExport(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs("export", args,
-                                   {"view", "vertex-size", "resolution", "c", "smallc", "vscale", "size-mm", "base-mm"},
+                                   {"view", "vertex-size", "resolution", "c", "smallc", "vscale", "size-mm", "base-mm",
+                                    "track"},
                                    {"fill-voids", "true-proportions"});
     std::vector<std::string> inputs;
     std::string out;
@@ -79,6 +81,8 @@ int RunExport(const std::vector<std::string> &args)
                                            textured ? uint64_t(resolution) * uint64_t(resolution) : 0),
                                out);
         }
+        // Tracks first: a file that is no track is refused before the long load.
+        CliAddTracks(*view, a);
         CliLoadView(*view, inputs);
         view->Resolution = resolution;
         if (textured) {

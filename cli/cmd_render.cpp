@@ -4,6 +4,7 @@
 #include "CliRanges.h"
 #include "CliLoadTerrain.h"
 #include "CliProgress.h"
+#include "CliTracks.h"
 
 #include "DrawTarget.h"
 #include "TerrainError.h"
@@ -23,8 +24,10 @@ const std::string Usage =
     "render FILE... OUT.png|bmp|jpg|tga [--view clod|vbo|base] [--size WxH] [--resolution R]\n"
     "         [--world-size S] [--yaw D] [--pitch D] [--fov D] [--vscale F] [--sea-level M]\n"
     "         [--hiking] [--eye-height F] [--wireframe] [--gradient] [--true-proportions]\n"
-    "                                one frame of the terrain view as a picture; --true-proportions\n"
-    "                                draws the terrain's real width and depth, --vscale 1 true relief\n" +
+    "         " + std::string(CliTracksUsage) + "\n"
+    "                                one frame of the terrain view as a picture, with the tracks\n"
+    "                                (GPX, KML, GeoJSON) draped on the ground; --true-proportions draws\n"
+    "                                the terrain's real width and depth, --vscale 1 true relief\n" +
     CliRangesUsage("render", {"size", "resolution", "world-size", "yaw", "pitch", "fov", "vscale", "sea-level",
                               "eye-height"});
 
@@ -51,7 +54,7 @@ int RunRender(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs("render", args,
                                    {"view", "size", "resolution", "world-size", "yaw", "pitch", "fov", "vscale",
-                                    "sea-level", "eye-height"},
+                                    "sea-level", "eye-height", "track"},
                                    {"hiking", "wireframe", "gradient", "true-proportions"});
     std::vector<std::string> in;
     std::string out;
@@ -86,6 +89,8 @@ int RunRender(const std::vector<std::string> &args)
     }
 
     try {
+        // Tracks first: a file that is no track is refused before the long load.
+        CliAddTracks(*view, a);
         CliLoadView(*view, in);
     } catch (const ETerrainError &e) {
         return CliFail(e.File(), e.what());

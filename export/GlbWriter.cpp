@@ -36,7 +36,7 @@ std::string Triple(float x, float y, float z)
 
 // Where each part lies in the binary chunk.
 struct TLayout {
-    uint64_t positions = 0, normals = 0, texCoords = 0, indices = 0, image = 0, end = 0;
+    uint64_t positions = 0, normals = 0, texCoords = 0, indices = 0, lines = 0, image = 0, end = 0;
 };
 
 std::string View(uint64_t offset, uint64_t length, int target)
@@ -48,22 +48,55 @@ std::string View(uint64_t offset, uint64_t length, int target)
     return view + "}";
 }
 
-std::string Json(const TSurfaceMesh &surface, const TLayout &at, bool textured)
+constexpr int VertexData = 34962, IndexData = 34963, Float = 5126, UnsignedInt = 5125;
+
+// "min" and "max" of positions, which the format requires.
+std::string Bounds(const TVertex3f *points, size_t count)
 {
-    constexpr int VertexData = 34962, IndexData = 34963, Float = 5126, UnsignedInt = 5125;
-    const size_t n = surface.Positions.size();
     TVertex3f low{std::numeric_limits<float>::max(), std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
     TVertex3f high{-low.X, -low.Y, -low.Z};
-    for (const TVertex3f &p : surface.Positions) {
-        low = {std::min(low.X, p.X), std::min(low.Y, p.Y), std::min(low.Z, p.Z)};
-        high = {std::max(high.X, p.X), std::max(high.Y, p.Y), std::max(high.Z, p.Z)};
+    for (const TVertex3f *p = points; p != points + count; ++p) {
+        low = {std::min(low.X, p->X), std::min(low.Y, p->Y), std::min(low.Z, p->Z)};
+        high = {std::max(high.X, p->X), std::max(high.Y, p->Y), std::max(high.Z, p->Z)};
     }
+    return "\"min\":" + Triple(low.X, low.Y, low.Z) + ",\"max\":" + Triple(high.X, high.Y, high.Z);
+}
+
+// The draped lines as a second mesh: one line strip a line, each in a matt
+// material of its colour. Appends to the JSON's lists; `view` and
+// `accessor` are the next free numbers.
+struct TLineParts {
+    std::string Views, Accessors, Materials, Mesh;
+};
+TLineParts LineJson(const TDrapedLines &lines, const TLayout &at, int view, int accessor, int material)
+{
+    TLineParts parts;
+    parts.Views = "," + View(at.lines, at.image - at.lines, VertexData);
+    std::string primitives;
+    for (const TDrapedLines::TStrip &strip : lines.Strips) {
+        parts.Accessors += ",{\"bufferView\":" + std::to_string(view) + ",\"byteOffset\":" +
+                           std::to_string(12 * uint64_t(strip.First)) + ",\"componentType\":" + std::to_string(Float) +
+                           ",\"count\":" + std::to_string(strip.Count) + ",\"type\":\"VEC3\"," +
+                           Bounds(lines.Points.data() + strip.First, strip.Count) + "}";
+        parts.Materials += ",{\"name\":\"line\",\"pbrMetallicRoughness\":{\"baseColorFactor\":[" +
+                           Number(strip.Color.R) + "," + Number(strip.Color.G) + "," + Number(strip.Color.B) +
+                           ",1],\"metallicFactor\":0,\"roughnessFactor\":1}}";
+        primitives += std::string(primitives.empty() ? "" : ",") + "{\"attributes\":{\"POSITION\":" +
+                      std::to_string(accessor++) + "},\"material\":" + std::to_string(material++) + ",\"mode\":3}";
+    }
+    parts.Mesh = ",{\"name\":\"lines\",\"primitives\":[" + primitives + "]}";
+    return parts;
+}
+
+std::string Json(const TSurfaceMesh &surface, const TDrapedLines &lines, const TLayout &at, bool textured)
+{
+    const size_t n = surface.Positions.size();
     const std::string count = std::to_string(n);
     std::string views = View(at.positions, at.normals - at.positions, VertexData) + "," +
                         View(at.normals, at.texCoords - at.normals, VertexData);
     std::string accessors =
         "{\"bufferView\":0,\"componentType\":" + std::to_string(Float) + ",\"count\":" + count +
-        ",\"type\":\"VEC3\",\"min\":" + Triple(low.X, low.Y, low.Z) + ",\"max\":" + Triple(high.X, high.Y, high.Z) +
+        ",\"type\":\"VEC3\"," + Bounds(surface.Positions.data(), n) +
         "},{\"bufferView\":1,\"componentType\":" + std::to_string(Float) + ",\"count\":" + count + ",\"type\":\"VEC3\"}";
     std::string attributes = "\"POSITION\":0,\"NORMAL\":1";
     int view = 2;
@@ -78,6 +111,13 @@ std::string Json(const TSurfaceMesh &surface, const TLayout &at, bool textured)
     const std::string indexAccessor = std::to_string(view);
     accessors += ",{\"bufferView\":" + indexAccessor + ",\"componentType\":" + std::to_string(UnsignedInt) +
                  ",\"count\":" + std::to_string(surface.Triangles.size()) + ",\"type\":\"SCALAR\"}";
+    ++view;
+    TLineParts lineParts;
+    if (!lines.Strips.empty()) {
+        lineParts = LineJson(lines, at, view, std::stoi(indexAccessor) + 1, 1);
+        views += lineParts.Views;
+        ++view;
+    }
 
     // Matt: glTF viewers draw a material without these as polished metal.
     std::string material = "{\"name\":\"terrain\",\"pbrMetallicRoughness\":{";
@@ -86,16 +126,20 @@ std::string Json(const TSurfaceMesh &surface, const TLayout &at, bool textured)
         views += "," + View(at.image, at.end - at.image, 0);
         material += "\"baseColorTexture\":{\"index\":0},";
         // The texture covers the terrain once: clamped, not repeated.
-        texture = ",\"images\":[{\"bufferView\":" + std::to_string(view + 1) +
+        texture = ",\"images\":[{\"bufferView\":" + std::to_string(view) +
                   ",\"mimeType\":\"image/jpeg\"}],\"samplers\":[{\"magFilter\":9729,"
                   "\"wrapS\":33071,\"wrapT\":33071}],\"textures\":[{\"sampler\":0,\"source\":0}]";
     }
     material += "\"metallicFactor\":0,\"roughnessFactor\":1}}";
-    return "{\"asset\":{\"version\":\"2.0\",\"generator\":\"Orolith\"},\"scene\":0,\"scenes\":[{\"nodes\":[0]}],"
-           "\"nodes\":[{\"name\":\"terrain\",\"mesh\":0}],\"meshes\":[{\"name\":\"terrain\",\"primitives\":[{"
-           "\"attributes\":{" + attributes + "},\"indices\":" + indexAccessor + ",\"material\":0,\"mode\":4}]}],"
-           "\"materials\":[" + material + "]" + texture + ",\"accessors\":[" + accessors + "],\"bufferViews\":[" +
-           views + "],\"buffers\":[{\"byteLength\":" + std::to_string(at.end) + "}]}";
+    const bool withLines = !lineParts.Mesh.empty();
+    return "{\"asset\":{\"version\":\"2.0\",\"generator\":\"Orolith\"},\"scene\":0,\"scenes\":[{\"nodes\":[" +
+           std::string(withLines ? "0,1" : "0") + "]}],\"nodes\":[{\"name\":\"terrain\",\"mesh\":0}" +
+           (withLines ? ",{\"name\":\"lines\",\"mesh\":1}" : "") +
+           "],\"meshes\":[{\"name\":\"terrain\",\"primitives\":[{"
+           "\"attributes\":{" + attributes + "},\"indices\":" + indexAccessor + ",\"material\":0,\"mode\":4}]}" +
+           lineParts.Mesh + "],\"materials\":[" + material + lineParts.Materials + "]" + texture +
+           ",\"accessors\":[" + accessors + lineParts.Accessors + "],\"bufferViews\":[" + views +
+           "],\"buffers\":[{\"byteLength\":" + std::to_string(at.end) + "}]}";
 }
 
 void PutWord(TOutFile &out, uint32_t value)
@@ -112,7 +156,7 @@ void Pad(TOutFile &out, uint64_t bytes, char with)
 } // namespace
 
 void WriteGlb(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVertex3f> &normals,
-              const QByteArray &jpeg, const std::function<void(float)> &progress)
+              const QByteArray &jpeg, const TDrapedLines &lines, const std::function<void(float)> &progress)
 {
     const bool textured = !jpeg.isEmpty();
     const uint64_t n = surface.Positions.size();
@@ -120,9 +164,10 @@ void WriteGlb(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVer
     at.normals = at.positions + 12 * n;
     at.texCoords = at.normals + 12 * n;
     at.indices = at.texCoords + (textured ? 8 * n : 0);
-    at.image = at.indices + 4 * uint64_t(surface.Triangles.size());
+    at.lines = at.indices + 4 * uint64_t(surface.Triangles.size());
+    at.image = at.lines + 12 * uint64_t(lines.Points.size());
     at.end = at.image + uint64_t(jpeg.size());
-    const std::string json = Json(surface, at, textured);
+    const std::string json = Json(surface, lines, at, textured);
     const uint64_t total = 12 + 8 + Padded(json.size()) + 8 + Padded(at.end);
     if (total > std::numeric_limits<uint32_t>::max())
         throw ETerrainError("the model is too large for a glTF binary file (" + std::to_string(total >> 20) +
@@ -161,6 +206,7 @@ void WriteGlb(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVer
         progressed();
     }
     out.Write(surface.Triangles.data(), 4 * surface.Triangles.size());
+    out.Write(lines.Points.data(), 12 * lines.Points.size());
     progressed();
     out.Write(jpeg.constData(), size_t(jpeg.size()));
     Pad(out, at.end, '\0');

@@ -1,5 +1,6 @@
 #include "MeshExport.h"
 
+#include "DrapedLine.h"
 #include "ExportMemory.h"
 #include "GLBMP.h"
 #include "GlbWriter.h"
@@ -86,15 +87,30 @@ size_t ExportSolid(TSurfaceMesh &surface, const std::string &extension, TOutFile
     return solid.TriangleCount();
 }
 
-void ExportTextured(TSurfaceMesh &surface, const std::string &extension, const QByteArray &jpeg, const std::string &out,
-                    TStagedFiles &files, TOutFile &file, const std::function<void(float)> &progress)
+// The scene's lines draped on the exported surface, in the surface's metres.
+TDrapedLines LinesInMetres(const TTopoView &view, const TSurfaceMesh &surface, const TGeoFrame &frame)
+{
+    const std::vector<TOverlayLine> lines = view.Scene.AllLines();
+    if (lines.empty())
+        return {};
+    TDrapedLines draped = DrapeOverlayLines(lines, view.Terrain, *TriangleListSurface(surface.Positions, &surface.Triangles),
+                                            DrapeTolerance(view.Terrain));
+    TSurfaceMesh points{surface.WorldSize, std::move(draped.Points), {}, {}};
+    ConvertToMetres(points, frame);
+    draped.Points = std::move(points.Positions);
+    return draped;
+}
+
+void ExportTextured(TSurfaceMesh &surface, const TDrapedLines &lines, const std::string &extension,
+                    const QByteArray &jpeg, const std::string &out, TStagedFiles &files, TOutFile &file,
+                    const std::function<void(float)> &progress)
 {
     const std::vector<TVertex3f> normals = VertexNormals(surface.Positions, surface.Triangles);
     if (progress)
         progress(FileFrom);
     const auto writing = Part(progress, FileFrom, 1 - FileFrom);
     if (extension == "glb") {
-        WriteGlb(file, surface, normals, jpeg, writing);
+        WriteGlb(file, surface, normals, jpeg, lines, writing);
         return;
     }
     std::string textureName;
@@ -104,8 +120,8 @@ void ExportTextured(TSurfaceMesh &surface, const std::string &extension, const Q
         textureName = FileNameOf(texturePath);
     }
     const std::string mtlPath = out.substr(0, out.find_last_of('.')) + ".mtl";
-    WriteMtl(files.Stage(mtlPath), textureName);
-    WriteObj(file, surface, normals, FileNameOf(mtlPath), writing);
+    WriteMtl(files.Stage(mtlPath), textureName, lines);
+    WriteObj(file, surface, normals, FileNameOf(mtlPath), lines, writing);
 }
 
 } // namespace
@@ -162,9 +178,13 @@ TMeshExportResult ExportViewMesh(const TTopoView &view, const TGLBMP &texture, c
             print.FootprintZ = drawn.Z;
             result.Triangles = ExportSolid(surface, extension, file, print, progress);
         } else {
-            ConvertToMetres(surface, {view.Terrain.GeoRef.NorthSouthMetres(), view.Terrain.GeoRef.EastWestRatio(),
-                                      settings.VerticalScale});
-            ExportTextured(surface, extension, JpegOf(texture, extension == "glb", out), out, files, file, progress);
+            const TGeoFrame frame{view.Terrain.GeoRef.NorthSouthMetres(), view.Terrain.GeoRef.EastWestRatio(),
+                                  settings.VerticalScale};
+            // Draped while the surface is still in the view's units.
+            const TDrapedLines lines = LinesInMetres(view, surface, frame);
+            ConvertToMetres(surface, frame);
+            ExportTextured(surface, lines, extension, JpegOf(texture, extension == "glb", out), out, files, file,
+                           progress);
         }
         files.Commit();
     } catch (const ETerrainError &e) {

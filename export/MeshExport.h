@@ -2,7 +2,8 @@
 // name's extension:
 //   .stl (binary), .3mf  a closed solid for printing (PrintSolid.h), millimetres;
 //   .obj (+ .mtl and the texture as NAME_terrain.jpg), .glb (texture inside)
-//                        the textured surface in real metres (MetricSurface.h).
+//                        the textured surface in real metres (MetricSurface.h),
+//                        with the view's scene lines draped on it as lines.
 // Every file of a set appears complete or not at all, and a failure leaves
 // the older files as they were (StagedFiles.h).
 #pragma once

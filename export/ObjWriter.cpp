@@ -3,6 +3,7 @@
 #include "StepProgress.h"
 #include "TextLines.h"
 #include "TextNumbers.h"
+#include "Utils.h"
 
 #include <cstring>
 
@@ -25,10 +26,42 @@ char *PutTriple(char *at, const char (&tag)[N], const TVertex3f &v)
     return at;
 }
 
+
+// An OBJ line element lists its points on one text line: long lines go out
+// in elements of this many points, each starting where the last one ended.
+constexpr size_t LineElementPoints = 32;
+
+std::string LineMaterial(size_t strip)
+{
+    return "line" + std::to_string(strip + 1);
+}
+
+// The draped lines after the surface: their points numbered on from the
+// surface's, one material a line.
+void WriteLines(TOutFile &out, const TDrapedLines &lines, size_t surfacePoints)
+{
+    if (lines.Strips.empty())
+        return;
+    out.Write("o lines\n");
+    const auto write = [&out](const char *text, size_t size) { out.Write(text, size); };
+    FormatLines(lines.Points.size(), 3 * MaxNumberChars + 8,
+                [&lines](size_t i, char *at) { return PutTriple<PositionDecimals>(at, "v ", lines.Points[i]); }, write);
+    for (size_t k = 0; k < lines.Strips.size(); ++k) {
+        const TDrapedLines::TStrip &strip = lines.Strips[k];
+        out.Write("usemtl " + LineMaterial(k) + "\n");
+        for (size_t first = 0; first + 1 < strip.Count; first += LineElementPoints - 1) {
+            std::string element = "l";
+            for (size_t i = first; i < std::min(strip.Count, first + LineElementPoints); ++i)
+                element += " " + std::to_string(surfacePoints + strip.First + i + 1);
+            out.Write(element + "\n");
+        }
+    }
+}
+
 } // namespace
 
 void WriteObj(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVertex3f> &normals,
-              const std::string &materialFile, const std::function<void(float)> &progress)
+              const std::string &materialFile, const TDrapedLines &lines, const std::function<void(float)> &progress)
 {
     const auto &p = surface.Positions;
     const auto &t = surface.TexCoords;
@@ -77,11 +110,17 @@ void WriteObj(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVer
         *at++ = '\n';
         return at;
     }, write, done);
+    WriteLines(out, lines, n);
 }
 
-void WriteMtl(TOutFile &out, const std::string &textureFile)
+void WriteMtl(TOutFile &out, const std::string &textureFile, const TDrapedLines &lines)
 {
     out.Write("newmtl terrain\nKa 0 0 0\nKd 1 1 1\nKs 0 0 0\nd 1\nillum 1\n");
     if (!textureFile.empty())
         out.Write("map_Kd " + textureFile + "\n");
+    for (size_t k = 0; k < lines.Strips.size(); ++k) {
+        const TOverlayColor &c = lines.Strips[k].Color;
+        out.Write("newmtl " + LineMaterial(k) + "\nKd " + FloatToStrN(c.R) + " " + FloatToStrN(c.G) + " " +
+                  FloatToStrN(c.B) + "\nillum 0\n");
+    }
 }

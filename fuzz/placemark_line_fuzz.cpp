@@ -1,15 +1,15 @@
 // Placemark and class lines from a hand-edited settings file: any line is
-// either skipped or read into the view, and a line read is written back in
+// either skipped or read into the placemarks, and a line read is written back in
 // the stored format so that it reads again to the same record.
+#include "PlacemarkText.h"
 #include "Placemarks.h"
-#include "TopoView.h"
 
 #include <sstream>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static TTopoView view;
+    static TPlacemarks view;
     view.ClearPlaces();
     view.ClearPlaceClasses();
     std::istringstream lines(std::string(reinterpret_cast<const char *>(data), size));

@@ -1,11 +1,12 @@
 // Life cycle, terrain data, texture and image export of the terrain view.
 // Drawing and picking: TopoViewRender.cpp; mesh: TopoViewMesh.cpp;
-// placemarks: TopoViewPlaces.cpp.
+// placemarks and the other overlays: TopoViewOverlays.cpp.
 #include "TopoView.h"
 
 #include "BitmapFont.h"
 #include "DrawTarget.h"
 #include "GLBMP.h"
+#include "OverlayDrawing.h"
 #include "TerrainSource.h"
 
 #include <QOpenGLContext>
@@ -20,6 +21,8 @@ TTopoView::TTopoView()
         if (OnProgress)
             OnProgress(*this, percent);
     };
+    Placemarks->OnChanged = [this] { Scene.Changed(); };
+    Scene.Add(Placemarks);
     ResetCamera();
     Resolution = 256;
     Wireframe = false;
@@ -96,8 +99,8 @@ void TTopoView::InitGL()
 
 void TTopoView::BuildFont()
 {
-    placeOverlay_ = std::make_unique<TPlaceOverlay>(BuildLabelAtlas(GlyphWidths));
-    overlayVersion_ = 0;
+    overlayDrawing_ = std::make_unique<TOverlayDrawing>(BuildLabelAtlas(GlyphWidths));
+    overlaysScene_ = overlaysContent_ = 0;
 }
 
 void TTopoView::ResetCamera()

@@ -7,6 +7,7 @@
 #include "DrawnScale.h"
 #include "Overlay.h"
 #include "PlaceOverlay.h"
+#include "Placemarks.h"
 #include "Terrain.h"
 
 #include <QColor>
@@ -25,6 +26,8 @@
 class QOpenGLContext;
 class QSurface;
 class TDrawTarget;
+class TDrawnSurface;
+class TOverlayDrawing;
 class TGLBMP;
 class TTerrainSource;
 struct TLatLon;
@@ -34,23 +37,6 @@ struct TVertex3f {
 };
 struct TTexCoord2f {
     float S, T;
-};
-
-// Names are cut to this many characters.
-inline constexpr int PlaceNameLength = 40;
-
-struct TPlaceRec {
-    double Lat = 0;       // degrees, north positive
-    double Lon = 0;       // degrees, east positive
-    std::string Name;     // UTF-8, at most PlaceNameLength characters
-    int16_t ClassId = 0;
-};
-
-struct TPlaceClassRec {
-    int16_t Id = 0;
-    std::string Name;     // UTF-8, at most PlaceNameLength characters
-    float R = 0, G = 0, B = 0;  // marker colour, 0 … 1
-    bool Visible = false;
 };
 
 // A, B, C spacing of one glyph, pixels: advance = A + B + C.
@@ -106,11 +92,14 @@ public:
     int &SeaLevel = Terrain.SeaLevel;
     bool GLInitialized = false;
     bool &HgtLoaded = Terrain.HgtLoaded;
-    std::vector<std::unique_ptr<TPlaceRec>> Places;
-    std::vector<std::unique_ptr<TPlaceClassRec>> PlaceClasses;
-    // What is drawn over the terrain (tracks, waypoints, the measuring
-    // line), placed through the terrain's georeference. Its version is part
-    // of the frame key: owners call Scene.Changed() after a change.
+    // The placemarks, the scene's first overlay; the lists are its own.
+    const std::shared_ptr<TPlacemarks> Placemarks = std::make_shared<TPlacemarks>();
+    std::vector<std::unique_ptr<TPlaceRec>> &Places = Placemarks->Places;
+    std::vector<std::unique_ptr<TPlaceClassRec>> &PlaceClasses = Placemarks->PlaceClasses;
+    // What is drawn over the terrain (placemarks, tracks, waypoints, the
+    // measuring line), placed through the terrain's georeference. Its
+    // version is part of the frame key: owners call Scene.Changed() after a
+    // change (the placemarks do it themselves).
     TScene Scene;
 
     // Virtual operations, in the order the variants override them.
@@ -121,6 +110,8 @@ public:
     virtual void ResetCamera();
     virtual void BuildMesh(int size);
     virtual float HeightAt(float x, float z);
+    // The ground as the mesh draws it, for draping lines over it.
+    virtual std::unique_ptr<TDrawnSurface> DrawnSurface() const;
 
     void SetBackColor(QColor value);  // takes effect at the next InitGL
     QSurface *GetDeviceContext() const;
@@ -185,7 +176,7 @@ public:
         return keptDepth_.Valid ? std::optional<QPoint>(keptDepth_.Pixel) : std::nullopt;
     }
 
-    // Placemarks
+    // Placemarks (forwarded to Placemarks)
     void AddPlace(const TLatLon &where, const std::string &name, int16_t classId);
     void GetPlace(int index, TPlaceRec &rec) const;
     void ClearPlaces();
@@ -211,8 +202,8 @@ public:
         bool operator==(const TFrameKey &) const = default;
     };
     TFrameKey FrameKey() const;
-    // Changes whenever the terrain, texture, mesh, placemarks or classes
-    // change; never the same for two views.
+    // Changes whenever the terrain, texture or mesh change; never the same
+    // for two views.
     uint64_t ContentVersion() const { return contentVersion_; }
 
 protected:
@@ -221,9 +212,12 @@ protected:
     bool MakeCurrent();
     // Everything of a frame but presenting it; false when nothing is loaded.
     bool DrawFrame();
-    void DrawPlaces();
-    // The placemarks of visible classes on the terrain square, in list order.
-    std::vector<TPlaceOverlay::TMarker> VisibleMarkers();
+    // Draws the scene's overlays, handing them over again first when the
+    // scene or the terrain changed since.
+    void DrawOverlays();
+    // The scene's markers on the terrain square, in scene order. Placemarks
+    // stand only on tiles, as they always did.
+    std::vector<TPlaceOverlay::TMarker> SceneMarkers();
     // Takes a new ContentVersion: the picture is no longer what it was.
     void ContentChanged();
     // One draw of Vertices/TexCoords from client memory as GL primitives of
@@ -243,9 +237,6 @@ protected:
     std::unique_ptr<TGLBMP> ScreenImage;  // screenshots, apart from the texture
 
 private:
-    // The class record of `id`, or null when there is none.
-    const TPlaceClassRec *ClassOf(int16_t id) const;
-
     // Matrices and viewport of the last frame drawn, for unprojecting.
     struct TFrameState {
         bool Valid = false;
@@ -265,6 +256,7 @@ private:
     TKeptDepth keptDepth_;
     QSize presentedSize_;  // the target's size when a frame last reached it
     uint64_t contentVersion_ = 0;
-    std::unique_ptr<TPlaceOverlay> placeOverlay_;  // made with the context
-    uint64_t overlayVersion_ = 0;  // the content version the overlay's markers come from
+    std::unique_ptr<TOverlayDrawing> overlayDrawing_;  // made with the context
+    // The scene and content versions the drawing's overlays come from.
+    uint64_t overlaysScene_ = 0, overlaysContent_ = 0;
 };

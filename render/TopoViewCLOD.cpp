@@ -1,5 +1,7 @@
 #include "TopoViewCLOD.h"
 
+#include "DrapedLine.h"
+
 #include <qopengl.h>
 
 void TTopoViewCLOD::InitGL()
@@ -26,4 +28,9 @@ void TTopoViewCLOD::BuildMesh(int size)
 void TTopoViewCLOD::DrawTerrain()
 {
     DrawMeshArrays(GL_TRIANGLES);
+}
+
+std::unique_ptr<TDrawnSurface> TTopoViewCLOD::DrawnSurface() const
+{
+    return TriangleListSurface(Vertices);
 }

@@ -17,4 +17,6 @@ public:
     // Refines the lattice over the loaded grid for a terrain square of edge
     // `size`; without a grid the mesh stays empty.
     void BuildMesh(int size) override;
+    // The triangle list as drawn.
+    std::unique_ptr<TDrawnSurface> DrawnSurface() const override;
 };

@@ -1,4 +1,4 @@
-// One frame of the terrain view: projection, camera, terrain, placemarks,
+// One frame of the terrain view: projection, camera, terrain, overlays,
 // and the depth read-back that ground picking relies on.
 #include "TopoView.h"
 
@@ -95,8 +95,7 @@ bool TTopoView::DrawFrame()
     Texture->Bind();
     DrawTerrain();
     glBindTexture(GL_TEXTURE_2D, 0);
-    if (HgtLoaded)
-        DrawPlaces();
+    DrawOverlays();
     return true;
 }
 

@@ -3,9 +3,9 @@
 #include "ColorPanel.h"
 #include "DialogButtons.h"
 #include "IntegerText.h"
+#include "PlacemarkText.h"
 #include "Placemarks.h"
 #include "PlacesGrid.h"
-#include "TopoView.h"
 #include "Utils.h"
 
 #include <QAction>
@@ -370,14 +370,14 @@ void TfmPlaces::accept()
     QDialog::accept();
 }
 
-bool acPlacesExecute(TTopoView &view, QWidget *parent)
+bool acPlacesExecute(TPlacemarks &placemarks, QWidget *parent)
 {
     TfmPlaces editor(parent);
-    for (const auto &place : view.Places)
+    for (const auto &place : placemarks.Places)
         AddGridRow(editor.sgPlaces, {QString::fromStdString(place->Name), QString::fromStdString(FloatToStrN(place->Lon)),
                                      QString::fromStdString(FloatToStrN(place->Lat)),
                                      QString::number(ClassIdText(place->ClassId))});
-    for (const auto &placeClass : view.PlaceClasses)
+    for (const auto &placeClass : placemarks.PlaceClasses)
         AddGridRow(editor.sgClasses,
                    {placeClass->Visible ? QStringLiteral("1") : QStringLiteral("0"),
                     QString::number(ClassIdText(placeClass->Id)), QString::fromStdString(placeClass->Name),
@@ -386,14 +386,14 @@ bool acPlacesExecute(TTopoView &view, QWidget *parent)
     if (editor.exec() != QDialog::Accepted)
         return false;
     // Every cell has been read before anything changes, so a bad cell leaves
-    // the view's lists whole.
-    view.ClearPlaces();
+    // the lists whole.
+    placemarks.ClearPlaces();
     for (const auto &place : editor.PlaceEntries)
-        view.AddPlace(place.Where, place.Name, place.ClassId);
-    view.ClearPlaceClasses();
+        placemarks.AddPlace(place.Where, place.Name, place.ClassId);
+    placemarks.ClearPlaceClasses();
     for (const auto &entry : editor.ClassEntries) {
-        view.AddPlaceClass(entry.Id, entry.Name, entry.R, entry.G, entry.B);
-        view.SetClassVisible(entry.Id, entry.Visible);
+        placemarks.AddPlaceClass(entry.Id, entry.Name, entry.R, entry.G, entry.B);
+        placemarks.SetClassVisible(entry.Id, entry.Visible);
     }
     return true;
 }

@@ -1,5 +1,5 @@
 // The modal editor of placemarks and classes, and the hand-over between it
-// and a terrain view.
+// and a view's placemarks.
 #pragma once
 
 #include "TilePos.h"
@@ -17,7 +17,7 @@ class QLineEdit;
 class QTabWidget;
 class QTableWidget;
 class TColorPanel;
-class TTopoView;
+class TPlacemarks;
 
 class TfmPlaces : public QDialog {
     Q_OBJECT
@@ -88,6 +88,6 @@ private:
     std::array<QString, 4> ClassFields() const;
 };
 
-// Shows the editor with the view's placemarks and classes; on OK they replace
-// the view's lists. True when the user accepted.
-bool acPlacesExecute(TTopoView &view, QWidget *parent = nullptr);
+// Shows the editor with the placemarks and classes; on OK they replace the
+// lists. True when the user accepted.
+bool acPlacesExecute(TPlacemarks &placemarks, QWidget *parent = nullptr);

@@ -53,6 +53,40 @@ TEST(CliRender, DrawsTheTerrainUnderTheSkyAsPngOrThroughTheImageWriters)
     EXPECT_NE(QImage(Q(f.dir.Path("turned.png"))), base);
 }
 
+int TrackPixels(const QImage &picture)
+{
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            count += qRed(p) > 240 && qGreen(p) < 60 && qBlue(p) > 200;
+        }
+    return count;
+}
+
+TEST(CliRender, DrawsEveryTrackGivenOnTheGround)
+{
+    TRenderFiles f;
+    const auto gpx = [&f](const std::string &name, double lon) {
+        WriteFileBytes(f.dir.Path(name), [lon] {
+            std::string text = "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"test\" "
+                               "xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>";
+            for (int i = 0; i <= 20; ++i)
+                text += "<trkpt lat=\"" + std::to_string(47.1 + 0.04 * i) + "\" lon=\"" + std::to_string(lon) + "\"/>";
+            text += "</trkseg></trk></gpx>";
+            return std::vector<uint8_t>(text.begin(), text.end());
+        }());
+        return Q(f.dir.Path(name));
+    };
+    ASSERT_EQ(RunRender(f.Args("none.png")).code, 0);
+    EXPECT_EQ(TrackPixels(QImage(Q(f.dir.Path("none.png")))), 0);
+    ASSERT_EQ(RunRender(f.Args("one.png", {"--track", gpx("west.gpx", 11.3)})).code, 0);
+    const int one = TrackPixels(QImage(Q(f.dir.Path("one.png"))));
+    EXPECT_GT(one, 60);
+    ASSERT_EQ(RunRender(f.Args("two.png", {"--track", gpx("west.gpx", 11.3), "--track", gpx("east.gpx", 11.7)})).code, 0);
+    EXPECT_GT(TrackPixels(QImage(Q(f.dir.Path("two.png")))), one + 60);
+}
+
 TEST(CliRender, RefusesBadInputWithAMessageAndWritesNothing)
 {
     TRenderFiles f;
@@ -68,6 +102,7 @@ TEST(CliRender, RefusesBadInputWithAMessageAndWritesNothing)
         {{Q(f.tile), Q(f.dir.Path("a.gif"))}, "a.gif"},
         {{Q(f.dir.Path("missing.hgt")), Q(f.dir.Path("a.png"))}, "missing.hgt"},
         {{Q(f.tile)}, "usage"},
+        {f.Args("a.png", {"--track", Q(f.tile)}), "N47E011.hgt"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

@@ -199,6 +199,56 @@ TEST(ModelExport, KeepsTheViewsTrianglesAndItsTextureInMetres)
     EXPECT_NE(std::string(mtl.begin(), mtl.end()).find("map_Kd terrain_terrain.jpg"), std::string::npos);
 }
 
+// A line of the scene in the model: in the surface's metres, on its ground.
+TEST(ModelExport, CarriesTheScenesLinesOnTheGroundInMetres)
+{
+    struct TLine : TOverlay {
+        void Lines(std::vector<TOverlayLine> &out) const override
+        {
+            out.push_back({{{47.2, 11.2}, {47.8, 11.7}}, {1, 0, 0}, 3});
+        }
+    };
+    TestDir dir;
+    // 0 m along the western edge, 1000 m along the eastern one.
+    const std::string tile = WriteHgt(dir, "N47E011.hgt", 1201, [](int col, int) { return int16_t(col * 10 / 12); });
+    TMeshExportSettings settings;
+    settings.VerticalScale = 2;
+    const double east = 111320 * std::cos(47.5 * std::numbers::pi / 180), north = 111320;
+    for (const int topoClass : {TopoClassLevelOfDetail, TopoClassBase}) {
+        auto view = ViewOf(tile, topoClass);
+        view->Scene.Add(std::make_shared<TLine>());
+        TGLBMP none;
+        for (const char *name : {"lines.glb", "lines.obj"}) {
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(topoClass));
+            ExportViewMesh(*view, none, dir.Path(name), settings);
+            Assimp::Importer importer;
+            const aiScene *scene = importer.ReadFile(dir.Path(name), 0);
+            ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+            const aiMesh *line = nullptr;
+            for (unsigned m = 0; m < scene->mNumMeshes; ++m)
+                if (scene->mMeshes[m]->mPrimitiveTypes == aiPrimitiveType_LINE)
+                    line = scene->mMeshes[m];
+            ASSERT_NE(line, nullptr);
+            ASSERT_GT(line->mNumVertices, 2u);
+            aiVector3D west(1e9f), far(-1e9f);
+            for (unsigned i = 0; i < line->mNumVertices; ++i) {
+                const aiVector3D &p = line->mVertices[i];
+                if (p.x < west.x)
+                    west = p;
+                if (p.x > far.x)
+                    far = p;
+                // On the ramp, twice 1000 m per tile width east, give or take
+                // the steps of its whole metres as the mesh samples them.
+                EXPECT_NEAR(p.y, 2000 * p.x / east, 6) << i;
+            }
+            EXPECT_NEAR(west.x, 0.2 * east, 1);
+            EXPECT_NEAR(west.z, -0.2 * north, 1);
+            EXPECT_NEAR(far.x, 0.7 * east, 1);
+            EXPECT_NEAR(far.z, -0.8 * north, 1);
+        }
+    }
+}
+
 // Like the picture writers: a link is followed and its target replaced, an
 // existing file keeps its permissions, a name is bytes; what a killed export
 // of a process that is gone left beside the output is cleared away.

@@ -1,7 +1,7 @@
 #include "Options.h"
-#include "Placemarks.h"
+#include "PlacemarkText.h"
 #include "TilePos.h"
-#include "TopoView.h"
+#include "Placemarks.h"
 
 #include "TestFiles.h"
 
@@ -19,7 +19,7 @@ TPlaceRec Place(const std::string &name, double lon, double lat, int16_t classId
     return p;
 }
 
-std::vector<std::string> Names(const TTopoView &view)
+std::vector<std::string> Names(const TPlacemarks &view)
 {
     std::vector<std::string> names;
     for (const auto &p : view.Places)
@@ -69,7 +69,7 @@ TEST(PlacemarkText, ColourValuesKeepRedInTheLowestByteAndEveryByteSurvives)
 
 TEST(PlacemarkText, ReadsPaddedAndHandWrittenPlaceLines)
 {
-    TTopoView view;
+    TPlacemarks view;
     const std::vector<std::string> lines = {
         PlaceLine(Place("Matterhorn", 7.658, 45.976, 1)),
         "  Eiger \t=  8.005 , 46.577 ,  3 trailing words ",
@@ -101,7 +101,7 @@ TEST(PlacemarkText, ReadsPaddedAndHandWrittenPlaceLines)
 
 TEST(PlacemarkText, ReadsClassLinesWithNamesHoldingBlanksAndCommas)
 {
-    TTopoView view;
+    TPlacemarks view;
     for (const std::string line : {"2    =1  ,0  ,0  ,Peaks, huts and passes  ", " 7 = 0.5 0.25 1 Lakes", "x=1,1,1,NoId",
                                    "65535=0,0,0,Last", "3=red,0,0,Bad", "#9=1,1,1,Comment"})
         ReadPlaceClassLine(line, view);
@@ -121,7 +121,7 @@ TEST(PlacemarkText, ReadsClassLinesWithNamesHoldingBlanksAndCommas)
     // What is written reads back as it was.
     TPlacemarkLines lines;
     PlacemarksToText(view, lines);
-    TTopoView again;
+    TPlacemarks again;
     PlacemarksFromText(again, lines);
     ASSERT_EQ(again.PlaceClasses.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
@@ -133,7 +133,7 @@ TEST(PlacemarkText, ReadsClassLinesWithNamesHoldingBlanksAndCommas)
 
 TEST(PlacemarkText, HandEditedExtremesStayWritable)
 {
-    TTopoView view;
+    TPlacemarks view;
     // Colour components beyond 0 … 1 (even past a float's range) keep their nearest end.
     ASSERT_TRUE(ReadPlaceClassLine("4=2,-1," + std::string(120, '7') + ",Loud", view));
     EXPECT_EQ(view.PlaceClasses[0]->R, 1.0f);
@@ -150,7 +150,7 @@ class PlacemarkStorage : public testing::Test {
 protected:
     void SetUp() override { SetIniFileName(dir.Path("o.ini")); }
     void TearDown() override { SetIniFileName(""); }
-    void Save(const TTopoView &view)
+    void Save(const TPlacemarks &view)
     {
         SaveOptions();
         StorePlacemarks(view, lines);
@@ -164,7 +164,7 @@ TEST_F(PlacemarkStorage, EmptyOrMissingSectionsGiveNoPlacemarks)
 {
     WriteFileBytes(dir.Path("o.ini"), {'[', 'P', 'l', 'a', 'c', 'e', 's', ']', '\n'});
     LoadOptions();
-    TTopoView view;
+    TPlacemarks view;
     view.AddPlace(TLatLon{1, 2}, "old", 0);
     view.AddPlaceClass(1, "old", 1, 1, 1);
     LoadPlacemarks(view, lines);
@@ -175,7 +175,7 @@ TEST_F(PlacemarkStorage, EmptyOrMissingSectionsGiveNoPlacemarks)
 TEST_F(PlacemarkStorage, SavedListsComeBackAsTheyWereWithoutDeletedOnes)
 {
     LoadOptions();
-    TTopoView view;
+    TPlacemarks view;
     view.AddPlaceClass(1, "Peaks, high", 1, 0, 0);
     view.AddPlaceClass(2, "Huts", 0, 0.5f, 1);
     view.SetClassVisible(2, false);
@@ -191,7 +191,7 @@ TEST_F(PlacemarkStorage, SavedListsComeBackAsTheyWereWithoutDeletedOnes)
     Save(view);
 
     LoadOptions();
-    TTopoView loaded;
+    TPlacemarks loaded;
     LoadPlacemarks(loaded, lines);
     EXPECT_EQ(Names(loaded), (std::vector<std::string>{"Cervino", "Twin", "Twin"}));
     EXPECT_EQ(loaded.Places[1]->Lat, 46.0);
@@ -209,7 +209,7 @@ TEST_F(PlacemarkStorage, SavedListsComeBackAsTheyWereWithoutDeletedOnes)
 TEST_F(PlacemarkStorage, NamesThatLookLikeCommentsSurviveTheFile)
 {
     LoadOptions();
-    TTopoView view;
+    TPlacemarks view;
     view.AddPlace(TLatLon{46.0, 7.0}, "#1 Summit", 0);
     view.AddPlace(TLatLon{46.5, 7.5}, "/dev/null Pass", 0);
     view.AddPlace(TLatLon{47.0, 8.0}, ";-) Corner", 0); // the settings file image drops ";" lines
@@ -217,7 +217,7 @@ TEST_F(PlacemarkStorage, NamesThatLookLikeCommentsSurviveTheFile)
     Save(view);
 
     LoadOptions();
-    TTopoView loaded;
+    TPlacemarks loaded;
     LoadPlacemarks(loaded, lines);
     EXPECT_EQ(Names(loaded), (std::vector<std::string>{"#1 Summit", "/dev/null Pass", ";-) Corner", "[Top]"}));
 }
@@ -228,7 +228,7 @@ TEST_F(PlacemarkStorage, SavingKeepsTheUsersCommentsAndUnreadableLinesInPlace)
                              "Aneto=0.657,42.631,1\n[MClasses]\n# colours\n1=1,0,0,Peaks\n2=red,0,0,Typo\n";
     WriteFileBytes(dir.Path("o.ini"), std::vector<uint8_t>(text.begin(), text.end()));
     LoadOptions();
-    TTopoView view;
+    TPlacemarks view;
     LoadPlacemarks(view, lines);
     ASSERT_EQ(Names(view), (std::vector<std::string>{"Matterhorn", "Aneto"}));
     view.AddPlace(TLatLon{46.0, 7.0}, "New", 1);

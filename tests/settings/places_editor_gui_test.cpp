@@ -1,11 +1,11 @@
 #include "ColorPanel.h"
 #include "ModalDialogs.h"
-#include "Placemarks.h"
+#include "PlacemarkText.h"
 #include "PlacesEditor.h"
 #include "PlacesGrid.h"
 #include "TestFiles.h"
 #include "TilePos.h"
-#include "TopoView.h"
+#include "Placemarks.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,8 +49,8 @@ std::vector<std::string> Column(const QTableWidget *grid, int column)
     return texts;
 }
 
-// A view with two placemarks and two classes, the second one hidden.
-struct SampleView : TTopoView {
+// Placemarks with two places and two classes, the second one hidden.
+struct SampleView : TPlacemarks {
     SampleView()
     {
         AddPlaceClass(1, "Peaks", 1, 0, 0);
@@ -61,7 +61,7 @@ struct SampleView : TTopoView {
     }
 };
 
-std::vector<std::string> Lines(const TTopoView &view)
+std::vector<std::string> Lines(const TPlacemarks &view)
 {
     TPlacemarkLines lines;
     PlacemarksToText(view, lines);

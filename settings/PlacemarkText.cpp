@@ -1,9 +1,9 @@
-#include "Placemarks.h"
+#include "PlacemarkText.h"
 
+#include "Placemarks.h"
 #include "IntegerText.h"
 #include "Options.h"
 #include "TilePos.h"
-#include "TopoView.h"
 #include "Utils.h"
 
 #include <algorithm>
@@ -167,52 +167,52 @@ void ColorComponents(uint32_t color, float &r, float &g, float &b)
     b = static_cast<float>((color >> 16) & 0xFF) / 255;
 }
 
-bool ReadPlaceLine(const std::string &line, TTopoView &view)
+bool ReadPlaceLine(const std::string &line, TPlacemarks &placemarks)
 {
     const auto place = PlaceFields(line);
     if (place)
-        view.AddPlace(place->Where, place->Name, place->ClassId);
+        placemarks.AddPlace(place->Where, place->Name, place->ClassId);
     return place.has_value();
 }
 
-bool ReadPlaceClassLine(const std::string &line, TTopoView &view)
+bool ReadPlaceClassLine(const std::string &line, TPlacemarks &placemarks)
 {
     const auto placeClass = ClassFields(line);
     if (placeClass)
-        view.AddPlaceClass(placeClass->Id, placeClass->Name, placeClass->R, placeClass->G, placeClass->B);
+        placemarks.AddPlaceClass(placeClass->Id, placeClass->Name, placeClass->R, placeClass->G, placeClass->B);
     return placeClass.has_value();
 }
 
-void LoadPlacemarks(TTopoView &view, TPlacemarkLines &lines)
+void LoadPlacemarks(TPlacemarks &placemarks, TPlacemarkLines &lines)
 {
     lines.PlaceLines = ReadIniSection(kPlacesSection);
     lines.ClassLines = ReadIniSection(kClassesSection);
-    PlacemarksFromText(view, lines);
+    PlacemarksFromText(placemarks, lines);
 }
 
-void PlacemarksFromText(TTopoView &view, const TPlacemarkLines &lines)
+void PlacemarksFromText(TPlacemarks &placemarks, const TPlacemarkLines &lines)
 {
-    view.ClearPlaces();
+    placemarks.ClearPlaces();
     for (const std::string &line : lines.PlaceLines)
-        ReadPlaceLine(line, view);
-    view.ClearPlaceClasses();
+        ReadPlaceLine(line, placemarks);
+    placemarks.ClearPlaceClasses();
     for (const std::string &line : lines.ClassLines)
-        ReadPlaceClassLine(line, view);
+        ReadPlaceClassLine(line, placemarks);
 }
 
-void PlacemarksToText(const TTopoView &view, TPlacemarkLines &lines)
+void PlacemarksToText(const TPlacemarks &placemarks, TPlacemarkLines &lines)
 {
     lines.ClassLines.clear();
-    for (const auto &placeClass : view.PlaceClasses)
+    for (const auto &placeClass : placemarks.PlaceClasses)
         lines.ClassLines.push_back(PlaceClassLine(*placeClass));
     lines.PlaceLines.clear();
-    for (const auto &place : view.Places)
+    for (const auto &place : placemarks.Places)
         lines.PlaceLines.push_back(PlaceLine(*place));
 }
 
-void StorePlacemarks(const TTopoView &view, TPlacemarkLines &lines)
+void StorePlacemarks(const TPlacemarks &placemarks, TPlacemarkLines &lines)
 {
-    PlacemarksToText(view, lines);
+    PlacemarksToText(placemarks, lines);
     // Every placemark and class line is rewritten, not key by key: a placemark
     // deleted or renamed in the editor must not come back from its old line,
     // and two placemarks of the same name both stay. The user's comments and

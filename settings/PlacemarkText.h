@@ -1,13 +1,13 @@
 // Placemarks and classes as text: the lines of the "Places" and "MClasses"
 // sections of the settings file, and moving them between those lines and a
-// terrain view's lists.
+// view's placemarks.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class TTopoView;
+class TPlacemarks;
 struct TPlaceRec;
 struct TPlaceClassRec;
 
@@ -32,19 +32,19 @@ uint16_t ClassIdText(int16_t id);
 uint32_t ColorValueOf(float r, float g, float b);
 void ColorComponents(uint32_t color, float &r, float &g, float &b);
 
-// One stored line added to the view; false when the line was skipped (empty,
+// One stored line added to the placemarks; false when the line was skipped (empty,
 // a "#" or "/" comment, or numbers that do not read).
-bool ReadPlaceLine(const std::string &line, TTopoView &view);
-bool ReadPlaceClassLine(const std::string &line, TTopoView &view);
+bool ReadPlaceLine(const std::string &line, TPlacemarks &placemarks);
+bool ReadPlaceClassLine(const std::string &line, TPlacemarks &placemarks);
 
-// Reads both sections of the settings file image into `lines`, then into the view.
-void LoadPlacemarks(TTopoView &view, TPlacemarkLines &lines);
-// Replaces the view's placemarks and classes by those the lines hold; every
+// Reads both sections of the settings file image into `lines`, then into the placemarks.
+void LoadPlacemarks(TPlacemarks &placemarks, TPlacemarkLines &lines);
+// Replaces the placemarks and classes by those the lines hold; every
 // class comes back visible.
-void PlacemarksFromText(TTopoView &view, const TPlacemarkLines &lines);
-void PlacemarksToText(const TTopoView &view, TPlacemarkLines &lines);
-// The view's lists become the placemark and class lines of the two sections
+void PlacemarksFromText(TPlacemarks &placemarks, const TPlacemarkLines &lines);
+void PlacemarksToText(const TPlacemarks &placemarks, TPlacemarkLines &lines);
+// The placemark and class lists become the placemark and class lines of the two sections
 // of the settings file image, one line per record: placemarks deleted since
 // are gone, same names are all kept. Comment lines and lines that do not read
 // stay in their places.
-void StorePlacemarks(const TTopoView &view, TPlacemarkLines &lines);
+void StorePlacemarks(const TPlacemarks &placemarks, TPlacemarkLines &lines);
