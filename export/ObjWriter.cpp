@@ -70,7 +70,7 @@ void WriteObj(TOutFile &out, const TSurfaceMesh &surface, const std::vector<TVer
     TStepProgress step(progress, 3 * n + faces);
     size_t before = 0;  // lines of the sections already written
     const auto write = [&out](const char *text, size_t size) { out.Write(text, size); };
-    const auto done = [&step, &before](size_t lines) { step.At(before + lines); };
+    const auto done = [&step, &before](size_t written) { step.At(before + written); };
     constexpr size_t LineChars = 3 * MaxNumberChars + 8;
     constexpr size_t FaceChars = 3 * (3 * 10 + 3) + 2;  // indices have at most 10 digits
 
