@@ -8,6 +8,8 @@
 #include "MeshExport.h"
 #include "Options.h"
 #include "PlacesEditor.h"
+#include "ProfilePanel.h"
+#include "ProfilePlot.h"
 #include "TerrainError.h"
 #include "TerrainReaders.h"
 #include "TopoView.h"
@@ -17,6 +19,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QSlider>
 
 #include <cerrno>
@@ -159,6 +162,24 @@ void TfmView::acLoadFileExecute()
         LoadTerrainFiles(files);
 }
 
+void TfmView::acLoadTrackExecute()
+{
+    TFileDialogs::TRequest request;
+    request.Caption = QStringLiteral("Load Track");
+    request.Filter = QStringLiteral("GPS Tracks|*.gpx;*.kml;*.geojson;*.json|GPX|*.gpx|KML|*.kml|GeoJSON|*.geojson;*.json|"
+                                    "All Files|*.*");
+    const auto open = FileDialogs.Open ? FileDialogs.Open : [](QWidget *p, const TFileDialogs::TRequest &r) {
+        return RunFileDialog(p, r, false);
+    };
+    const TFileDialogs::TResult chosen = open(this, request);
+    std::vector<std::string> files;
+    for (const QString &file : chosen.FileNames.isEmpty() ? QStringList{chosen.FileName} : chosen.FileNames)
+        if (!file.isEmpty())
+            files.push_back(file.toStdString());
+    if (!files.empty())
+        OpenTrackFiles(files);
+}
+
 void TfmView::SaveWith(const QString &caption, const QString &filter, const QString &extension,
                        const std::function<void(const QString &, int)> &save)
 {
@@ -244,6 +265,32 @@ void TfmView::acSaveScreenExecute()
              QStringLiteral("jpg"), [this](const QString &file, int) {
                  RequireType(file, PictureTypeList(), QStringLiteral("screenshots are"));
                  if (!View_->SaveScreenshot(file.toStdString()))
+                     throw std::runtime_error(CouldNotWrite(file).toStdString());
+             });
+}
+
+void TfmView::acSaveProfilePictureExecute()
+{
+    if (!profilePanel_->HasProfile())
+        return;
+    SaveWith(QStringLiteral("Save Profile Picture"), QStringLiteral("PNG picture|*.png|SVG drawing|*.svg"),
+             QStringLiteral("png"), [this](const QString &file, int) {
+                 RequireType(file, {QStringLiteral("png"), QStringLiteral("svg")}, QStringLiteral("profiles are"));
+                 WriteProfilePicture(profilePanel_->Profile(), file.toStdString());
+             });
+}
+
+void TfmView::acSaveProfileCsvExecute()
+{
+    if (!profilePanel_->HasProfile())
+        return;
+    SaveWith(QStringLiteral("Save Profile CSV"), QStringLiteral("Comma-separated values|*.csv"), QStringLiteral("csv"),
+             [this](const QString &file, int) {
+                 const std::string text = ProfileCsv(profilePanel_->Profile());
+                 // Put in place only when every byte was written.
+                 QSaveFile out(file);
+                 if (!out.open(QIODevice::WriteOnly) || out.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
+                     !out.commit())
                      throw std::runtime_error(CouldNotWrite(file).toStdString());
              });
 }

@@ -1,7 +1,9 @@
 // Mouse drags over the drawing panel, keys and dropped files.
 #include "ViewMain.h"
 
+#include "MeasureTool.h"
 #include "TopoView.h"
+#include "Track.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -49,6 +51,8 @@ void TfmView::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         controls_->FormKeyDown(key, modifiers);
     if (key == Qt::Key_W && View_)
         View_->Wireframe = !View_->Wireframe;
+    if (key == Qt::Key_Escape && measureTool_)
+        measureTool_->Finish();
 }
 
 namespace {
@@ -78,5 +82,12 @@ void TfmView::dropEvent(QDropEvent *event)
     if (files.empty())
         return;
     event->acceptProposedAction();
-    OpenTerrainFiles(files);
+    // Tracks go over whatever terrain is shown, also one dropped with them.
+    std::vector<std::string> terrain, tracks;
+    for (const std::string &file : files)
+        (IsTrackFileName(file) ? tracks : terrain).push_back(file);
+    if (!terrain.empty())
+        OpenTerrainFiles(terrain);
+    if (!tracks.empty())
+        OpenTrackFiles(tracks);
 }

@@ -44,6 +44,7 @@ void TfmView::RecreateView(bool recreate)
     }
 
     View_ = CreateTopoView(Options.TopoClass);
+    AddOverlaysToView();
     View_->OnProgress = [this](TTopoView &sender, int percent) { ViewProgress(&sender, percent); };
     ViewProgress(this, 0);
     View_->DrawControl = drawWindow_;
@@ -117,6 +118,7 @@ void TfmView::LoadTerrain(std::shared_ptr<const TTerrainSource> source)
     // The walker's eye starts at the height of the terrain's highest point, as drawn.
     if (controls_)
         controls_->SetValue(pvHikeY, View_->MaxHeight * TTerrain::HeightScale * View_->HeightDrawScale());
+    RefreshProfile(false);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "FrameMemory.h"
 #include "Options.h"
 #include "ProgramWindows.h"
+#include "Track.h"
 #include "Utils.h"
 #include "ViewMain.h"
 
@@ -61,7 +62,8 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(QStringLiteral("3D viewer for SRTM elevation tiles"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp; several tiles open as one block"),
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp; several tiles open as one block. "
+                                                "GPX, KML and GeoJSON files open as tracks over it"),
                                  QStringLiteral("[FILE...]"));
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("Read and save the settings in FILE instead of beside the program."),
@@ -102,10 +104,13 @@ int main(int argc, char **argv)
     if (!files.isEmpty())
         // After the first events, so the drawing window exists on screen.
         QTimer::singleShot(0, windows.View(), [&windows, files] {
-            std::vector<std::string> names;
+            std::vector<std::string> terrain, tracks;
             for (const QString &file : files)
-                names.push_back(file.toStdString());
-            windows.View()->OpenTerrainFiles(names);
+                (IsTrackFileName(file.toStdString()) ? tracks : terrain).push_back(file.toStdString());
+            if (!terrain.empty())
+                windows.View()->OpenTerrainFiles(terrain);
+            if (!tracks.empty())
+                windows.View()->OpenTrackFiles(tracks);
         });
     return app.exec();
 }

@@ -1,0 +1,217 @@
+// The main window's tracks, elevation profile and measuring: loading track
+// files, the track list and profile docks, the link between the profile and
+// the terrain under the pointer, zooming to a track and following it.
+#include "ViewMain.h"
+
+#include "DrawTarget.h"
+#include "Geodesic.h"
+#include "MeasureTool.h"
+#include "ProfileLink.h"
+#include "ProfilePanel.h"
+#include "TerrainError.h"
+#include "TopoView.h"
+#include "TrackList.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// How close the pointer must come to the line on the ground to mark it.
+constexpr double kHoverPixels = 6;
+
+}  // namespace
+
+void TfmView::BuildTrackDocks()
+{
+    trackList_ = new TTrackList(tracks_, this);
+    profilePanel_ = new TProfilePanel(this);
+    addDockWidget(Qt::BottomDockWidgetArea, trackList_);
+    splitDockWidget(trackList_, profilePanel_, Qt::Horizontal);
+    resizeDocks({trackList_}, {280}, Qt::Horizontal);
+    // Both wait until they are used.
+    trackList_->hide();
+    profilePanel_->hide();
+    QAction *showTracks = trackList_->toggleViewAction();
+    showTracks->setText(QStringLiteral("Track List"));
+    QAction *showProfile = profilePanel_->toggleViewAction();
+    showProfile->setText(QStringLiteral("Elevation Profile"));
+    mnWindow->addActions({showTracks, showProfile});
+
+    trackList_->OnChanged = [this] {
+        SceneChanged();
+        RefreshProfile(false);
+    };
+    trackList_->OnSelected = [this](int) { RefreshProfile(true); };
+    trackList_->OnZoomTo = [this](int index) { RunCommand([this, index] { ZoomToTrack(index); }); };
+
+    profilePanel_->Plot->OnPointer = [this](std::optional<double> distance) {
+        profileMarker_->Where = distance ? ProfilePointAt(profilePanel_->Profile(), *distance) : std::nullopt;
+        SceneChanged();
+    };
+    connect(profilePanel_->btnSavePicture, &QPushButton::clicked, acSaveProfilePicture, [this] { acSaveProfilePicture->trigger(); });
+    connect(profilePanel_->btnSaveCsv, &QPushButton::clicked, acSaveProfileCsv, [this] { acSaveProfileCsv->trigger(); });
+
+    measureTool_ = new TMeasureTool(drawWindow_, [this] { return View_.get(); }, measureLine_, this);
+    measureTool_->OnChanged = [this] {
+        SceneChanged();
+        RefreshProfile(measureLine_->Points.size() >= 2);
+    };
+    connect(acMeasure, &QAction::toggled, this, [this](bool on) { measureTool_->SetActive(on); });
+}
+
+void TfmView::AddOverlaysToView()
+{
+    for (const std::shared_ptr<TOverlay> &overlay :
+         std::initializer_list<std::shared_ptr<TOverlay>>{tracks_, measureLine_, profileMarker_})
+        View_->Scene.Add(overlay);
+}
+
+void TfmView::SceneChanged()
+{
+    if (View_)
+        View_->Scene.Changed();
+}
+
+bool TfmView::OpenTrackFiles(const std::vector<std::string> &files)
+{
+    QStringList problems;
+    const size_t before = tracks_->Tracks.size();
+    for (const std::string &file : files) {
+        try {
+            TTrack track = ReadTrack(file);
+            tracks_->Tracks.push_back(std::move(track));
+        } catch (const ETerrainError &e) {
+            problems << QString::fromStdString(e.FullMessage());
+        } catch (const std::exception &e) {
+            problems << QStringLiteral("%1: %2").arg(QString::fromStdString(file), QString::fromLocal8Bit(e.what()));
+        }
+    }
+    if (tracks_->Tracks.size() > before) {
+        SceneChanged();
+        trackList_->Refresh();
+        trackList_->show();
+        // The first of the new tracks is the one the profile shows.
+        trackList_->Select(int(before));
+    }
+    if (!problems.isEmpty())
+        ShowError(problems.join(QLatin1Char('\n')));
+    return problems.isEmpty();
+}
+
+void TfmView::RefreshProfile(bool show)
+{
+    profileMarker_->Where.reset();
+    SceneChanged();
+    if (!View_ || !View_->Loaded) {
+        profilePanel_->Clear();
+        profileLink_->Clear();
+        return;
+    }
+    const TTerrain &terrain = View_->Terrain;
+    const int selected = trackList_->Selected();
+    if (measureTool_->Active() && measureLine_->Points.size() >= 2) {
+        const std::optional<double> rise = measureLine_->HeightDifference(terrain);
+        const QString difference =
+            rise ? QString::asprintf("Height difference: %+.1f m", *rise) : QStringLiteral("Height difference: -");
+        profilePanel_->ShowProfile(ProfileAlong(terrain, measureLine_->Points), QStringLiteral("Measured Line"),
+                                   QStringLiteral("Measured: %1   %2")
+                                       .arg(LengthText(measureLine_->LengthMetres()), difference));
+    } else if (selected >= 0) {
+        const TTrack &track = tracks_->Tracks[size_t(selected)];
+        profilePanel_->ShowProfile(ProfileAlong(terrain, track.Segments), QString::fromStdString(track.Name));
+    } else {
+        profilePanel_->Clear();
+    }
+    profileLink_->Place(profilePanel_->Profile(), terrain);
+    if (show && profilePanel_->HasProfile())
+        profilePanel_->show();
+}
+
+// The pointer over the plot marks its own point; only otherwise does the
+// ground under the pointer choose it.
+void TfmView::PointerOverGround(const std::optional<TGroundPoint> &ground)
+{
+    if (!profilePanel_->HasProfile() || profilePanel_->Plot->Pointing())
+        return;
+    std::optional<double> distance;
+    if (ground)
+        distance = profileLink_->DistanceNear(ground->X, ground->Z, PixelsToWorld(kHoverPixels, ground->X, ground->Z));
+    profilePanel_->Plot->SetMark(distance);
+}
+
+// A pixel spans 2·d·tan(fov/2) / height world units at distance d from the
+// eye; the eye stands where the view's translation puts it, in hiking mode
+// at its own height, else on the orbit 2·WorldSize from the centre.
+double TfmView::PixelsToWorld(double pixels, double x, double z) const
+{
+    const TTopoView &v = *View_;
+    double eyeX = -v.OffsetX, eyeY = v.EyeHeight, eyeZ = -v.OffsetZ;
+    if (!v.HikingMode) {
+        const double d = 2.0 * v.WorldSize, pitch = v.Pitch * kPi / 180, yaw = v.Yaw * kPi / 180;
+        eyeX += d * std::cos(pitch) * std::sin(yaw);
+        eyeY = -d * std::sin(pitch);
+        eyeZ += d * std::cos(pitch) * std::cos(yaw);
+    }
+    // The ground's own height changes the distance too little to matter.
+    const double distance = std::sqrt((eyeX - x) * (eyeX - x) + eyeY * eyeY + (eyeZ - z) * (eyeZ - z));
+    const int height = std::max(1, drawWindow_->height());
+    return pixels * 2 * distance * std::tan(v.FieldOfView * kPi / 360) / height;
+}
+
+void TfmView::ZoomToTrack(int index)
+{
+    const TTrack &track = tracks_->Tracks.at(size_t(index));
+    double minX = std::numeric_limits<double>::max(), maxX = -minX, minZ = minX, maxZ = -minX;
+    for (const TTrackSegment &segment : track.Segments)
+        for (const TTrackPoint &point : segment.Points)
+            if (const auto world = View_->Terrain.WorldAt(point.Where)) {
+                minX = std::min(minX, (*world)[0]);
+                maxX = std::max(maxX, (*world)[0]);
+                minZ = std::min(minZ, (*world)[1]);
+                maxZ = std::max(maxZ, (*world)[1]);
+            }
+    const double half = View_->WorldSize / 2.0;
+    if (!View_->Loaded || maxX < -half || minX > half || maxZ < -half || minZ > half || minX > maxX)
+        throw ETerrainError("the track lies entirely off the terrain.", track.File);
+    if (!controls_)
+        return;
+    if (controls_->IsHiking())
+        controls_->cbHiking->setChecked(false);
+    // The orbit camera looks at the track's centre from 2·WorldSize away:
+    // the field of view that takes in its extent with a margin.
+    const double extent = std::max({maxX - minX, maxZ - minZ, 1.0}) * 1.3;
+    const double fov = 2 * std::atan(extent / (4.0 * View_->WorldSize)) * 180 / kPi;
+    controls_->SetValue(pvTransX, float(-(minX + maxX) / 2));
+    controls_->SetValue(pvTransZ, float(-(minZ + maxZ) / 2));
+    controls_->SetValue(pvFocal, float(std::clamp(std::ceil(fov), 5.0, 100.0)));
+}
+
+void TfmView::FollowSelectedTrack()
+{
+    const int selected = trackList_->Selected();
+    if (selected < 0)
+        throw std::runtime_error("Select a track in the track list to follow it.");
+    const TTrack &track = tracks_->Tracks[size_t(selected)];
+    std::vector<std::array<float, 2>> path;
+    const double half = View_->WorldSize / 2.0;
+    for (const TTrackSegment &segment : track.Segments)
+        for (const TTrackPoint &point : segment.Points)
+            if (const auto world = View_->Terrain.WorldAt(point.Where);
+                world && std::abs((*world)[0]) <= half && std::abs((*world)[1]) <= half)
+                path.push_back({float((*world)[0]), float((*world)[1])});
+    if (!View_->Loaded || path.size() < 2)
+        throw ETerrainError("the track lies entirely off the terrain.", track.File);
+    if (!controls_)
+        return;
+    if (!controls_->IsHiking())
+        controls_->cbHiking->setChecked(true);
+    controls_->FollowPath(std::move(path));
+}
