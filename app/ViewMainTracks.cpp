@@ -35,7 +35,8 @@ void TfmView::BuildTrackDocks()
     profilePanel_ = new TProfilePanel(this);
     addDockWidget(Qt::BottomDockWidgetArea, trackList_);
     splitDockWidget(trackList_, profilePanel_, Qt::Horizontal);
-    resizeDocks({trackList_}, {280}, Qt::Horizontal);
+    // The profile takes the width; the list needs only its names.
+    trackList_->setMaximumWidth(340);
     // Both wait until they are used.
     trackList_->hide();
     profilePanel_->hide();
@@ -120,10 +121,10 @@ void TfmView::RefreshProfile(bool show)
     if (measureTool_->Active() && measureLine_->Points.size() >= 2) {
         const std::optional<double> rise = measureLine_->HeightDifference(terrain);
         const QString difference =
-            rise ? QString::asprintf("Height difference: %+.1f m", *rise) : QStringLiteral("Height difference: -");
+            rise ? QString::asprintf("End to end: %+.1f m", *rise) : QStringLiteral("End to end: -");
+        // The profile's length is the line's geodesic length.
         profilePanel_->ShowProfile(ProfileAlong(terrain, measureLine_->Points), QStringLiteral("Measured Line"),
-                                   QStringLiteral("Measured: %1   %2")
-                                       .arg(LengthText(measureLine_->LengthMetres()), difference));
+                                   difference);
     } else if (selected >= 0) {
         const TTrack &track = tracks_->Tracks[size_t(selected)];
         profilePanel_->ShowProfile(ProfileAlong(terrain, track.Segments), QString::fromStdString(track.Name));

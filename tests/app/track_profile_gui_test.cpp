@@ -1,6 +1,7 @@
 // Tracks, their elevation profile and measuring as a user meets them in the
 // main window: the profile and the terrain point at each other, a bad track
-// file changes nothing, and two clicks measure the geodesic length.
+// file changes nothing, two clicks measure the geodesic length, and the
+// walker follows a track.
 #include "MainWindowFixture.h"
 
 #include "MeasureTool.h"
@@ -13,6 +14,7 @@
 #include <GeographicLib/Geodesic.hpp>
 
 #include <QAction>
+#include <QToolButton>
 #include <QLabel>
 #include <QLayout>
 #include <QMouseEvent>
@@ -147,7 +149,7 @@ TEST_F(TrackProfileTest, TwoClicksMeasureTheGeodesicLength)
 
     const double metres = WGS84Metres(points[0], points[1]);
     const QString shown = view().ProfilePanel()->lbSummary->text();
-    EXPECT_TRUE(shown.contains(QStringLiteral("Measured: %1 km").arg(metres / 1000, 0, 'f', 2))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Length: %1 km").arg(metres / 1000, 0, 'f', 2))) << shown.toStdString();
     EXPECT_EQ(pad().GetValue(pvTransX), panX);
     EXPECT_EQ(pad().GetValue(pvTransZ), panZ);
 
@@ -156,6 +158,23 @@ TEST_F(TrackProfileTest, TwoClicksMeasureTheGeodesicLength)
     EXPECT_TRUE(view().MeasureTool()->Line().Finished);
     QTest::mouseClick(panel, Qt::LeftButton, {}, b);
     EXPECT_EQ(view().MeasureTool()->Line().Points.size(), 1u);
+}
+
+// The walker stands on the track and looks along it, eastward here.
+TEST_F(TrackProfileTest, FollowWalksTheEyeAlongTheTrackLookingAhead)
+{
+    ASSERT_TRUE(view().OpenTrackFiles({WriteEastwardTrack("east.gpx")}));
+    view().acFollowTrack->trigger();
+    ASSERT_TRUE(pad().IsHiking());
+    for (int i = 0; i < 10; ++i)
+        pad().tmrRotTimer();
+    const TLatLon eye = topo().Terrain.LatLonAtWorld(-pad().HikeX, -pad().HikeZ);
+    EXPECT_NEAR(eye.Lat, 47.5, 0.002);
+    EXPECT_GT(eye.Lon, 11.2);
+    EXPECT_NEAR(pad().HikeHeading, 270, 1);
+    EXPECT_NEAR(pad().HikeY, topo().EyeHeightAbove(-pad().HikeX, -pad().HikeZ), 1e-4);
+    pad().sbStop->click();
+    EXPECT_FALSE(pad().IsFollowing());
 }
 
 }  // namespace
