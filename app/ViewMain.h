@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,6 +37,7 @@ class TProfileLink;
 class TProfilePanel;
 class TTrackList;
 class TTrackOverlay;
+struct TTrack;
 class TTopoView;
 class TTerrainSource;
 struct TGroundPoint;
@@ -85,7 +87,8 @@ public:
     // Tracks: each file read whole or not at all; a file that cannot be
     // read is named in one message after the others were loaded. The
     // terrain, the placemarks and the tracks loaded before stay as they are.
-    // True when every file was loaded.
+    // True when every file was read (one lying off the terrain is loaded
+    // and said so).
     bool OpenTrackFiles(const std::vector<std::string> &files);
     // Moves the orbit camera over the track's extent on the terrain.
     void ZoomToTrack(int index);
@@ -219,6 +222,8 @@ private:
     void PointerOverGround(const std::optional<TGroundPoint> &ground);
     // World units a few pixels span on the ground at world point (x, z).
     double PixelsToWorld(double pixels, double x, double z) const;
+    // The track's points on the terrain square, world X and Z.
+    std::vector<std::array<float, 2>> TrackOnTerrain(const TTrack &track) const;
     void SceneChanged();
     // Draws a frame when it would differ from the last; true for a frame of a terrain.
     bool DrawIfChanged();

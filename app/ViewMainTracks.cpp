@@ -26,6 +26,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // How close the pointer must come to the line on the ground to mark it.
 constexpr double kHoverPixels = 6;
+constexpr const char *kOffTerrain = "the track lies entirely off the terrain.";
 
 }  // namespace
 
@@ -84,15 +85,22 @@ void TfmView::SceneChanged()
 bool TfmView::OpenTrackFiles(const std::vector<std::string> &files)
 {
     QStringList problems;
+    bool allRead = true;
     const size_t before = tracks_->Tracks.size();
     for (const std::string &file : files) {
         try {
             TTrack track = ReadTrack(file);
+            // Loaded all the same: it shows once a terrain under it is loaded.
+            if (View_->Loaded && TrackOnTerrain(track).empty())
+                problems << QStringLiteral("%1: %2 It shows when a terrain under it is loaded.")
+                                .arg(QString::fromStdString(file), QLatin1String(kOffTerrain));
             tracks_->Tracks.push_back(std::move(track));
         } catch (const ETerrainError &e) {
             problems << QString::fromStdString(e.FullMessage());
+            allRead = false;
         } catch (const std::exception &e) {
             problems << QStringLiteral("%1: %2").arg(QString::fromStdString(file), QString::fromLocal8Bit(e.what()));
+            allRead = false;
         }
     }
     if (tracks_->Tracks.size() > before) {
@@ -104,7 +112,7 @@ bool TfmView::OpenTrackFiles(const std::vector<std::string> &files)
     }
     if (!problems.isEmpty())
         ShowError(problems.join(QLatin1Char('\n')));
-    return problems.isEmpty();
+    return allRead;
 }
 
 void TfmView::RefreshProfile(bool show)
@@ -167,31 +175,43 @@ double TfmView::PixelsToWorld(double pixels, double x, double z) const
     return pixels * 2 * distance * std::tan(v.FieldOfView * kPi / 360) / height;
 }
 
+std::vector<std::array<float, 2>> TfmView::TrackOnTerrain(const TTrack &track) const
+{
+    std::vector<std::array<float, 2>> points;
+    if (!View_->Loaded)
+        return points;
+    const double half = View_->WorldSize / 2.0;
+    for (const TTrackSegment &segment : track.Segments)
+        for (const TTrackPoint &point : segment.Points)
+            if (const auto world = View_->Terrain.WorldAt(point.Where);
+                world && std::abs((*world)[0]) <= half && std::abs((*world)[1]) <= half)
+                points.push_back({float((*world)[0]), float((*world)[1])});
+    return points;
+}
+
 void TfmView::ZoomToTrack(int index)
 {
     const TTrack &track = tracks_->Tracks.at(size_t(index));
-    double minX = std::numeric_limits<double>::max(), maxX = -minX, minZ = minX, maxZ = -minX;
-    for (const TTrackSegment &segment : track.Segments)
-        for (const TTrackPoint &point : segment.Points)
-            if (const auto world = View_->Terrain.WorldAt(point.Where)) {
-                minX = std::min(minX, (*world)[0]);
-                maxX = std::max(maxX, (*world)[0]);
-                minZ = std::min(minZ, (*world)[1]);
-                maxZ = std::max(maxZ, (*world)[1]);
-            }
-    const double half = View_->WorldSize / 2.0;
-    if (!View_->Loaded || maxX < -half || minX > half || maxZ < -half || minZ > half || minX > maxX)
-        throw ETerrainError("the track lies entirely off the terrain.", track.File);
+    const std::vector<std::array<float, 2>> points = TrackOnTerrain(track);
+    if (points.empty())
+        throw ETerrainError(kOffTerrain, track.File);
+    float minX = points[0][0], maxX = minX, minZ = points[0][1], maxZ = minZ;
+    for (const auto &[x, z] : points) {
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minZ = std::min(minZ, z);
+        maxZ = std::max(maxZ, z);
+    }
     if (!controls_)
         return;
     if (controls_->IsHiking())
         controls_->cbHiking->setChecked(false);
     // The orbit camera looks at the track's centre from 2·WorldSize away:
     // the field of view that takes in its extent with a margin.
-    const double extent = std::max({maxX - minX, maxZ - minZ, 1.0}) * 1.3;
+    const double extent = std::max({maxX - minX, maxZ - minZ, 1.0f}) * 1.3;
     const double fov = 2 * std::atan(extent / (4.0 * View_->WorldSize)) * 180 / kPi;
-    controls_->SetValue(pvTransX, float(-(minX + maxX) / 2));
-    controls_->SetValue(pvTransZ, float(-(minZ + maxZ) / 2));
+    controls_->SetValue(pvTransX, -(minX + maxX) / 2);
+    controls_->SetValue(pvTransZ, -(minZ + maxZ) / 2);
     controls_->SetValue(pvFocal, float(std::clamp(std::ceil(fov), 5.0, 100.0)));
 }
 
@@ -201,15 +221,9 @@ void TfmView::FollowSelectedTrack()
     if (selected < 0)
         throw std::runtime_error("Select a track in the track list to follow it.");
     const TTrack &track = tracks_->Tracks[size_t(selected)];
-    std::vector<std::array<float, 2>> path;
-    const double half = View_->WorldSize / 2.0;
-    for (const TTrackSegment &segment : track.Segments)
-        for (const TTrackPoint &point : segment.Points)
-            if (const auto world = View_->Terrain.WorldAt(point.Where);
-                world && std::abs((*world)[0]) <= half && std::abs((*world)[1]) <= half)
-                path.push_back({float((*world)[0]), float((*world)[1])});
-    if (!View_->Loaded || path.size() < 2)
-        throw ETerrainError("the track lies entirely off the terrain.", track.File);
+    std::vector<std::array<float, 2>> path = TrackOnTerrain(track);
+    if (path.empty())
+        throw ETerrainError(kOffTerrain, track.File);
     if (!controls_)
         return;
     if (!controls_->IsHiking())

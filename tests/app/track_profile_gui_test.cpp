@@ -1,7 +1,7 @@
 // Tracks, their elevation profile and measuring as a user meets them in the
 // main window: the profile and the terrain point at each other, a bad track
-// file changes nothing, two clicks measure the geodesic length, and the
-// walker follows a track.
+// file changes nothing, two clicks measure the geodesic length and save its
+// profile, and the walker follows a track.
 #include "MainWindowFixture.h"
 
 #include "MeasureTool.h"
@@ -14,6 +14,7 @@
 #include <GeographicLib/Geodesic.hpp>
 
 #include <QAction>
+#include <QFileInfo>
 #include <QToolButton>
 #include <QLabel>
 #include <QLayout>
@@ -100,7 +101,8 @@ TEST_F(TrackProfileTest, ProfileAndTerrainMarkEachOthersPoint)
 }
 
 // A file that is no track is named in the message; the terrain, the tracks
-// and what is drawn stay, also across another terrain and a new view.
+// and what is drawn stay, also across another terrain and a new view. A
+// track off the terrain loads but says why it is not seen.
 TEST_F(TrackProfileTest, BadTrackLeavesTheSceneAsItWas)
 {
     ASSERT_TRUE(view().OpenTrackFiles({WriteEastwardTrack("good.gpx")}));
@@ -120,11 +122,25 @@ TEST_F(TrackProfileTest, BadTrackLeavesTheSceneAsItWas)
     EXPECT_EQ(view().Tracks().Tracks.size(), 1u);
     EXPECT_EQ(topo().Scene.AllLines().size(), lines);
 
+    const std::string far = dir.Path("far.gpx");
+    std::ofstream(far) << "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\" "
+                          "xmlns=\"http://www.topografix.com/GPX/1/1\"><rte><rtept lat=\"10\" lon=\"10\"/>"
+                          "<rtept lat=\"10.1\" lon=\"10\"/></rte></gpx>";
+    DismissNextMessage(message);
+    EXPECT_TRUE(view().OpenTrackFiles({far}));
+    EXPECT_TRUE(message.contains(QStringLiteral("far.gpx: the track lies entirely off the terrain."))) << message.toStdString();
+    EXPECT_EQ(view().Tracks().Tracks.size(), 2u);
+    DismissNextMessage(message);
+    view().acFollowTrack->trigger();
+    EXPECT_TRUE(message.startsWith(QStringLiteral("%1: the track lies").arg(QString::fromStdString(far))));
+    EXPECT_FALSE(pad().IsFollowing());
+
+    const size_t withFar = topo().Scene.AllLines().size();
     view().LoadTerrainFile(WriteRampTile(dir, "N46E011.hgt"));
-    EXPECT_EQ(topo().Scene.AllLines().size(), lines);
+    EXPECT_EQ(topo().Scene.AllLines().size(), withFar);
     view().RecreateView(true);
-    EXPECT_EQ(topo().Scene.AllLines().size(), lines);
-    EXPECT_EQ(view().Tracks().Tracks.size(), 1u);
+    EXPECT_EQ(topo().Scene.AllLines().size(), withFar);
+    EXPECT_EQ(view().Tracks().Tracks.size(), 2u);
 }
 
 // Clicks measure only while the tool is on, and they do not pan the camera.
@@ -152,6 +168,24 @@ TEST_F(TrackProfileTest, TwoClicksMeasureTheGeodesicLength)
     EXPECT_TRUE(shown.contains(QStringLiteral("Length: %1 km").arg(metres / 1000, 0, 'f', 2))) << shown.toStdString();
     EXPECT_EQ(pad().GetValue(pvTransX), panX);
     EXPECT_EQ(pad().GetValue(pvTransZ), panZ);
+
+    // Its profile saves as CSV; a picture type the plot has no writer for
+    // is refused before anything is written.
+    QString saveAs = QString::fromStdString(dir.Path("line.csv"));
+    view().FileDialogs.Save = [&](QWidget *, const TFileDialogs::TRequest &) {
+        return TFileDialogs::TResult{saveAs, 1, {saveAs}};
+    };
+    view().acSaveProfileCsv->trigger();
+    std::ifstream csv(saveAs.toStdString());
+    std::string header;
+    std::getline(csv, header);
+    EXPECT_EQ(header, "distance_m,lat,lon,height_m,gpx_height_m");
+    saveAs = QString::fromStdString(dir.Path("line.gif"));
+    QString message;
+    DismissNextMessage(message);
+    view().acSaveProfilePicture->trigger();
+    EXPECT_TRUE(message.contains(QStringLiteral("profiles are saved as .png or .svg"))) << message.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(saveAs));
 
     // Esc ends the line; the next click starts a new one.
     view().FormKeyDown(Qt::Key_Escape, {});
