@@ -235,6 +235,8 @@ private:
     // True when it ran to the end.
     bool RunCommand(const std::function<void()> &command);
     void ShowError(const QString &text);
+    // The files chosen in the open dialog; none when it was cancelled.
+    std::vector<std::string> ChooseFilesToOpen(const TFileDialogs::TRequest &request);
     // The save dialog titled `caption`; `save` gets the chosen name and filter.
     void SaveWith(const QString &caption, const QString &filter, const QString &extension,
                   const std::function<void(const QString &, int)> &save);

@@ -142,14 +142,8 @@ void TfmView::ShowError(const QString &text)
     QMessageBox::critical(this, windowTitle().section(QLatin1Char(' '), 0, 0), text);
 }
 
-void TfmView::acLoadFileExecute()
+std::vector<std::string> TfmView::ChooseFilesToOpen(const TFileDialogs::TRequest &request)
 {
-    TFileDialogs::TRequest request;
-    request.Caption = QStringLiteral("Load File");
-    request.Filter = QString::fromStdString(TerrainFileFilter()) + QStringLiteral("|All Files|*.*");
-    // "All Heightmaps": the one before "All Files".
-    request.FilterIndex = static_cast<int>(TerrainReaders().size()) + 1;
-    request.FileName = QStringLiteral("N51E011.hgt.zip");
     const auto open = FileDialogs.Open ? FileDialogs.Open : [](QWidget *p, const TFileDialogs::TRequest &r) {
         return RunFileDialog(p, r, false);
     };
@@ -158,7 +152,18 @@ void TfmView::acLoadFileExecute()
     for (const QString &file : chosen.FileNames.isEmpty() ? QStringList{chosen.FileName} : chosen.FileNames)
         if (!file.isEmpty())
             files.push_back(file.toStdString());
-    if (!files.empty())
+    return files;
+}
+
+void TfmView::acLoadFileExecute()
+{
+    TFileDialogs::TRequest request;
+    request.Caption = QStringLiteral("Load File");
+    request.Filter = QString::fromStdString(TerrainFileFilter()) + QStringLiteral("|All Files|*.*");
+    // "All Heightmaps": the one before "All Files".
+    request.FilterIndex = static_cast<int>(TerrainReaders().size()) + 1;
+    request.FileName = QStringLiteral("N51E011.hgt.zip");
+    if (const std::vector<std::string> files = ChooseFilesToOpen(request); !files.empty())
         LoadTerrainFiles(files);
 }
 
@@ -168,15 +173,7 @@ void TfmView::acLoadTrackExecute()
     request.Caption = QStringLiteral("Load Track");
     request.Filter = QStringLiteral("GPS Tracks|*.gpx;*.kml;*.geojson;*.json|GPX|*.gpx|KML|*.kml|GeoJSON|*.geojson;*.json|"
                                     "All Files|*.*");
-    const auto open = FileDialogs.Open ? FileDialogs.Open : [](QWidget *p, const TFileDialogs::TRequest &r) {
-        return RunFileDialog(p, r, false);
-    };
-    const TFileDialogs::TResult chosen = open(this, request);
-    std::vector<std::string> files;
-    for (const QString &file : chosen.FileNames.isEmpty() ? QStringList{chosen.FileName} : chosen.FileNames)
-        if (!file.isEmpty())
-            files.push_back(file.toStdString());
-    if (!files.empty())
+    if (const std::vector<std::string> files = ChooseFilesToOpen(request); !files.empty())
         OpenTrackFiles(files);
 }
 
