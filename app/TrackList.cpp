@@ -57,6 +57,10 @@ TTrackList::TTrackList(std::shared_ptr<TTrackOverlay> tracks, QWidget *parent)
         buttons->addWidget(b);
     }
     column->addLayout(buttons);
+    btnAddPlaces = new QPushButton(QStringLiteral("Add Waypoints to Placemarks"));
+    btnAddPlaces->setToolTip(QStringLiteral("Add the Track's Waypoints to the Placemarks"));
+    btnAddPlaces->setFocusPolicy(Qt::NoFocus);
+    column->addWidget(btnAddPlaces);
     setWidget(client);
 
     connect(lwTracks, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
@@ -77,6 +81,10 @@ TTrackList::TTrackList(std::shared_ptr<TTrackOverlay> tracks, QWidget *parent)
     connect(btnZoomTo, &QPushButton::clicked, this, [this] {
         if (Selected() >= 0 && OnZoomTo)
             OnZoomTo(Selected());
+    });
+    connect(btnAddPlaces, &QPushButton::clicked, this, [this] {
+        if (Selected() >= 0 && OnAddToPlacemarks)
+            OnAddToPlacemarks(Selected());
     });
     UpdateButtons();
 }
@@ -114,6 +122,7 @@ void TTrackList::UpdateButtons()
     const bool any = Selected() >= 0;
     for (QPushButton *b : {btnColor, btnRemove, btnZoomTo})
         b->setEnabled(any);
+    btnAddPlaces->setEnabled(any && !tracks_->Tracks[size_t(Selected())].Waypoints.empty());
 }
 
 void TTrackList::ChooseColor()

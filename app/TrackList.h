@@ -28,9 +28,10 @@ public:
     std::function<void()> OnChanged;
     std::function<void(int)> OnSelected;
     std::function<void(int)> OnZoomTo;
+    std::function<void(int)> OnAddToPlacemarks;
 
     QListWidget *lwTracks;
-    QPushButton *btnColor, *btnRemove, *btnZoomTo;
+    QPushButton *btnColor, *btnRemove, *btnZoomTo, *btnAddPlaces;
 
 private:
     void ChooseColor();

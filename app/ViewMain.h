@@ -92,6 +92,9 @@ public:
     bool OpenTrackFiles(const std::vector<std::string> &files);
     // Moves the orbit camera over the track's extent on the terrain.
     void ZoomToTrack(int index);
+    // The track's waypoints become placemarks of the class "Waypoints"
+    // (made in the track's colour when there is none).
+    void AddWaypointsToPlacemarks(int index);
     // Walks the hiking eye along the selected track (hiking mode on).
     void FollowSelectedTrack();
     const TTrackOverlay &Tracks() const { return *tracks_; }

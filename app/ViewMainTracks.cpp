@@ -53,6 +53,7 @@ void TfmView::BuildTrackDocks()
     };
     trackList_->OnSelected = [this](int) { RefreshProfile(true); };
     trackList_->OnZoomTo = [this](int index) { RunCommand([this, index] { ZoomToTrack(index); }); };
+    trackList_->OnAddToPlacemarks = [this](int index) { AddWaypointsToPlacemarks(index); };
 
     profilePanel_->Plot->OnPointer = [this](std::optional<double> distance) {
         profileMarker_->Where = distance ? ProfilePointAt(profilePanel_->Profile(), *distance) : std::nullopt;
@@ -213,6 +214,24 @@ void TfmView::ZoomToTrack(int index)
     controls_->SetValue(pvTransX, -(minX + maxX) / 2);
     controls_->SetValue(pvTransZ, -(minZ + maxZ) / 2);
     controls_->SetValue(pvFocal, float(std::clamp(std::ceil(fov), 5.0, 100.0)));
+}
+
+void TfmView::AddWaypointsToPlacemarks(int index)
+{
+    const TTrack &track = tracks_->Tracks.at(size_t(index));
+    const std::string className = "Waypoints";
+    int16_t id = 0;
+    const auto &classes = View_->PlaceClasses;
+    const auto found = std::find_if(classes.begin(), classes.end(), [&](const auto &c) { return c->Name == className; });
+    if (found != classes.end()) {
+        id = (*found)->Id;
+    } else {
+        for (const auto &c : classes)
+            id = std::max<int16_t>(id, int16_t(c->Id + 1));
+        View_->AddPlaceClass(id, className, track.Color.R, track.Color.G, track.Color.B);
+    }
+    for (const TWaypoint &waypoint : track.Waypoints)
+        View_->AddPlace(waypoint.Where, waypoint.Name, id);
 }
 
 void TfmView::FollowSelectedTrack()
