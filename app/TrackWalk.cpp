@@ -30,7 +30,8 @@ TTrackWalk::TPoint TTrackWalk::PointAt(float distance) const
     const size_t i = size_t(next - along_.begin());
     const float leg = along_[i] - along_[i - 1];
     const float t = leg > 0 ? (distance - along_[i - 1]) / leg : 0;
-    return {path_[i - 1][0] + t * (path_[i][0] - path_[i - 1][0]), path_[i - 1][1] + t * (path_[i][1] - path_[i - 1][1])};
+    const TPoint &a = path_[i - 1], &b = path_[i];
+    return {a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1])};
 }
 
 // The pad moves the eye along (−sin h, −cos h) for a heading h, as its

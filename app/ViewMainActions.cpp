@@ -171,8 +171,8 @@ void TfmView::acLoadTrackExecute()
 {
     TFileDialogs::TRequest request;
     request.Caption = QStringLiteral("Load Track");
-    request.Filter = QStringLiteral("GPS Tracks|*.gpx;*.kml;*.geojson;*.json|GPX|*.gpx|KML|*.kml|GeoJSON|*.geojson;*.json|"
-                                    "All Files|*.*");
+    request.Filter = QStringLiteral("GPS Tracks|*.gpx;*.kml;*.geojson;*.json|GPX|*.gpx|KML|*.kml|"
+                                    "GeoJSON|*.geojson;*.json|All Files|*.*");
     if (const std::vector<std::string> files = ChooseFilesToOpen(request); !files.empty())
         OpenTrackFiles(files);
 }

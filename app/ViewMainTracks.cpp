@@ -47,10 +47,9 @@ void TfmView::BuildTrackDocks()
     showProfile->setText(QStringLiteral("Elevation Profile"));
     mnWindow->addActions({showTracks, showProfile});
 
-    trackList_->OnChanged = [this] {
-        SceneChanged();
-        RefreshProfile(false);
-    };
+    // Showing, hiding and colours leave the profile as it is; a removal
+    // selects another track.
+    trackList_->OnChanged = [this] { SceneChanged(); };
     trackList_->OnSelected = [this](int) { RefreshProfile(true); };
     trackList_->OnZoomTo = [this](int index) { RunCommand([this, index] { ZoomToTrack(index); }); };
     trackList_->OnAddToPlacemarks = [this](int index) { AddWaypointsToPlacemarks(index); };
@@ -59,8 +58,8 @@ void TfmView::BuildTrackDocks()
         profileMarker_->Where = distance ? ProfilePointAt(profilePanel_->Profile(), *distance) : std::nullopt;
         SceneChanged();
     };
-    connect(profilePanel_->btnSavePicture, &QPushButton::clicked, acSaveProfilePicture, [this] { acSaveProfilePicture->trigger(); });
-    connect(profilePanel_->btnSaveCsv, &QPushButton::clicked, acSaveProfileCsv, [this] { acSaveProfileCsv->trigger(); });
+    connect(profilePanel_->btnSavePicture, &QPushButton::clicked, acSaveProfilePicture, &QAction::trigger);
+    connect(profilePanel_->btnSaveCsv, &QPushButton::clicked, acSaveProfileCsv, &QAction::trigger);
 
     measureTool_ = new TMeasureTool(drawWindow_, [this] { return View_.get(); }, measureLine_, this);
     measureTool_->OnChanged = [this] {
@@ -222,7 +221,8 @@ void TfmView::AddWaypointsToPlacemarks(int index)
     const std::string className = "Waypoints";
     int16_t id = 0;
     const auto &classes = View_->PlaceClasses;
-    const auto found = std::find_if(classes.begin(), classes.end(), [&](const auto &c) { return c->Name == className; });
+    const auto found =
+        std::find_if(classes.begin(), classes.end(), [&](const auto &c) { return c->Name == className; });
     if (found != classes.end()) {
         id = (*found)->Id;
     } else {

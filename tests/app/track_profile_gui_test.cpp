@@ -128,7 +128,8 @@ TEST_F(TrackProfileTest, BadTrackLeavesTheSceneAsItWas)
                           "<rtept lat=\"10.1\" lon=\"10\"/></rte></gpx>";
     DismissNextMessage(message);
     EXPECT_TRUE(view().OpenTrackFiles({far}));
-    EXPECT_TRUE(message.contains(QStringLiteral("far.gpx: the track lies entirely off the terrain."))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("far.gpx: the track lies entirely off the terrain.")))
+        << message.toStdString();
     EXPECT_EQ(view().Tracks().Tracks.size(), 2u);
     DismissNextMessage(message);
     view().acFollowTrack->trigger();
