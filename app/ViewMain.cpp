@@ -100,6 +100,12 @@ TfmView::TfmView(QWidget *parent) : QMainWindow(parent)
 
 TfmView::~TfmView()
 {
+    // The docks and the tool outlive this window's members as its children:
+    // nothing they report may reach it any more.
+    profilePanel_->Plot->OnPointer = nullptr;
+    measureTool_->OnChanged = nullptr;
+    trackList_->OnChanged = nullptr;
+    trackList_->OnSelected = nullptr;
     // The view's context lives on the drawing window: free the view first.
     View_.reset();
     if (fmView == this)
