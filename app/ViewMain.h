@@ -84,6 +84,9 @@ public:
     bool OpenTerrainFile(const std::string &fileName) { return OpenTerrainFiles({fileName}); }
     bool OpenTerrainFiles(const std::vector<std::string> &files);
     bool OpenTerrain(std::shared_ptr<const TTerrainSource> source);
+    // Terrain files and track files (told apart by their names) as dropped
+    // or named on the command line: the terrain first, the tracks over it.
+    void OpenFiles(const std::vector<std::string> &files);
     // Tracks: each file read whole or not at all; a file that cannot be
     // read is named in one message after the others were loaded. The
     // terrain, the placemarks and the tracks loaded before stay as they are.

@@ -3,7 +3,6 @@
 
 #include "MeasureTool.h"
 #include "TopoView.h"
-#include "Track.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -82,12 +81,5 @@ void TfmView::dropEvent(QDropEvent *event)
     if (files.empty())
         return;
     event->acceptProposedAction();
-    // Tracks go over whatever terrain is shown, also one dropped with them.
-    std::vector<std::string> terrain, tracks;
-    for (const std::string &file : files)
-        (IsTrackFileName(file) ? tracks : terrain).push_back(file);
-    if (!terrain.empty())
-        OpenTerrainFiles(terrain);
-    if (!tracks.empty())
-        OpenTrackFiles(tracks);
+    OpenFiles(files);
 }

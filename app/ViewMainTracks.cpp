@@ -82,6 +82,17 @@ void TfmView::SceneChanged()
         View_->Scene.Changed();
 }
 
+void TfmView::OpenFiles(const std::vector<std::string> &files)
+{
+    std::vector<std::string> terrain, tracks;
+    for (const std::string &file : files)
+        (IsTrackFileName(file) ? tracks : terrain).push_back(file);
+    if (!terrain.empty())
+        OpenTerrainFiles(terrain);
+    if (!tracks.empty())
+        OpenTrackFiles(tracks);
+}
+
 bool TfmView::OpenTrackFiles(const std::vector<std::string> &files)
 {
     QStringList problems;

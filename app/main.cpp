@@ -5,7 +5,6 @@
 #include "FrameMemory.h"
 #include "Options.h"
 #include "ProgramWindows.h"
-#include "Track.h"
 #include "Utils.h"
 #include "ViewMain.h"
 
@@ -104,13 +103,10 @@ int main(int argc, char **argv)
     if (!files.isEmpty())
         // After the first events, so the drawing window exists on screen.
         QTimer::singleShot(0, windows.View(), [&windows, files] {
-            std::vector<std::string> terrain, tracks;
+            std::vector<std::string> names;
             for (const QString &file : files)
-                (IsTrackFileName(file.toStdString()) ? tracks : terrain).push_back(file.toStdString());
-            if (!terrain.empty())
-                windows.View()->OpenTerrainFiles(terrain);
-            if (!tracks.empty())
-                windows.View()->OpenTrackFiles(tracks);
+                names.push_back(file.toStdString());
+            windows.View()->OpenFiles(names);
         });
     return app.exec();
 }
