@@ -252,7 +252,8 @@ TEST_F(LoadTest, DroppedFileIsLoaded)
                             "xmlns=\"http://www.topografix.com/GPX/1/1\"><rte><rtept lat=\"47.5\" lon=\"11.5\"/>"
                             "<rtept lat=\"47.6\" lon=\"11.5\"/></rte></gpx>";
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(tile)), QUrl::fromLocalFile(QString::fromStdString(track))});
+    data.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString(tile)), QUrl::fromLocalFile(QString::fromStdString(track))});
     QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&view(), &enter);
     EXPECT_TRUE(enter.isAccepted());
