@@ -114,11 +114,11 @@ void TfmView::LoadTerrain(std::shared_ptr<const TTerrainSource> source)
     View_->BuildMesh(Options.VertexSize);
 
     LoadTime = int32_t(ElapsedMs(start));
+    RefreshProfile(false);
     View_->ResetCamera();
     // The walker's eye starts at the height of the terrain's highest point, as drawn.
     if (controls_)
         controls_->SetValue(pvHikeY, View_->MaxHeight * TTerrain::HeightScale * View_->HeightDrawScale());
-    RefreshProfile(false);
 }
 
 namespace {
