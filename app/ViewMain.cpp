@@ -77,7 +77,6 @@ TfmView::TfmView(QWidget *parent) : QMainWindow(parent)
     tracks_ = std::make_shared<TTrackOverlay>();
     measureLine_ = std::make_shared<TMeasureLine>();
     profileMarker_ = std::make_shared<TPointMarker>();
-    profileLink_ = std::make_unique<TProfileLink>();
 
     BuildActions();
     BuildMenu();

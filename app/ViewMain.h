@@ -33,7 +33,6 @@ class TGLDrawWindow;
 class TMeasureLine;
 class TMeasureTool;
 class TPointMarker;
-class TProfileLink;
 class TProfilePanel;
 class TTrackList;
 class TTrackOverlay;
@@ -261,7 +260,6 @@ private:
     std::shared_ptr<TTrackOverlay> tracks_;
     std::shared_ptr<TMeasureLine> measureLine_;
     std::shared_ptr<TPointMarker> profileMarker_;
-    std::unique_ptr<TProfileLink> profileLink_;
     TTrackList *trackList_ = nullptr;
     TProfilePanel *profilePanel_ = nullptr;
     TMeasureTool *measureTool_ = nullptr;

@@ -132,7 +132,6 @@ void TfmView::RefreshProfile(bool show)
     SceneChanged();
     if (!View_ || !View_->Loaded) {
         profilePanel_->Clear();
-        profileLink_->Clear();
         return;
     }
     const TTerrain &terrain = View_->Terrain;
@@ -150,7 +149,6 @@ void TfmView::RefreshProfile(bool show)
     } else {
         profilePanel_->Clear();
     }
-    profileLink_->Place(profilePanel_->Profile(), terrain);
     if (show && profilePanel_->HasProfile())
         profilePanel_->show();
 }
@@ -162,8 +160,13 @@ void TfmView::PointerOverGround(const std::optional<TGroundPoint> &ground)
     if (!profilePanel_->HasProfile() || profilePanel_->Plot->Pointing())
         return;
     std::optional<double> distance;
-    if (ground)
-        distance = profileLink_->DistanceNear(ground->X, ground->Z, PixelsToWorld(kHoverPixels, ground->X, ground->Z));
+    if (ground) {
+        // The few pixels' reach, in metres on the ground there.
+        const double reach = PixelsToWorld(kHoverPixels, ground->X, ground->Z);
+        const TLatLon beside = View_->Terrain.LatLonAtWorld(ground->X + reach, ground->Z);
+        const double metres = GeodesicMetres(ground->LatLon, beside);
+        distance = ProfileDistanceNear(profilePanel_->Profile(), ground->LatLon, metres);
+    }
     profilePanel_->Plot->SetMark(distance);
 }
 
