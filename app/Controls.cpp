@@ -5,6 +5,7 @@
 #include "Options.h"
 #include "TopoView.h"
 #include "TrackBarHint.h"
+#include "TrackWalk.h"
 #include "Utils.h"
 
 #include <QCheckBox>
@@ -157,8 +158,41 @@ void TfmControls::BuildHikingPage(QWidget *page)
     connect(sbRight, &QToolButton::clicked, this, [this] { TurnRate -= 0.2f; });
     connect(sbUp, &QToolButton::clicked, this, [this] { ClimbRate += 0.03f; });
     connect(sbDown, &QToolButton::clicked, this, [this] { ClimbRate -= 0.03f; });
-    connect(sbStop, &QToolButton::clicked, this, [this] { TurnRate = Speed = ClimbRate = 0; });
+    connect(sbStop, &QToolButton::clicked, this, [this] {
+        TurnRate = Speed = ClimbRate = 0;
+        walk_.reset();
+    });
     connect(sbStopUpDn, &QToolButton::clicked, this, [this] { ClimbRate = 0; });
+
+    sbFollow = MakeButton(page, QRect(222, 125, 55, 22), QStringLiteral("Follow"),
+                          QStringLiteral("Follow the Selected Track"));
+    connect(sbFollow, &QPushButton::clicked, this, [this] {
+        if (OnFollow)
+            OnFollow();
+    });
+}
+
+void TfmControls::FollowPath(std::vector<std::array<float, 2>> path)
+{
+    TurnRate = Speed = ClimbRate = 0;
+    walk_ = std::make_unique<TTrackWalk>(std::move(path));
+    WalkOn();
+}
+
+// One click's step of the forward button per tick; the eye looks about a
+// second's walk ahead, so it turns into bends before it reaches them.
+void TfmControls::WalkOn()
+{
+    const float step = tbSpeed->value() * 0.02f;
+    walk_->Advance(step);
+    const TTrackWalk::TPoint at = walk_->Position();
+    HikeX = -at[0];
+    HikeZ = -at[1];
+    HikeHeading = walk_->HeadingAhead(20 * step);
+    if (TTopoView *view = View(); view && view->Loaded)
+        HikeY = view->EyeHeightAbove(at[0], at[1]);
+    if (walk_->Done())
+        walk_.reset();
 }
 
 void TfmControls::AttachMainWindow(QSlider *vertScale, std::function<TTopoView *()> view)
@@ -278,6 +312,8 @@ void TfmControls::tmrRotTimer()
     ClampAbsSingle(TurnRate, MaxTurnRate);
     ClampAbsSingle(Speed, MaxSpeed);
     ClampAbsSingle(ClimbRate, MaxClimbRate);
+    if (walk_)
+        WalkOn();
 }
 
 void TfmControls::tbSpeedChange()
@@ -299,6 +335,7 @@ void TfmControls::cbHikingClick()
         if (view && view->Loaded)
             SetValue(pvHikeY, view->EyeHeightAbove(-HikeX, -HikeZ));
     } else {
+        walk_.reset();
         sbViewStandardClick();
     }
 }

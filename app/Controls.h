@@ -9,7 +9,10 @@
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QCheckBox;
 class QKeyEvent;
@@ -19,6 +22,7 @@ class QStackedWidget;
 class QTimer;
 class QToolButton;
 class TTopoView;
+class TTrackWalk;
 
 // Index of the camera values the main window exchanges with the pad.
 enum TPadValue : int {
@@ -63,6 +67,14 @@ public:
     // One step of the rotation and hiking motion (the timer's handler).
     void tmrRotTimer();
 
+    // Walks the hiking eye along a line of world points (X, Z) at the
+    // walking speed, looking ahead; "Stop", leaving hiking mode or the
+    // line's end ends the walk.
+    void FollowPath(std::vector<std::array<float, 2>> path);
+    bool IsFollowing() const { return walk_ != nullptr; }
+    // Asked for the line to follow when "Follow" is clicked.
+    std::function<void()> OnFollow;
+
     // View presets.
     void sbViewStandardClick();
     void btnViewTopClick();
@@ -83,6 +95,7 @@ public:
     QSlider *tbSpeed;
     QToolButton *sbForward, *sbLeft, *sbStop, *sbRight, *sbBack;
     QToolButton *sbUp, *sbStopUpDn, *sbDown;
+    QPushButton *sbFollow;
     QTimer *tmrRot;
 
     // Hiking camera and motion rates, world units and degrees per tick.
@@ -106,7 +119,9 @@ private:
     void tbSpeedChange();
     void SetVertScalePosition(int position);
     TTopoView *View() const;
+    void WalkOn();
 
     QSlider *vertScale_ = nullptr;
     std::function<TTopoView *()> view_;
+    std::unique_ptr<TTrackWalk> walk_;
 };

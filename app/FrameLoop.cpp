@@ -118,10 +118,12 @@ void TfmView::UpdateReadouts()
     // under it: no ground.
     const std::optional<QPoint> pixel = View_->KeptPixel();
     TGroundPoint ground;
-    if (pixel && View_->PickGround(pixel->x(), pixel->y(), ground))
+    const bool onGround = pixel && View_->PickGround(pixel->x(), pixel->y(), ground);
+    if (onGround)
         StatusPanel1->setText(PositionText(ground));
     else
         StatusPanel1->clear();
+    PointerOverGround(onGround ? std::optional<TGroundPoint>(ground) : std::nullopt);
 }
 
 // After a period's worth of frames the caption shows the geometric mean of

@@ -6,13 +6,18 @@
 #include "DrawTarget.h"
 #include "FormControls.h"
 #include "KeyPreview.h"
+#include "MeasureTool.h"
 #include "Options.h"
+#include "ProfileLink.h"
+#include "ProfilePanel.h"
 #include "TopoView.h"
 #include "TrackBarHint.h"
+#include "TrackList.h"
 #include "Utils.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDockWidget>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -68,6 +73,10 @@ TfmView::TfmView(QWidget *parent) : QMainWindow(parent)
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     setAcceptDrops(true);
+    // Overlays outlive the views: a re-created view shows them again.
+    tracks_ = std::make_shared<TTrackOverlay>();
+    measureLine_ = std::make_shared<TMeasureLine>();
+    profileMarker_ = std::make_shared<TPointMarker>();
 
     BuildActions();
     BuildMenu();
@@ -83,12 +92,19 @@ TfmView::TfmView(QWidget *parent) : QMainWindow(parent)
     row->addWidget(PanelDraw, 1);
     setCentralWidget(client);
     BuildStatusBar();
+    BuildTrackDocks();
 
     FormCreate();
 }
 
 TfmView::~TfmView()
 {
+    // The docks and the tool outlive this window's members as its children:
+    // nothing they report may reach it any more.
+    profilePanel_->Plot->OnPointer = nullptr;
+    measureTool_->OnChanged = nullptr;
+    trackList_->OnChanged = nullptr;
+    trackList_->OnSelected = nullptr;
     // The view's context lives on the drawing window: free the view first.
     View_.reset();
     if (fmView == this)
@@ -102,6 +118,8 @@ void TfmView::BuildActions()
                            QKeySequence(Qt::CTRL | Qt::Key_B));
     acLoadFile = MakeAction(this, l, "File", QStringLiteral("Load File"), QStringLiteral("Load Height Data from a file"),
                             QKeySequence(Qt::CTRL | Qt::Key_O));
+    acLoadTrack = MakeAction(this, l, "File", QStringLiteral("Load Track..."),
+                             QStringLiteral("Load GPS Tracks (GPX, KML, GeoJSON)"), QKeySequence(Qt::CTRL | Qt::Key_T));
     acSaveHM = MakeAction(this, l, "File", QStringLiteral("Save Heightmap"), QStringLiteral("Save the Heightmap"));
     acSaveTexture = MakeAction(this, l, "File", QStringLiteral("Save Texture"), QStringLiteral("Save the Current Texture"));
     acExportMesh = MakeAction(this, l, "File", QStringLiteral("Export Mesh..."),
@@ -124,10 +142,25 @@ void TfmView::BuildActions()
                           QStringLiteral("Edit Placemarks and Classes"));
     acControls = MakeAction(this, l, "Window", QStringLiteral("Navigation Pad"),
                             QStringLiteral("Show the Navigation Pad"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    acMeasure = MakeAction(this, l, "Tools", QStringLiteral("Measure"),
+                           QStringLiteral("Measure Distances and Heights by Clicking on the Terrain"),
+                           QKeySequence(Qt::CTRL | Qt::Key_M));
+    acMeasure->setCheckable(true);
+    acFollowTrack = MakeAction(this, l, "Tools", QStringLiteral("Follow Track"),
+                               QStringLiteral("Walk Along the Selected Track in Hiking Mode"),
+                               QKeySequence(Qt::CTRL | Qt::Key_F));
+    acSaveProfilePicture = MakeAction(this, l, "Tools", QStringLiteral("Save Profile Picture..."),
+                                      QStringLiteral("Save the Elevation Profile as PNG or SVG"));
+    acSaveProfileCsv = MakeAction(this, l, "Tools", QStringLiteral("Save Profile CSV..."),
+                                  QStringLiteral("Save the Elevation Profile's Samples as CSV"));
 
     const std::pair<QAction *, void (TfmView::*)()> handlers[] = {
         {acBrowser, &TfmView::acBrowserExecute},
         {acLoadFile, &TfmView::acLoadFileExecute},
+        {acLoadTrack, &TfmView::acLoadTrackExecute},
+        {acFollowTrack, &TfmView::FollowSelectedTrack},
+        {acSaveProfilePicture, &TfmView::acSaveProfilePictureExecute},
+        {acSaveProfileCsv, &TfmView::acSaveProfileCsvExecute},
         {acSaveHM, &TfmView::acSaveHMExecute},
         {acSaveTexture, &TfmView::acSaveTextureExecute},
         {acExportMesh, &TfmView::acExportMeshExecute},
@@ -150,7 +183,7 @@ void TfmView::BuildActions()
 void TfmView::BuildMenu()
 {
     mnFile = menuBar()->addMenu(QStringLiteral("File"));
-    mnFile->addActions({acLoadFile});
+    mnFile->addActions({acLoadFile, acLoadTrack});
     mnFile->addSeparator();
     mnFile->addAction(acBrowser);
     mnFile->addSeparator();
@@ -162,6 +195,11 @@ void TfmView::BuildMenu()
     mnOptions->addActions({acShowOptDialog, acSaveOptions, acReloadOptions});
     mnOptions->addSeparator();
     mnOptions->addAction(acPlaces);
+
+    mnTools = menuBar()->addMenu(QStringLiteral("Tools"));
+    mnTools->addActions({acMeasure, acFollowTrack});
+    mnTools->addSeparator();
+    mnTools->addActions({acSaveProfilePicture, acSaveProfileCsv});
 
     // The pad and the browser can be closed and minimised: here they come back.
     mnWindow = menuBar()->addMenu(QStringLiteral("Window"));
@@ -296,8 +334,10 @@ void TfmView::FormCreate()
 void TfmView::AttachControls(TfmControls *controls)
 {
     controls_ = controls;
-    if (controls_)
-        controls_->AttachMainWindow(tbVertScale, [this] { return View_.get(); });
+    if (!controls_)
+        return;
+    controls_->AttachMainWindow(tbVertScale, [this] { return View_.get(); });
+    controls_->OnFollow = [this] { RunCommand([this] { FollowSelectedTrack(); }); };
 }
 
 void TfmView::AttachBrowser(QWidget *browser, std::function<void()> refresh)

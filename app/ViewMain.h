@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +30,13 @@ class QSlider;
 class QTimer;
 class QToolBar;
 class TGLDrawWindow;
+class TMeasureLine;
+class TMeasureTool;
+class TPointMarker;
+class TProfilePanel;
+class TTrackList;
+class TTrackOverlay;
+struct TTrack;
 class TTopoView;
 class TTerrainSource;
 struct TGroundPoint;
@@ -75,6 +83,29 @@ public:
     bool OpenTerrainFile(const std::string &fileName) { return OpenTerrainFiles({fileName}); }
     bool OpenTerrainFiles(const std::vector<std::string> &files);
     bool OpenTerrain(std::shared_ptr<const TTerrainSource> source);
+    // Terrain files and track files (told apart by their names) as dropped
+    // or named on the command line: the terrain first, the tracks over it.
+    void OpenFiles(const std::vector<std::string> &files);
+    // Tracks: each file read whole or not at all; a file that cannot be
+    // read is named in one message after the others were loaded. The
+    // terrain, the placemarks and the tracks loaded before stay as they are.
+    // True when every file was read (one lying off the terrain is loaded
+    // and said so).
+    bool OpenTrackFiles(const std::vector<std::string> &files);
+    // Moves the orbit camera over the track's extent on the terrain.
+    void ZoomToTrack(int index);
+    // The track's waypoints become placemarks of the class "Waypoints"
+    // (made in the track's colour when there is none).
+    void AddWaypointsToPlacemarks(int index);
+    // Walks the hiking eye along the selected track (hiking mode on).
+    void FollowSelectedTrack();
+    const TTrackOverlay &Tracks() const { return *tracks_; }
+    TTrackList *TrackList() const { return trackList_; }
+    TProfilePanel *ProfilePanel() const { return profilePanel_; }
+    TMeasureTool *MeasureTool() const { return measureTool_; }
+    // The marker of the profile's point on the terrain.
+    const TPointMarker &ProfileMarker() const { return *profileMarker_; }
+
     // Creates the view of the configured class, or replaces it when recreate.
     void RecreateView(bool recreate);
     // One tick of the frame loop: draws a frame when the frame period has passed.
@@ -132,11 +163,15 @@ public:
     // Commands
     QAction *acBrowser, *acLoadFile, *acSaveHM, *acSaveTexture, *acExportMesh, *acSaveScreen, *acReloadOptions, *acExit,
         *acGLInfo, *acAboutOrolith, *acShowOptDialog, *acSaveOptions, *acPlaces, *acControls;
+    QAction *acLoadTrack, *acMeasure, *acFollowTrack, *acSaveProfilePicture, *acSaveProfileCsv;
     QAction *acFillVoids;  // checkable: exports fill voids from their edges
     std::vector<QAction *> ActionList1;
-    QMenu *mnFile, *mnOptions, *mnWindow, *mnInfo;
+    QMenu *mnFile, *mnOptions, *mnTools, *mnWindow, *mnInfo;
 
     void acLoadFileExecute();
+    void acLoadTrackExecute();
+    void acSaveProfilePictureExecute();
+    void acSaveProfileCsvExecute();
     void acSaveHMExecute();
     void acSaveTextureExecute();
     void acExportMeshExecute();
@@ -167,6 +202,7 @@ private:
     void BuildLeftPanel();
     void BuildDrawPanel();
     void BuildStatusBar();
+    void BuildTrackDocks();
     void FormCreate();
     void FormShow();
     void FormResize();
@@ -181,6 +217,19 @@ private:
     void UpdateReadouts();
     QString PositionText(const TGroundPoint &pos) const;
     void UpdateFrameRate();
+    // The tracks, the measuring line and the profile marker in a new view.
+    void AddOverlaysToView();
+    // The profile panel shows the measuring line while the tool has one,
+    // else the selected track; `show` brings the panel up when hidden.
+    void RefreshProfile(bool show);
+    // The pointer over the terrain at `ground`, or off it: marks the
+    // profile's point there.
+    void PointerOverGround(const std::optional<TGroundPoint> &ground);
+    // World units a few pixels span on the ground at world point (x, z).
+    double PixelsToWorld(double pixels, double x, double z) const;
+    // The track's points on the terrain square, world X and Z.
+    std::vector<std::array<float, 2>> TrackOnTerrain(const TTrack &track) const;
+    void SceneChanged();
     // Draws a frame when it would differ from the last; true for a frame of a terrain.
     bool DrawIfChanged();
     // The sea level the view colours its terrain with, on the slider and its label.
@@ -191,6 +240,8 @@ private:
     // True when it ran to the end.
     bool RunCommand(const std::function<void()> &command);
     void ShowError(const QString &text);
+    // The files chosen in the open dialog; none when it was cancelled.
+    std::vector<std::string> ChooseFilesToOpen(const TFileDialogs::TRequest &request);
     // The save dialog titled `caption`; `save` gets the chosen name and filter.
     void SaveWith(const QString &caption, const QString &filter, const QString &extension,
                   const std::function<void(const QString &, int)> &save);
@@ -206,6 +257,12 @@ private:
     std::shared_ptr<const TTerrainSource> CurrentFile;  // what the last successful load read
     TPlacemarkLines PlacemarkLines;  // text form of the view's placemarks and classes
     std::unique_ptr<TTopoView> View_;
+    std::shared_ptr<TTrackOverlay> tracks_;
+    std::shared_ptr<TMeasureLine> measureLine_;
+    std::shared_ptr<TPointMarker> profileMarker_;
+    TTrackList *trackList_ = nullptr;
+    TProfilePanel *profilePanel_ = nullptr;
+    TMeasureTool *measureTool_ = nullptr;
 
     TfmControls *controls_ = nullptr;
     QPoint controlsPlacedAt_;  // where the pad was last put beside the corner

@@ -8,6 +8,8 @@
 #include "MeshExport.h"
 #include "Options.h"
 #include "PlacesEditor.h"
+#include "ProfilePanel.h"
+#include "ProfilePlot.h"
 #include "TerrainError.h"
 #include "TerrainReaders.h"
 #include "TopoView.h"
@@ -17,6 +19,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QSlider>
 
 #include <cerrno>
@@ -139,14 +142,8 @@ void TfmView::ShowError(const QString &text)
     QMessageBox::critical(this, windowTitle().section(QLatin1Char(' '), 0, 0), text);
 }
 
-void TfmView::acLoadFileExecute()
+std::vector<std::string> TfmView::ChooseFilesToOpen(const TFileDialogs::TRequest &request)
 {
-    TFileDialogs::TRequest request;
-    request.Caption = QStringLiteral("Load File");
-    request.Filter = QString::fromStdString(TerrainFileFilter()) + QStringLiteral("|All Files|*.*");
-    // "All Heightmaps": the one before "All Files".
-    request.FilterIndex = static_cast<int>(TerrainReaders().size()) + 1;
-    request.FileName = QStringLiteral("N51E011.hgt.zip");
     const auto open = FileDialogs.Open ? FileDialogs.Open : [](QWidget *p, const TFileDialogs::TRequest &r) {
         return RunFileDialog(p, r, false);
     };
@@ -155,8 +152,29 @@ void TfmView::acLoadFileExecute()
     for (const QString &file : chosen.FileNames.isEmpty() ? QStringList{chosen.FileName} : chosen.FileNames)
         if (!file.isEmpty())
             files.push_back(file.toStdString());
-    if (!files.empty())
+    return files;
+}
+
+void TfmView::acLoadFileExecute()
+{
+    TFileDialogs::TRequest request;
+    request.Caption = QStringLiteral("Load File");
+    request.Filter = QString::fromStdString(TerrainFileFilter()) + QStringLiteral("|All Files|*.*");
+    // "All Heightmaps": the one before "All Files".
+    request.FilterIndex = static_cast<int>(TerrainReaders().size()) + 1;
+    request.FileName = QStringLiteral("N51E011.hgt.zip");
+    if (const std::vector<std::string> files = ChooseFilesToOpen(request); !files.empty())
         LoadTerrainFiles(files);
+}
+
+void TfmView::acLoadTrackExecute()
+{
+    TFileDialogs::TRequest request;
+    request.Caption = QStringLiteral("Load Track");
+    request.Filter = QStringLiteral("GPS Tracks|*.gpx;*.kml;*.geojson;*.json|GPX|*.gpx|KML|*.kml|"
+                                    "GeoJSON|*.geojson;*.json|All Files|*.*");
+    if (const std::vector<std::string> files = ChooseFilesToOpen(request); !files.empty())
+        OpenTrackFiles(files);
 }
 
 void TfmView::SaveWith(const QString &caption, const QString &filter, const QString &extension,
@@ -244,6 +262,32 @@ void TfmView::acSaveScreenExecute()
              QStringLiteral("jpg"), [this](const QString &file, int) {
                  RequireType(file, PictureTypeList(), QStringLiteral("screenshots are"));
                  if (!View_->SaveScreenshot(file.toStdString()))
+                     throw std::runtime_error(CouldNotWrite(file).toStdString());
+             });
+}
+
+void TfmView::acSaveProfilePictureExecute()
+{
+    if (!profilePanel_->HasProfile())
+        return;
+    SaveWith(QStringLiteral("Save Profile Picture"), QStringLiteral("PNG picture|*.png|SVG drawing|*.svg"),
+             QStringLiteral("png"), [this](const QString &file, int) {
+                 RequireType(file, {QStringLiteral("png"), QStringLiteral("svg")}, QStringLiteral("profiles are"));
+                 WriteProfilePicture(profilePanel_->Profile(), file.toStdString());
+             });
+}
+
+void TfmView::acSaveProfileCsvExecute()
+{
+    if (!profilePanel_->HasProfile())
+        return;
+    SaveWith(QStringLiteral("Save Profile CSV"), QStringLiteral("Comma-separated values|*.csv"), QStringLiteral("csv"),
+             [this](const QString &file, int) {
+                 const std::string text = ProfileCsv(profilePanel_->Profile());
+                 // Put in place only when every byte was written.
+                 QSaveFile out(file);
+                 if (!out.open(QIODevice::WriteOnly) || out.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
+                     !out.commit())
                      throw std::runtime_error(CouldNotWrite(file).toStdString());
              });
 }

@@ -1,6 +1,7 @@
 // Mouse drags over the drawing panel, keys and dropped files.
 #include "ViewMain.h"
 
+#include "MeasureTool.h"
 #include "TopoView.h"
 
 #include <QDragEnterEvent>
@@ -49,6 +50,8 @@ void TfmView::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         controls_->FormKeyDown(key, modifiers);
     if (key == Qt::Key_W && View_)
         View_->Wireframe = !View_->Wireframe;
+    if (key == Qt::Key_Escape && measureTool_)
+        measureTool_->Finish();
 }
 
 namespace {
@@ -78,5 +81,5 @@ void TfmView::dropEvent(QDropEvent *event)
     if (files.empty())
         return;
     event->acceptProposedAction();
-    OpenTerrainFiles(files);
+    OpenFiles(files);
 }

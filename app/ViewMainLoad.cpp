@@ -44,6 +44,7 @@ void TfmView::RecreateView(bool recreate)
     }
 
     View_ = CreateTopoView(Options.TopoClass);
+    AddOverlaysToView();
     View_->OnProgress = [this](TTopoView &sender, int percent) { ViewProgress(&sender, percent); };
     ViewProgress(this, 0);
     View_->DrawControl = drawWindow_;
@@ -114,6 +115,7 @@ void TfmView::LoadTerrain(std::shared_ptr<const TTerrainSource> source)
     View_->BuildMesh(Options.VertexSize);
 
     LoadTime = int32_t(ElapsedMs(start));
+    RefreshProfile(false);
     View_->ResetCamera();
     // The walker's eye starts at the height of the terrain's highest point, as drawn.
     if (controls_)

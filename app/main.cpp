@@ -61,7 +61,9 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(QStringLiteral("3D viewer for SRTM elevation tiles"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp; several tiles open as one block"),
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp; several tiles open as one "
+                                                "block. GPX, KML and GeoJSON files open as tracks over it"),
                                  QStringLiteral("[FILE...]"));
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("Read and save the settings in FILE instead of beside the program."),
@@ -105,7 +107,7 @@ int main(int argc, char **argv)
             std::vector<std::string> names;
             for (const QString &file : files)
                 names.push_back(file.toStdString());
-            windows.View()->OpenTerrainFiles(names);
+            windows.View()->OpenFiles(names);
         });
     return app.exec();
 }

@@ -4,6 +4,7 @@
 
 #include "TerrainError.h"
 #include "TilePos.h"
+#include "Track.h"
 #include "Utils.h"
 
 #include <QDir>
@@ -244,11 +245,17 @@ TEST_F(LoadTest, LoadCommandOffersTheHeightmapFilters)
     EXPECT_TRUE(topo().Loaded);
 }
 
+// A track dropped with the tile goes over it.
 TEST_F(LoadTest, DroppedFileIsLoaded)
 {
     const std::string tile = WriteRampTile(dir, "N47E011.hgt");
+    const std::string track = dir.Path("walk.gpx");
+    std::ofstream(track) << "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\" "
+                            "xmlns=\"http://www.topografix.com/GPX/1/1\"><rte><rtept lat=\"47.5\" lon=\"11.5\"/>"
+                            "<rtept lat=\"47.6\" lon=\"11.5\"/></rte></gpx>";
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(tile))});
+    data.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString(tile)), QUrl::fromLocalFile(QString::fromStdString(track))});
     QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&view(), &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -256,6 +263,8 @@ TEST_F(LoadTest, DroppedFileIsLoaded)
     QCoreApplication::sendEvent(&view(), &drop);
     EXPECT_TRUE(topo().Loaded);
     EXPECT_EQ(view().CurrentFileName(), tile);
+    ASSERT_EQ(view().Tracks().Tracks.size(), 1u);
+    EXPECT_EQ(view().Tracks().Tracks[0].File, track);
 }
 
 std::string FileText(const std::string &file)

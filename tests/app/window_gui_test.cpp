@@ -103,6 +103,11 @@ TEST_F(MainWindowTest, CommandsCarryCategoryCaptionHintAndShortcut)
         {v.acSaveOptions, "Options", "Save Options", "Save Options", ""},
         {v.acPlaces, "Options", "Placemarks/Classes", "Edit Placemarks and Classes", ""},
         {v.acControls, "Window", "Navigation Pad", "Show the Navigation Pad", "Ctrl+P"},
+        {v.acLoadTrack, "File", "Load Track...", "Load GPS Tracks (GPX, KML, GeoJSON)", "Ctrl+T"},
+        {v.acMeasure, "Tools", "Measure", "Measure Distances and Heights by Clicking on the Terrain", "Ctrl+M"},
+        {v.acFollowTrack, "Tools", "Follow Track", "Walk Along the Selected Track in Hiking Mode", "Ctrl+F"},
+        {v.acSaveProfilePicture, "Tools", "Save Profile Picture...", "Save the Elevation Profile as PNG or SVG", ""},
+        {v.acSaveProfileCsv, "Tools", "Save Profile CSV...", "Save the Elevation Profile's Samples as CSV", ""},
     };
     ASSERT_EQ(v.ActionList1.size(), std::size(rows));
     for (const Row &r : rows) {
@@ -127,13 +132,16 @@ TEST_F(MainWindowTest, MenusToolBarAndPanelAreLaidOutAsTabled)
     QStringList menus;
     for (QAction *a : view().menuBar()->actions())
         menus << a->text();
-    EXPECT_EQ(menus, QStringList({"File", "Options", "Window", "Info"}));
-    EXPECT_EQ(MenuItems(view().mnFile), QStringList({"Load File", "-", "Browser...", "-", "Save Screenshot",
+    EXPECT_EQ(menus, QStringList({"File", "Options", "Tools", "Window", "Info"}));
+    EXPECT_EQ(MenuItems(view().mnFile), QStringList({"Load File", "Load Track...", "-", "Browser...", "-", "Save Screenshot",
                                                      "Save Heightmap", "Save Texture", "Export Mesh...",
                                                      "Fill Voids in Exports", "-", "Exit"}));
     EXPECT_EQ(MenuItems(view().mnOptions),
               QStringList({"Options...", "Save Options", "Reload Options", "-", "Placemarks/Classes"}));
-    EXPECT_EQ(MenuItems(view().mnWindow), QStringList({"Navigation Pad", "Browser..."}));
+    EXPECT_EQ(MenuItems(view().mnTools), QStringList({"Measure", "Follow Track", "-", "Save Profile Picture...",
+                                                      "Save Profile CSV..."}));
+    EXPECT_EQ(MenuItems(view().mnWindow),
+              QStringList({"Navigation Pad", "Browser...", "Track List", "Elevation Profile"}));
     EXPECT_EQ(MenuItems(view().mnInfo), QStringList({"OpenGL-Info", "About Orolith"}));
 
     QStringList tools;

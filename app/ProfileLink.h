@@ -1,0 +1,21 @@
+// The link between the profile plot and the terrain: the plot's point shown
+// as a marker on the ground; the point of the line under the pointer on the
+// ground is found by the profile itself.
+#pragma once
+
+#include "Overlay.h"
+#include "Profile.h"
+
+#include <optional>
+#include <vector>
+
+// One marker on the ground: the point of the profile under the pointer.
+class TPointMarker : public TOverlay {
+public:
+    std::optional<TLatLon> Where;
+    void Markers(std::vector<TOverlayMarker> &out) const override;
+};
+
+// The profile's own lookups (Profile.h), named here for the link's users.
+std::optional<TLatLon> ProfilePointAt(const TProfile &profile, double distance);
+std::optional<double> ProfileDistanceNear(const TProfile &profile, const TLatLon &p, double withinMetres);
