@@ -15,7 +15,3 @@ public:
     std::optional<TLatLon> Where;
     void Markers(std::vector<TOverlayMarker> &out) const override;
 };
-
-// The profile's own lookups (Profile.h), named here for the link's users.
-std::optional<TLatLon> ProfilePointAt(const TProfile &profile, double distance);
-std::optional<double> ProfileDistanceNear(const TProfile &profile, const TLatLon &p, double withinMetres);
