@@ -19,8 +19,8 @@ static std::vector<const CliCommand *> &Registry()
     return commands;
 }
 
-CliCommand::CliCommand(const char *name_, std::string usage_, Run run_)
-    : name(name_), usage(usage_), run(std::move(run_))
+CliCommand::CliCommand(const char *name_, std::string usage_, Run run_, Needs needs_)
+    : name(name_), usage(usage_), run(std::move(run_)), needs(needs_)
 {
     Registry().push_back(this);
 }

@@ -8,11 +8,15 @@
 
 struct CliCommand {
     using Run = std::function<int(const std::vector<std::string> &args)>;
-    CliCommand(const char *name, std::string usage, Run run);
+    // Commands that draw (text, GL) need a Gui application; one that only
+    // reads and prints starts without it, a tenth of a second sooner.
+    enum class Needs { Gui, CoreOnly };
+    CliCommand(const char *name, std::string usage, Run run, Needs needs = Needs::Gui);
 
     const char *name;
     std::string usage;
     Run run;
+    Needs needs;
 };
 
 const std::vector<const CliCommand *> &CliCommands();

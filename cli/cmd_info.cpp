@@ -122,6 +122,6 @@ int RunInfo(const std::vector<std::string> &args)
 
 const CliCommand command("info", "info FILE... [--at LAT,LON]   grid size, heights in metres, voids, origin, source and spacing\n"
                                  "                                of a terrain file or a block of tiles; --at: the height there",
-                         RunInfo);
+                         RunInfo, CliCommand::Needs::CoreOnly);
 
 }  // namespace

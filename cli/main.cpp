@@ -4,6 +4,8 @@
 
 #include <QGuiApplication>
 
+#include <memory>
+
 #include <cstring>
 #include <iostream>
 
@@ -44,10 +46,12 @@ int main(int argc, char **argv)
         else
             std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << "\n";
     });
-    QGuiApplication app(argc, argv);
     const std::string name = argv[1];
     for (auto *c : CliCommands()) {
         if (name == c->name) {
+            const std::unique_ptr<QCoreApplication> app(c->needs == CliCommand::Needs::Gui
+                                                            ? new QGuiApplication(argc, argv)
+                                                            : new QCoreApplication(argc, argv));
             std::vector<std::string> args(argv + 2, argv + argc);
             try {
                 return c->run(args);
