@@ -56,6 +56,9 @@ void TOutFile::Flush()
 
 void TOutFile::Write(const void *data, size_t size)
 {
+    // An empty part (a model without lines) may come without an address.
+    if (size == 0)
+        return;
     const auto *bytes = static_cast<const char *>(data);
     if (used_ + size <= buffer_.size()) {
         std::memcpy(buffer_.data() + used_, bytes, size);

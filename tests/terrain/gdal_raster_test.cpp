@@ -184,7 +184,8 @@ TEST(GdalRaster, PicturesAndBrokenFilesAreRefusedAndLeaveTheTerrainAlone)
     {
         GDALDataset *ds = GDALDataset::Open(map.c_str(), GDAL_OF_RASTER | GDAL_OF_UPDATE);
         GDALColorTable colours;
-        colours.SetColorEntry(0, new GDALColorEntry{10, 20, 30, 255});
+        const GDALColorEntry entry{10, 20, 30, 255};
+        colours.SetColorEntry(0, &entry);
         ds->GetRasterBand(1)->SetColorTable(&colours);
         GDALClose(ds);
     }
