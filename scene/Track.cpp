@@ -241,7 +241,7 @@ size_t TTrack::PointCount() const
 void TTrackOverlay::Add(TTrack track)
 {
     static constexpr TOverlayColor kColors[] = {
-        {1.0f, 0.1f, 0.9f}, {0.1f, 0.9f, 1.0f}, {1.0f, 0.95f, 0.1f}, {0.4f, 1.0f, 0.2f}, {1.0f, 1.0f, 1.0f},
+        {1.0f, 0.1f, 0.9f}, {0.1f, 0.9f, 1.0f}, {0.4f, 1.0f, 0.2f}, {1.0f, 1.0f, 1.0f},
     };
     track.Color = kColors[Tracks.size() % std::size(kColors)];
     Tracks.push_back(std::move(track));
