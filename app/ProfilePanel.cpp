@@ -120,10 +120,12 @@ QString ProfileSummaryText(const TProfileSummary &s)
     const auto metres = [](const std::optional<double> &h) {
         return h ? QString::asprintf("%.0f m", *h) : QStringLiteral("-");
     };
-    return QStringLiteral("Length: %1   Ascent: %2 m   Descent: %3 m   Lowest: %4   Highest: %5   Steepest: %6")
+    // Without a height on the terrain there was nothing to climb: no 0 m.
+    const bool heights = s.MinHeight.has_value();
+    return QStringLiteral("Length: %1   Ascent: %2   Descent: %3   Lowest: %4   Highest: %5   Steepest: %6")
         .arg(LengthText(s.Length))
-        .arg(s.Ascent, 0, 'f', 0)
-        .arg(s.Descent, 0, 'f', 0)
+        .arg(metres(heights ? std::optional(s.Ascent) : std::nullopt),
+             metres(heights ? std::optional(s.Descent) : std::nullopt))
         .arg(metres(s.MinHeight), metres(s.MaxHeight),
              s.SteepestSlope ? QString::asprintf("%.0f %%", *s.SteepestSlope) : QStringLiteral("-"));
 }

@@ -28,7 +28,8 @@ QString ItemText(const TTrack &track)
 {
     const QString name = QString::fromStdString(track.Name);
     const QString file = QFileInfo(QString::fromStdString(track.File)).fileName();
-    const QString points = QStringLiteral("%1 points").arg(track.PointCount());
+    const size_t count = track.PointCount();
+    const QString points = (count == 1 ? QStringLiteral("%1 point") : QStringLiteral("%1 points")).arg(count);
     return name == file || name.isEmpty() ? QStringLiteral("%1 (%2)").arg(file, points)
                                           : QStringLiteral("%1 (%2, %3)").arg(name, file, points);
 }

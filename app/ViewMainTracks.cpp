@@ -102,10 +102,10 @@ bool TfmView::OpenTrackFiles(const std::vector<std::string> &files)
         try {
             TTrack track = ReadTrack(file);
             // Loaded all the same: it shows once a terrain under it is loaded.
-            if (View_->Loaded && TrackOnTerrain(track).empty())
+            if (View_->Loaded && TrackOnTerrain(track, true).empty())
                 problems << QStringLiteral("%1: %2 It shows when a terrain under it is loaded.")
                                 .arg(QString::fromStdString(file), QLatin1String(kOffTerrain));
-            tracks_->Tracks.push_back(std::move(track));
+            tracks_->Add(std::move(track));
         } catch (const ETerrainError &e) {
             problems << QString::fromStdString(e.FullMessage());
             allRead = false;
@@ -189,24 +189,30 @@ double TfmView::PixelsToWorld(double pixels, double x, double z) const
     return pixels * 2 * distance * std::tan(v.FieldOfView * kPi / 360) / height;
 }
 
-std::vector<std::array<float, 2>> TfmView::TrackOnTerrain(const TTrack &track) const
+std::vector<std::array<float, 2>> TfmView::TrackOnTerrain(const TTrack &track, bool withWaypoints) const
 {
     std::vector<std::array<float, 2>> points;
     if (!View_->Loaded)
         return points;
     const double half = View_->WorldSize / 2.0;
+    const auto add = [&](const TLatLon &where) {
+        if (const auto world = View_->Terrain.WorldAt(where);
+            world && std::abs((*world)[0]) <= half && std::abs((*world)[1]) <= half)
+            points.push_back({float((*world)[0]), float((*world)[1])});
+    };
     for (const TTrackSegment &segment : track.Segments)
         for (const TTrackPoint &point : segment.Points)
-            if (const auto world = View_->Terrain.WorldAt(point.Where);
-                world && std::abs((*world)[0]) <= half && std::abs((*world)[1]) <= half)
-                points.push_back({float((*world)[0]), float((*world)[1])});
+            add(point.Where);
+    if (withWaypoints)
+        for (const TWaypoint &waypoint : track.Waypoints)
+            add(waypoint.Where);
     return points;
 }
 
 void TfmView::ZoomToTrack(int index)
 {
     const TTrack &track = tracks_->Tracks.at(size_t(index));
-    const std::vector<std::array<float, 2>> points = TrackOnTerrain(track);
+    const std::vector<std::array<float, 2>> points = TrackOnTerrain(track, true);
     if (points.empty())
         throw ETerrainError(kOffTerrain, track.File);
     float minX = points[0][0], maxX = minX, minZ = points[0][1], maxZ = minZ;
@@ -254,6 +260,8 @@ void TfmView::FollowSelectedTrack()
     if (selected < 0)
         throw std::runtime_error("Select a track in the track list to follow it.");
     const TTrack &track = tracks_->Tracks[size_t(selected)];
+    if (track.Segments.empty())
+        throw ETerrainError("holds waypoints only, no line to follow.", track.File);
     std::vector<std::array<float, 2>> path = TrackOnTerrain(track);
     if (path.empty())
         throw ETerrainError(kOffTerrain, track.File);

@@ -11,7 +11,7 @@ void CliAddTracks(TTopoView &view, const CliArgs &args)
     auto tracks = std::make_shared<TTrackOverlay>();
     for (const auto &[name, value] : args.options)
         if (name == "track")
-            tracks->Tracks.push_back(ReadTrack(value));
+            tracks->Add(ReadTrack(value));
     if (!tracks->Tracks.empty())
         view.Scene.Add(std::move(tracks));
 }

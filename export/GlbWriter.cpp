@@ -39,10 +39,12 @@ struct TLayout {
     uint64_t positions = 0, normals = 0, texCoords = 0, indices = 0, lines = 0, image = 0, end = 0;
 };
 
-std::string View(uint64_t offset, uint64_t length, int target)
+std::string View(uint64_t offset, uint64_t length, int target, int stride = 0)
 {
     std::string view = "{\"buffer\":0,\"byteOffset\":" + std::to_string(offset) +
                        ",\"byteLength\":" + std::to_string(length);
+    if (stride)
+        view += ",\"byteStride\":" + std::to_string(stride);
     if (target)
         view += ",\"target\":" + std::to_string(target);
     return view + "}";
@@ -71,7 +73,9 @@ struct TLineParts {
 TLineParts LineJson(const TDrapedLines &lines, const TLayout &at, int view, int accessor, int material)
 {
     TLineParts parts;
-    parts.Views = "," + View(at.lines, at.image - at.lines, VertexData);
+    // Every strip's accessor reads this one view, which the format allows
+    // only when the view states its stride.
+    parts.Views = "," + View(at.lines, at.image - at.lines, VertexData, 12);
     std::string primitives;
     for (const TDrapedLines::TStrip &strip : lines.Strips) {
         parts.Accessors += ",{\"bufferView\":" + std::to_string(view) + ",\"byteOffset\":" +

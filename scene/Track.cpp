@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -235,6 +236,15 @@ size_t TTrack::PointCount() const
     for (const auto &s : Segments)
         n += s.Points.size();
     return n;
+}
+
+void TTrackOverlay::Add(TTrack track)
+{
+    static constexpr TOverlayColor kColors[] = {
+        {1.0f, 0.1f, 0.9f}, {0.1f, 0.9f, 1.0f}, {0.4f, 1.0f, 0.2f}, {1.0f, 1.0f, 1.0f},
+    };
+    track.Color = kColors[Tracks.size() % std::size(kColors)];
+    Tracks.push_back(std::move(track));
 }
 
 TTrack ReadTrack(const std::string &path)

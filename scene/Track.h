@@ -51,6 +51,10 @@ bool IsTrackFileName(const std::string &path);
 class TTrackOverlay : public TOverlay {
 public:
     std::vector<TTrack> Tracks;
+    // Appends a track in the next of a few colours that stand out from the
+    // terrain's, from the measuring line's yellow and from one another, so
+    // that tracks shown together differ.
+    void Add(TTrack track);
     void Lines(std::vector<TOverlayLine> &out) const override;
     void Markers(std::vector<TOverlayMarker> &out) const override;
 };

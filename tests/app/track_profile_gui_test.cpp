@@ -126,11 +126,17 @@ TEST_F(TrackProfileTest, BadTrackLeavesTheSceneAsItWas)
     std::ofstream(far) << "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\" "
                           "xmlns=\"http://www.topografix.com/GPX/1/1\"><rte><rtept lat=\"10\" lon=\"10\"/>"
                           "<rtept lat=\"10.1\" lon=\"10\"/></rte></gpx>";
+    // Waypoints alone on the terrain are seen, so nothing is said of them.
+    const std::string waypoints = dir.Path("waypoints.gpx");
+    std::ofstream(waypoints) << "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\" "
+                                "xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"47.4\" lon=\"11.5\">"
+                                "<name>Hut</name></wpt></gpx>";
     DismissNextMessage(message);
-    EXPECT_TRUE(view().OpenTrackFiles({far}));
+    EXPECT_TRUE(view().OpenTrackFiles({far, waypoints}));
     EXPECT_TRUE(message.contains(QStringLiteral("far.gpx: the track lies entirely off the terrain.")))
         << message.toStdString();
-    EXPECT_EQ(view().Tracks().Tracks.size(), 2u);
+    EXPECT_FALSE(message.contains(QStringLiteral("waypoints.gpx"))) << message.toStdString();
+    EXPECT_EQ(view().Tracks().Tracks.size(), 3u);
     DismissNextMessage(message);
     view().acFollowTrack->trigger();
     EXPECT_TRUE(message.startsWith(QStringLiteral("%1: the track lies").arg(QString::fromStdString(far))));
@@ -141,7 +147,7 @@ TEST_F(TrackProfileTest, BadTrackLeavesTheSceneAsItWas)
     EXPECT_EQ(topo().Scene.AllLines().size(), withFar);
     view().RecreateView(true);
     EXPECT_EQ(topo().Scene.AllLines().size(), withFar);
-    EXPECT_EQ(view().Tracks().Tracks.size(), 2u);
+    EXPECT_EQ(view().Tracks().Tracks.size(), 3u);
 }
 
 // Clicks measure only while the tool is on, and they do not pan the camera.

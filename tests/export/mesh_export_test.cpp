@@ -13,11 +13,18 @@
 #include "ViewFactory.h"
 #include "VoidFill.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -247,6 +254,43 @@ TEST(ModelExport, CarriesTheScenesLinesOnTheGroundInMetres)
             EXPECT_NEAR(far.z, -0.8 * north, 1);
         }
     }
+}
+
+// Several lines share one buffer view in a .glb; glTF readers that follow
+// the format to the letter reject such a view unless it states its stride.
+TEST(ModelExport, GlbLinesSharingAViewStateTheirStride)
+{
+    struct TLines : TOverlay {
+        void Lines(std::vector<TOverlayLine> &out) const override
+        {
+            out.push_back({{{47.2, 11.2}, {47.8, 11.7}}, {1, 0, 0}, 3});
+            out.push_back({{{47.3, 11.6}, {47.6, 11.3}}, {0, 1, 0}, 3});
+        }
+    };
+    TestDir dir;
+    const std::string tile = WriteHgt(dir, "N47E011.hgt", 1201, [](int col, int) { return int16_t(col); });
+    auto view = ViewOf(tile, TopoClassBase);
+    view->Scene.Add(std::make_shared<TLines>());
+    TGLBMP none;
+    ExportViewMesh(*view, none, dir.Path("lines.glb"), TMeshExportSettings{});
+    QFile file(QString::fromStdString(dir.Path("lines.glb")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray glb = file.readAll();
+    ASSERT_GT(glb.size(), 20);
+    uint32_t jsonLength = 0;
+    std::memcpy(&jsonLength, glb.constData() + 12, 4);
+    const QJsonObject json = QJsonDocument::fromJson(glb.mid(20, jsonLength)).object();
+    std::map<int, int> readers;
+    for (const QJsonValue &accessor : json["accessors"].toArray())
+        ++readers[accessor["bufferView"].toInt()];
+    const QJsonArray views = json["bufferViews"].toArray();
+    int shared = 0;
+    for (const auto &[index, count] : readers)
+        if (count > 1) {
+            ++shared;
+            EXPECT_EQ(views[index]["byteStride"].toInt(), 12) << index;
+        }
+    EXPECT_EQ(shared, 1);
 }
 
 // Like the picture writers: a link is followed and its target replaced, an
