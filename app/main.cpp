@@ -1,10 +1,11 @@
-// Orolith: a 3D viewer for SRTM elevation tiles.
+// Orolith: a 3D viewer for elevation models.
 #include "About.h"
 #include "Browser.h"
 #include "DrawTarget.h"
 #include "FrameMemory.h"
 #include "Options.h"
 #include "ProgramWindows.h"
+#include "TerrainReaders.h"
 #include "Utils.h"
 #include "ViewMain.h"
 
@@ -58,12 +59,14 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationVersion(ProgramVersionText());
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("3D viewer for SRTM elevation tiles"));
+    parser.setApplicationDescription(QStringLiteral("3D viewer for elevation models"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp; several tiles open as one "
-                                                "block. GPX, KML and GeoJSON files open as tracks over it"),
+                                 QStringLiteral("An elevation model to open (") +
+                                     QString::fromStdString(TerrainFilePatterns()) +
+                                     QStringLiteral("); several tiles open as one block. GPX, KML and GeoJSON files "
+                                                    "open as tracks over it"),
                                  QStringLiteral("[FILE...]"));
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("Read and save the settings in FILE instead of beside the program."),
