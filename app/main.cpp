@@ -5,6 +5,7 @@
 #include "FrameMemory.h"
 #include "Options.h"
 #include "ProgramWindows.h"
+#include "TerrainReaders.h"
 #include "Utils.h"
 #include "ViewMain.h"
 
@@ -62,8 +63,9 @@ int main(int argc, char **argv)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("A tile to open: .hgt, .hgt.zip or .bmp; several tiles open as one "
-                                                "block. GPX, KML and GeoJSON files open as tracks over it"),
+                                 QStringLiteral("A terrain to open: ") + QString::fromStdString(TerrainFilePatterns()) +
+                                     QStringLiteral("; several tiles open as one block. GPX, KML and GeoJSON files open "
+                                                    "as tracks over it"),
                                  QStringLiteral("[FILE...]"));
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("Read and save the settings in FILE instead of beside the program."),
