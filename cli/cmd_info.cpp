@@ -104,9 +104,11 @@ int RunInfo(const std::vector<std::string> &args)
               << " m\n";
     if (terrain.Source.ReadAt > 1)
         std::cout << "ReadAt: 1:" << terrain.Source.ReadAt << "\n";
-    if (terrain.HgtLoaded) {
-        const auto *block = dynamic_cast<const TTileBlock *>(source.get());
-        const int span = static_cast<int>(terrain.GeoRef.LatitudeSpan());
+    // Copernicus tiles do not repeat their shared edges, so a block of them
+    // spans a sample less than its whole degrees: its side is counted in tiles.
+    const auto *block = dynamic_cast<const TTileBlock *>(source.get());
+    if (terrain.HgtLoaded || block) {
+        const int span = block ? block->Side() : static_cast<int>(terrain.GeoRef.LatitudeSpan());
         std::cout << "Tiles: " << span << " x " << span << "\n"
                   << "Missing: " << (block ? block->Missing() : 0) << "\n";
     }

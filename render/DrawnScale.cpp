@@ -10,8 +10,16 @@ TDrawnScale DrawnScaleOf(const TTerrain &terrain, bool trueProportions)
     const TGeoReference &geo = terrain.GeoRef;
     TDrawnScale drawn;
     if (!trueProportions && geo.Geographic()) {
-        const double span = geo.LatitudeSpan();
+        const double northSouth = geo.LatitudeSpan(), eastWest = geo.LongitudeSpan();
+        const double span = std::max(northSouth, eastWest);
         drawn.Y = span > 0 ? 1.0f / static_cast<float>(span) : 1.0f;
+        // A raster longer one way than the other keeps its shape in degrees,
+        // as a tile does: the square holds its longer side.
+        if (northSouth > 0 && eastWest > 0 && northSouth != eastWest) {
+            drawn.X = eastWest / span;
+            drawn.Z = northSouth / span;
+            drawn.Roughness = static_cast<float>(1.0 / std::min(drawn.X, drawn.Z));
+        }
         return drawn;
     }
     const double northSouth = geo.NorthSouthMetres();

@@ -19,7 +19,8 @@ struct TDrawnScale {
 
 // Square: a degree of latitude as long as one of longitude, a block of k × k
 // tiles filling the square of one tile with its heights at 1/k, so its
-// relief stays as steep as in its own tiles. True proportions: the terrain's
+// relief stays as steep as in its own tiles; a raster spanning more degrees
+// one way than the other fills the square with its longer side. True proportions: the terrain's
 // real width and depth in metres, the longer side as long as the square, and
 // a metre up as long as a metre across (the vertical scale 1 is true relief).
 // Grids in projected coordinates are always drawn in their own metres.

@@ -149,6 +149,15 @@ double TGeoReference::LatitudeSpan() const
     return std::fabs(affine_[5] * high_ + affine_[4] * high_);
 }
 
+double TGeoReference::LongitudeSpan() const
+{
+    if (tiles_)
+        return span_;
+    if (projection_)
+        return 0;
+    return std::fabs(affine_[1] * high_ + affine_[2] * high_);
+}
+
 double TGeoReference::NorthSouthMetres() const
 {
     return tiles_ ? span_ * MetresPerDegree : HeightMetres();

@@ -64,6 +64,8 @@ public:
     // grids; 0 for projected ones): what a block of k tiles divides its
     // drawn heights by.
     double LatitudeSpan() const;
+    // Degrees of longitude from the western to the eastern edge, likewise.
+    double LongitudeSpan() const;
     // The square's north–south edge in metres, and its west–east edge per
     // metre of that: how a square grid stretches back to the ground.
     double NorthSouthMetres() const;

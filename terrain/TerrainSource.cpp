@@ -69,7 +69,8 @@ std::vector<TTerrainReader> TileFileReaders()
         // Before any reader of *.tif: these are told by their names.
         {"Copernicus DEM Tiles", {"*_DEM.tif"}, IsCopernicusTileName, CopernicusTileSource},
         {"Uncompressed Heightmaps", {"*.hgt"}, extension("hgt"), file},
-        {"Compressed Heightmaps", {"*.hgt.zip"}, extension("zip"), OpenArchive},
+        // A sheet's archive holds several tiles under a name of its own.
+        {"Compressed Heightmaps", {"*.hgt.zip", "*.zip"}, extension("zip"), OpenArchive},
         {"Bitmap Heightmaps", {"*.bmp"}, extension("bmp"), file},
     };
 }

@@ -238,8 +238,8 @@ TEST_F(LoadTest, LoadCommandOffersTheHeightmapFilters)
     QTest::keyClick(&view(), Qt::Key_O, Qt::ControlModifier);
     const std::string rasters = "*.tif;*.tiff;*.vrt;*.dt0;*.dt1;*.dt2;*.asc;*.img;*.bil;*.flt;*.dem;*.bt;*.grd";
     EXPECT_EQ(asked.Filter.toStdString(), "Copernicus DEM Tiles|*_DEM.tif|Uncompressed Heightmaps|*.hgt|Compressed "
-                                          "Heightmaps|*.hgt.zip|Bitmap Heightmaps|*.bmp|Elevation Rasters|" + rasters +
-                                          "|All Heightmaps|*_DEM.tif;*.hgt;*.hgt.zip;*.bmp;" + rasters + "|All Files|*.*");
+                                          "Heightmaps|*.hgt.zip;*.zip|Bitmap Heightmaps|*.bmp|Elevation Rasters|" + rasters +
+                                          "|All Heightmaps|*_DEM.tif;*.hgt;*.hgt.zip;*.zip;*.bmp;" + rasters + "|All Files|*.*");
     EXPECT_EQ(asked.FilterIndex, 6);
     EXPECT_EQ(asked.FileName, "N51E011.hgt.zip");
     EXPECT_TRUE(topo().Loaded);

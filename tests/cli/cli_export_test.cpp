@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -30,6 +31,21 @@ std::string Field(const std::string &out, const std::string &name)
 {
     const size_t at = out.find(name + ": ");
     return at == std::string::npos ? "" : out.substr(at + name.size() + 2, out.find('\n', at) - at - name.size() - 2);
+}
+
+// The largest coordinate on each axis over every vertex of a binary STL.
+std::array<float, 3> LargestCoordinates(const std::string &path)
+{
+    const std::vector<uint8_t> stl = ReadFileBytes(path);
+    EXPECT_GT(stl.size(), 84u);
+    std::array<float, 3> most = {0, 0, 0};
+    for (size_t at = 84 + 12; at + 36 <= stl.size(); at += 50)
+        for (int v = 0; v < 9; ++v) {
+            float c = 0;
+            std::memcpy(&c, stl.data() + at + 4 * size_t(v), 4);
+            most[v % 3] = std::max(most[v % 3], c);
+        }
+    return most;
 }
 
 } // namespace
@@ -66,19 +82,30 @@ TEST(CliExport, TrueProportionsPrintTheRealFootprintAndRelief)
     const TCliRun run = RunCli({"export", Q(tile), Q(out), "--true-proportions", "--vscale", "1", "--size-mm", "100",
                                 "--base-mm", "2", "--vertex-size", "64"});
     ASSERT_EQ(run.code, 0) << run.err;
-    // The largest coordinate on each axis over every vertex of the binary STL.
-    const std::vector<uint8_t> stl = ReadFileBytes(out);
-    ASSERT_GT(stl.size(), 84u);
-    float most[3] = {0, 0, 0};
-    for (size_t at = 84 + 12; at + 36 <= stl.size(); at += 50)
-        for (int v = 0; v < 9; ++v) {
-            float c = 0;
-            std::memcpy(&c, stl.data() + at + 4 * size_t(v), 4);
-            most[v % 3] = std::max(most[v % 3], c);
-        }
+    const std::array<float, 3> most = LargestCoordinates(out);
     EXPECT_NEAR(most[0], 100 * std::cos(60.5 * std::numbers::pi / 180), 0.01);  // east
     EXPECT_NEAR(most[1], 100, 0.01);                                              // north
     EXPECT_NEAR(most[2], 2 + 1000 * 100 / MetresPerDegree, 0.001);               // the cliff's top
+}
+
+// Without true proportions a tile is a square of degrees; a grid spanning
+// two degrees of longitude and one of latitude is then twice as wide as deep,
+// not stretched into the square.
+TEST(CliExport, AGridLongerOneWayKeepsItsShapeInDegrees)
+{
+    TestDir dir;
+    const std::string grid = dir.Path("wide.asc");
+    std::string text = "ncols 21\nnrows 11\nxllcorner 9.95\nyllcorner 46.95\ncellsize 0.1\n";
+    for (int row = 0; row < 11; ++row)
+        for (int col = 0; col < 21; ++col)
+            text += std::to_string(100 * row + col) + (col == 20 ? "\n" : " ");
+    WriteFileBytes(grid, std::vector<uint8_t>(text.begin(), text.end()));
+    const std::string out = dir.Path("t.stl");
+    const TCliRun run = RunCli({"export", Q(grid), Q(out), "--size-mm", "100", "--view", "base", "--resolution", "40"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::array<float, 3> most = LargestCoordinates(out);
+    EXPECT_NEAR(most[0], 100, 0.01);  // east
+    EXPECT_NEAR(most[1], 50, 0.01);   // north
 }
 
 TEST(CliExport, BadOutputGivesOneLineNamingItAndNoFile)
