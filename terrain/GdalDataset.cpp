@@ -54,6 +54,14 @@ TGdalDataset::TGdalDataset(const std::string &path) : path_(path)
                             path);
 }
 
+TGdalDataset::TGdalDataset(GDALDataset *made, const std::string &name, const std::string &reason)
+    : path_(name), dataset_(made)
+{
+    if (!dataset_)
+        throw ETerrainError(reason.empty() ? "GDAL cannot make one raster of it" : "GDAL cannot make one raster of it: " + reason,
+                            name);
+}
+
 void TGdalDataset::ReadRows(int band, double srcRow, double srcRows, int rows, int width, float *out) const
 {
     TGdalErrors errors;

@@ -15,6 +15,10 @@ public:
     // Throws ETerrainError naming `path` when it is no regular file (a FIFO
     // would block) or GDAL cannot open it as a raster.
     explicit TGdalDataset(const std::string &path);
+    // Takes over a dataset made in memory (a virtual raster of several
+    // files) that goes by `name` in messages; throws ETerrainError with
+    // GDAL's reason when it is null.
+    TGdalDataset(GDALDataset *made, const std::string &name, const std::string &reason);
 
     GDALDataset &operator*() const { return *dataset_; }
     GDALDataset *operator->() const { return dataset_.get(); }

@@ -289,8 +289,12 @@ bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, 
 
 void TGdalRasterSource::LoadInto(TTerrain &terrain) const
 {
-    const std::string &path = Files().front();
-    TGdalDataset dataset(path);
+    const TGdalDataset dataset(Files().front());
+    LoadRasterInto(terrain, dataset, Files().front());
+}
+
+void LoadRasterInto(TTerrain &terrain, const TGdalDataset &dataset, const std::string &path)
+{
     const auto progress = [&](float f) { terrain.DoProgress(f * 0.9f); };
     TRasterHeights r = DescribeRaster(dataset, TTileBlock::MaxSamples);
     TGeoReference geo = PlaceGrid(r, path);

@@ -29,6 +29,10 @@ struct TRasterHeights {
 TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
                                  const std::function<void(float fraction)> &progress = {});
 
+// An opened raster into `terrain`, named `name`: its heights in the square
+// grid at the step they need, read decimated above the grid's limit.
+void LoadRasterInto(TTerrain &terrain, const TGdalDataset &dataset, const std::string &name);
+
 // One raster file as a terrain: its heights in the square grid at the step
 // they need, placed by its own coordinate system.
 class TGdalRasterSource : public TTerrainSource {

@@ -1,6 +1,8 @@
 #include "TileBlock.h"
 
 #include "CopernicusTile.h"
+#include "GdalDataset.h"
+#include "GdalRaster.h"
 #include "HeightGrid.h"
 #include "HgtFile.h"
 #include "ParallelRows.h"
@@ -10,6 +12,8 @@
 #include "TilePos.h"
 #include "Utils.h"
 #include "ZipExtract.h"
+
+#include <gdal_utils.h>
 
 #include <algorithm>
 #include <array>
@@ -233,11 +237,7 @@ TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<TT
         present_[static_cast<size_t>(tile.row) * side_ + tile.col] = true;
     }
     const long long grid = static_cast<long long>(side_) * Step() + (copernicus_ ? 0 : 1);
-    if (grid > MaxSamples)
-        throw ETerrainError("a block of " + std::to_string(side_) + " × " + std::to_string(side_) + " tiles of " +
-                                std::to_string(samples_) + " samples is " + std::to_string(grid) +
-                                " samples a side; at most " + std::to_string(MaxSamples) + " can be opened",
-                            extent.Name());
+    decimated_ = grid > MaxSamples;
 }
 
 std::string TTileBlock::Name() const
@@ -328,8 +328,52 @@ bool TTileBlock::Writer(int gridRow, int gridCol, int step) const
     return false;
 }
 
+void TTileBlock::LoadDecimated(TTerrain &terrain) const
+{
+    RegisterGdalDrivers();
+    std::vector<std::string> paths;
+    // A zipped tile is read where it lies in its archive, whatever its
+    // member's name: GDAL looks only for one named like the archive.
+    for (const TTile &tile : tiles_) {
+        const bool zipped = !tile.member.empty() || LowerExtension(tile.file) == "zip";
+        const std::string member = tile.member.empty() && zipped ? TileMemberInZip(tile.file) : tile.member;
+        paths.push_back(zipped ? "/vsizip/" + tile.file + "/" + member : tile.file);
+        // A virtual raster leaves out, with a mere warning, a file GDAL cannot
+        // open (its SRTM reader knows a tile only by a tile's name): that
+        // would be a tile of voids nobody asked for.
+        TGdalErrors refused;
+        GDALDatasetH probe = GDALOpenEx(paths.back().c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+        if (probe)
+            GDALClose(probe);
+        else
+            throw ETerrainError("is part of a block too large to read whole, and GDAL cannot read it"
+                                    + (refused.Last().empty() ? std::string() : ": " + refused.Last()),
+                                tile.file);
+    }
+    std::vector<const char *> names;
+    for (const std::string &path : paths)
+        names.push_back(path.c_str());
+    // SRTM voids stay voids where no tile lies; missing Copernicus tiles are
+    // sea at 0 m, a value the virtual raster must not call "no data".
+    std::vector<const char *> arguments = {"-vrtnodata", copernicus_ ? "0" : "-32768"};
+    if (copernicus_)
+        arguments.push_back("-hidenodata");
+    arguments.push_back(nullptr);
+    GDALBuildVRTOptions *options = GDALBuildVRTOptionsNew(const_cast<char **>(arguments.data()), nullptr);
+    TGdalErrors errors;
+    GDALDatasetH made =
+        GDALBuildVRT("", static_cast<int>(names.size()), nullptr, names.data(), options, nullptr);
+    GDALBuildVRTOptionsFree(options);
+    const TGdalDataset dataset(GDALDataset::FromHandle(made), Name(), errors.Last());
+    LoadRasterInto(terrain, dataset, Name());
+}
+
 void TTileBlock::LoadInto(TTerrain &terrain) const
 {
+    if (decimated_) {
+        LoadDecimated(terrain);
+        return;
+    }
     TSIArray grid;
     const int samples = GridSamples();
     try {

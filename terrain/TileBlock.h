@@ -15,6 +15,9 @@
 // each tile's square written by that tile alone, and a missing tile is sea
 // at 0 m.
 //
+// A block larger than MaxSamples a side is read decimated instead, through
+// a GDAL virtual raster of its tiles (averaging), the way a large raster is.
+//
 // A block lies inside the world: it cannot reach past a pole or cross the
 // 180° meridian.
 #pragma once
@@ -83,11 +86,15 @@ private:
     std::pair<int, int> WrittenColumns(const TTile &tile, int r) const;
     void FillMissingTiles(class TSIArray &grid) const;
     int BandsPerTile() const { return copernicus_ ? (samples_ + bandRows_ - 1) / bandRows_ : 1; }
+    // A block larger than MaxSamples: its tiles as one virtual raster, read
+    // at 1:N like any large raster.
+    void LoadDecimated(TTerrain &terrain) const;
     // Band `band` of the tile's rows (all of an SRTM tile's).
     void LoadTile(const TTile &tile, int band, class TSIArray &grid, int16_t &lo, int16_t &hi) const;
 
     int southLat_ = 0, westLon_ = 0, side_ = 1, samples_ = 0;
     bool copernicus_ = false;
+    bool decimated_ = false;  // larger than MaxSamples a side
     std::string driver_;  // of the Copernicus tiles
     // Rows a thread reads of a Copernicus tile at a time: the first tile's
     // blocks, so that nine tiles on two cores end nearly together.

@@ -254,6 +254,11 @@ uint64_t TileSizeInZip(const std::string &archive)
     return TZipArchive(archive).TileMember().size;
 }
 
+std::string TileMemberInZip(const std::string &archive)
+{
+    return TZipArchive(archive).TileMember().name;
+}
+
 std::vector<TZipTile> SheetTiles(const std::string &archive)
 {
     std::vector<TZipTile> tiles;

@@ -33,6 +33,8 @@ THgtBytes ReadTileFromZip(const std::string &archive, std::string &member);
 // The byte count of that member as the archive's directory records it, to
 // judge a tile's sample count before anything is decompressed.
 uint64_t TileSizeInZip(const std::string &archive);
+// That member's name as the archive's directory holds it.
+std::string TileMemberInZip(const std::string &archive);
 
 // A ".hgt" member of a sheet: its name in the archive's directory ("J32/N44E006.hgt")
 // and its byte count as recorded there.
