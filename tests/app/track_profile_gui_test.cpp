@@ -172,7 +172,7 @@ TEST_F(TrackProfileTest, TwoClicksMeasureTheGeodesicLength)
 
     const double metres = WGS84Metres(points[0], points[1]);
     const QString shown = view().ProfilePanel()->lbSummary->text();
-    EXPECT_TRUE(shown.contains(QStringLiteral("Length: %1 km").arg(metres / 1000, 0, 'f', 2))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Length:\u00a0%1\u00a0km").arg(metres / 1000, 0, 'f', 2))) << shown.toStdString();
     EXPECT_EQ(pad().GetValue(pvTransX), panX);
     EXPECT_EQ(pad().GetValue(pvTransZ), panZ);
 
