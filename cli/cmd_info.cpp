@@ -68,6 +68,13 @@ std::optional<std::string> HeightAtText(const TTerrain &terrain, const TLatLon &
     return std::string(text, std::to_chars(text, text + sizeof text, metres, std::chars_format::fixed, 1).ptr);
 }
 
+// The file's own sample spacing, not the grid's: a raster resampled along
+// its shorter axis or read decimated still has the spacing it was made with.
+double FileSpacing(double extentMetres, int samples)
+{
+    return samples > 1 ? extentMetres / (samples - 1) : extentMetres;
+}
+
 int RunInfo(const std::vector<std::string> &args)
 {
     const CliArgs a = ParseCliArgs("info", args, {"at"});
@@ -100,8 +107,8 @@ int RunInfo(const std::vector<std::string> &args)
               << "Driver: " << terrain.Source.Driver << "\n"
               << "CRS: " << terrain.GeoRef.CrsName() << "\n"
               << "SourceSize: " << terrain.Source.Width << " x " << terrain.Source.Height << "\n"
-              << "Spacing: " << MetresText(terrain.GeoRef.SpacingX()) << " x " << MetresText(terrain.GeoRef.SpacingY())
-              << " m\n";
+              << "Spacing: " << MetresText(FileSpacing(terrain.GeoRef.WidthMetres(), terrain.Source.Width)) << " x "
+              << MetresText(FileSpacing(terrain.GeoRef.HeightMetres(), terrain.Source.Height)) << " m\n";
     if (terrain.Source.ReadAt > 1)
         std::cout << "ReadAt: 1:" << terrain.Source.ReadAt << "\n";
     // Copernicus tiles do not repeat their shared edges, so a block of them

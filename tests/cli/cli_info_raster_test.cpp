@@ -38,7 +38,7 @@ TEST(CliInfoRaster, SourceFieldsAndHeightAtAPoint)
 
     const TCliRun run = RunCli({"info", QString::fromStdString(path), "--at", at});
     ASSERT_EQ(run.code, 0) << run.err;
-    for (const char *line : {"Driver: GTiff\n", "CRS: EPSG:32632\n", "SourceSize: 300 x 200\n", "Spacing: 2 x 1.33 m\n",
+    for (const char *line : {"Driver: GTiff\n", "CRS: EPSG:32632\n", "SourceSize: 300 x 200\n", "Spacing: 2 x 2 m\n",
                              "GridHigh: 299\n", "MinHeight: 1200\n", "MaxHeight: 1349.5\n", "HeightAt: 1250.5\n"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
     EXPECT_EQ(run.out.find("ReadAt"), std::string::npos);
