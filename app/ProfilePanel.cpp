@@ -122,16 +122,15 @@ QString ProfileSummaryText(const TProfileSummary &s)
     };
     // Without a height on the terrain there was nothing to climb: no 0 m.
     const bool heights = s.MinHeight.has_value();
-    const QString text =
-        QStringLiteral("Length: %1   Ascent: %2   Descent: %3   Lowest: %4   Highest: %5   Steepest: %6")
-            .arg(LengthText(s.Length))
-            .arg(metres(heights ? std::optional(s.Ascent) : std::nullopt),
-                 metres(heights ? std::optional(s.Descent) : std::nullopt))
-            .arg(metres(s.MinHeight), metres(s.MaxHeight),
-                 s.SteepestSlope ? QString::asprintf("%.0f %%", *s.SteepestSlope) : QStringLiteral("-"));
     // A narrow panel wraps between the figures, never inside one ("1620 / m").
-    QString kept = text;
-    kept.replace(QStringLiteral(": "), QStringLiteral(":\u00a0")).replace(QStringLiteral(" m"), QStringLiteral("\u00a0m"));
-    kept.replace(QStringLiteral(" km"), QStringLiteral("\u00a0km")).replace(QStringLiteral(" %"), QStringLiteral("\u00a0%"));
-    return kept;
+    const auto figure = [](const char *label, QString value) {
+        return QString::fromLatin1(label) + QStringLiteral(":\u00a0") + value.replace(QLatin1Char(' '), QChar(0x00a0));
+    };
+    return QStringList{figure("Length", LengthText(s.Length)),
+                       figure("Ascent", metres(heights ? std::optional(s.Ascent) : std::nullopt)),
+                       figure("Descent", metres(heights ? std::optional(s.Descent) : std::nullopt)),
+                       figure("Lowest", metres(s.MinHeight)), figure("Highest", metres(s.MaxHeight)),
+                       figure("Steepest", s.SteepestSlope ? QString::asprintf("%.0f %%", *s.SteepestSlope)
+                                                          : QStringLiteral("-"))}
+        .join(QStringLiteral("   "));
 }

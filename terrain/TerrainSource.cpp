@@ -75,11 +75,6 @@ std::vector<TTerrainReader> TileFileReaders()
     };
 }
 
-bool IsTerrainFileName(const std::string &path)
-{
-    return ReaderFor(path) != nullptr;
-}
-
 std::unique_ptr<TTerrainSource> TerrainSourceFor(const std::vector<std::string> &files)
 {
     if (files.empty())

@@ -29,9 +29,6 @@ private:
     std::vector<std::string> files_;
 };
 
-// Whether some reader takes this file (TerrainReaders.h).
-bool IsTerrainFileName(const std::string &path);
-
 // The source for what the user opened: one file by the reader that takes
 // it, several tile files as the smallest square block that covers them.
 // Throws ETerrainError naming the file(s) when no reader takes the file or
