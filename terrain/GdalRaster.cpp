@@ -2,6 +2,7 @@
 
 #include "GdalDataset.h"
 #include "GeoReference.h"
+#include "ParallelRows.h"
 #include "Terrain.h"
 #include "TerrainError.h"
 #include "TerrainReaders.h"
@@ -140,6 +141,8 @@ TRasterHeights DescribeRaster(const TGdalDataset &dataset, int maxSamples)
 // Reads band 1 of what `r` describes in bands of rows, from the north: each
 // band lands at bandAt(row, rows), becomes metres there (NaN for voids) and
 // goes to done(row, rows, metres). lo and hi follow the extremes so far.
+// GDAL decodes a band's blocks on every core; the band's rows are then
+// converted on every core too, so no core idles between two reads.
 void ReadMetresBands(const TGdalDataset &dataset, const TRasterHeights &r,
                      const std::function<float *(int row, int rows)> &bandAt,
                      const std::function<void(int row, int rows, const float *metres)> &done,
@@ -154,28 +157,40 @@ void ReadMetresBands(const TGdalDataset &dataset, const TRasterHeights &r,
     const bool asRead = !(hasScale || hasOffset) && unit == 1.0;
     // The no-data value as the float it arrives as, so it compares equal.
     const float noDataValue = static_cast<float>(noData);
+    const auto toMetres = [&](float *v, float &rowLo, float &rowHi) {
+        if ((hasNoData && *v == noDataValue) || !std::isfinite(*v)) {
+            *v = std::numeric_limits<float>::quiet_NaN();
+            return;
+        }
+        if (!asRead)
+            *v = static_cast<float>((*v * (hasScale ? scale : 1.0) + (hasOffset ? offset : 0.0)) * unit);
+        rowLo = std::min(rowLo, *v);
+        rowHi = std::max(rowHi, *v);
+    };
     // Bands of whole source blocks, so each block is decoded once and
     // GDAL has several blocks per call to decode side by side.
     int blockW = 0, blockH = 0;
     band.GetBlockSize(&blockW, &blockH);
     const int bandRows = std::max(1, std::max(blockH, 256) / r.ReadAt);
     const double rowRatio = static_cast<double>(r.SourceHeight) / h;
+    std::vector<float> workerLo(static_cast<size_t>(ResolveThreadCount(0)), lo), workerHi(workerLo.size(), hi);
     if (progress)
         progress(0);
     for (int row = 0; row < h; row += bandRows) {
         const int rows = std::min(bandRows, h - row);
         float *out = bandAt(row, rows);
         dataset.ReadRows(1, row * rowRatio, std::min(rows * rowRatio, r.SourceHeight - row * rowRatio), rows, w, out);
-        for (float *v = out; v != out + static_cast<size_t>(rows) * w; ++v) {
-            if ((hasNoData && *v == noDataValue) || !std::isfinite(*v)) {
-                *v = std::numeric_limits<float>::quiet_NaN();
-                continue;
-            }
-            if (!asRead)
-                *v = static_cast<float>((*v * (hasScale ? scale : 1.0) + (hasOffset ? offset : 0.0)) * unit);
-            lo = std::min(lo, *v);
-            hi = std::max(hi, *v);
-        }
+        ParallelRows(rows, 0, [&](int i, int worker) {
+            // Extremes kept in locals: the workers' slots share a cache line.
+            float rowLo = lo, rowHi = hi;
+            float *line = out + static_cast<size_t>(i) * w;
+            for (float *v = line; v != line + w; ++v)
+                toMetres(v, rowLo, rowHi);
+            workerLo[static_cast<size_t>(worker)] = std::min(workerLo[static_cast<size_t>(worker)], rowLo);
+            workerHi[static_cast<size_t>(worker)] = std::max(workerHi[static_cast<size_t>(worker)], rowHi);
+        }, {});
+        lo = *std::min_element(workerLo.begin(), workerLo.end());
+        hi = *std::max_element(workerHi.begin(), workerHi.end());
         done(row, rows, out);
         if (progress)
             progress(static_cast<float>(row + rows) / static_cast<float>(h));
@@ -259,7 +274,8 @@ bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, 
     bool chosen = false;
     for (bool fixed = false;; fixed = true) {
         float lo = std::numeric_limits<float>::infinity(), hi = -lo;
-        int low = INT16_MAX, high = INT16_MIN;
+        std::vector<int> workerLow(static_cast<size_t>(ResolveThreadCount(0)), INT16_MAX),
+            workerHigh(workerLow.size(), INT16_MIN);
         ReadMetresBands(
             dataset, r,
             [&](int, int rows) {
@@ -272,11 +288,17 @@ bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, 
                     q = ChooseHeightQuantum(lo, hi, spacing);
                     chosen = true;
                 }
-                for (int i = 0; i < rows; ++i)
+                ParallelRows(rows, 0, [&](int i, int worker) {
+                    int low = INT16_MAX, high = INT16_MIN;
                     QuantiseRow(metres + static_cast<size_t>(i) * n, n, q, grid.Row(row + i), low, high);
+                    workerLow[static_cast<size_t>(worker)] = std::min(workerLow[static_cast<size_t>(worker)], low);
+                    workerHigh[static_cast<size_t>(worker)] = std::max(workerHigh[static_cast<size_t>(worker)], high);
+                }, {});
             },
             progress, lo, hi);
         if (fixed || QuantumHolds(q, lo, hi)) {
+            const int low = *std::min_element(workerLow.begin(), workerLow.end());
+            const int high = *std::max_element(workerHigh.begin(), workerHigh.end());
             minHeight = low <= high ? low : 9999999;
             maxHeight = low <= high ? high : -9999999;
             return true;
