@@ -4,6 +4,7 @@
 #include "Utils.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -64,6 +65,28 @@ std::string ProgramFolder()
     return IncludeTrailingSeparator(QFileInfo(ExecutablePath()).absolutePath().toStdString());
 }
 
+namespace {
+
+// A program the package manager installed.
+bool Packaged(const QString &executable)
+{
+    return executable.startsWith(QStringLiteral("/usr/"));
+}
+
+} // namespace
+
+std::string TileFolderBase(const std::string &executable, const std::string &home)
+{
+    if (Packaged(QString::fromStdString(executable)))
+        return IncludeTrailingSeparator(home);
+    return IncludeTrailingSeparator(QFileInfo(QString::fromStdString(executable)).absolutePath().toStdString());
+}
+
+std::string TileFolderBase()
+{
+    return TileFolderBase(ExecutablePath().toStdString(), QDir::homePath().toStdString());
+}
+
 TIniLocation IniFileLocation(const std::string &executable, bool folderWritable, const std::string &userFolder)
 {
     const QFileInfo exe(QString::fromStdString(executable));
@@ -83,8 +106,7 @@ TIniLocation IniFileLocation()
     // A program the package manager installed under /usr keeps no settings
     // beside itself even when run by root, who may write there: a file the
     // package does not own would outlive its removal.
-    const bool packaged = exe.startsWith(QStringLiteral("/usr/"));
-    return IniFileLocation(exe.toStdString(), !packaged && QFileInfo(QFileInfo(exe).absolutePath()).isWritable(),
+    return IniFileLocation(exe.toStdString(), !Packaged(exe) && QFileInfo(QFileInfo(exe).absolutePath()).isWritable(),
                            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString());
 }
 
@@ -114,7 +136,7 @@ void LoadOptions()
     Options.Gradient = ReadInteger(ini, kScene, "Gradient", defaults.Gradient ? 1 : 0) != 0;
     Options.smallC = ReadDecimal(ini, kClod, "smallC", defaults.smallC);
     Options.C = ReadDecimal(ini, kClod, "C", defaults.C);
-    const std::string folder = ProgramFolder();
+    const std::string folder = TileFolderBase();
     Options.ZipPath = CombinePath(folder, ini.ReadString(kBrowser, "ZipPath", folder));
     Options.ZipPath = IncludeTrailingSeparator(Options.ZipPath);
     ApplyOptionsToControls();

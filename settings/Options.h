@@ -43,6 +43,11 @@ void RegisterNavigationPad(TTranslationRangeTarget *pad); // nullptr when it goe
 
 // The executable's folder with a trailing "/".
 std::string ProgramFolder();
+// The folder a tile folder given relative, or not at all, is taken from,
+// with a trailing "/": the program's own, or the user's home for a program
+// installed under /usr (its folder holds programs, never tiles).
+std::string TileFolderBase();
+std::string TileFolderBase(const std::string &executable, const std::string &home);
 // The settings file the program reads and the one a save writes. Beside the
 // executable (same base name, ".ini") when its folder is writable and not
 // under /usr. An installed program's folder is not: then a per-user file is read once it

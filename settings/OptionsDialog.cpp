@@ -210,8 +210,8 @@ void TfmOptions::CopyTo(TOptions &options) const
     options.Gradient = ofGradient->isChecked();
     options.smallC = static_cast<float>(ofSmallC->value() / 10.0);
     options.C = static_cast<float>(ofC->value() / 10.0);
-    // Relative or empty folders mean folders below the program's own, as when loading.
-    options.ZipPath = IncludeTrailingSeparator(CombinePath(ProgramFolder(), ofZipPath->text().toStdString()));
+    // Relative or empty folders are taken from the same folder as when loading.
+    options.ZipPath = IncludeTrailingSeparator(CombinePath(TileFolderBase(), ofZipPath->text().toStdString()));
 }
 
 void TfmOptions::ofSliderChange()

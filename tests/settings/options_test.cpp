@@ -239,6 +239,10 @@ TEST(SettingsFileLocation, BesideTheProgramOrPerUserWhenItsFolderIsNotWritable)
     EXPECT_EQ(installed(false).SaveTo, perUser);
     EXPECT_EQ(installed(true).ReadFrom, "/opt/orolith/bin/orolith.ini");
 
+    // An installed program's folder holds no tiles: the tile folder starts at home.
+    EXPECT_EQ(TileFolderBase("/usr/bin/orolith", "/home/ann"), "/home/ann/");
+    EXPECT_EQ(TileFolderBase("/opt/orolith/bin/orolith.bin", "/home/ann"), "/opt/orolith/bin/");
+
     SetIniFileName("/tmp/x.ini");
     EXPECT_EQ(IniFileLocation().ReadFrom, "/tmp/x.ini");
     EXPECT_EQ(IniFileLocation().SaveTo, "/tmp/x.ini");
