@@ -94,13 +94,16 @@ int RunInfo(const std::vector<std::string> &args)
     }
     const double ms = ElapsedMs(start);
 
+    // A terrain of voids has no extremes: its placeholders are no heights.
+    const bool any = terrain.MinHeight <= terrain.MaxHeight;
+    const auto extreme = [&](int steps) { return any ? MetresText(terrain.Metres(steps)) : std::string("none"); };
     // The south-west corner of the grid.
     const TLatLon origin = terrain.GeoRef.LatLonAtFraction(0, 0);
     std::cout << "File: " << terrain.FileName << "\n"
               << "GridHigh: " << terrain.GridHigh << "\n"
               << "Samples: " << terrain.Heights.Size() << "\n"
-              << "MinHeight: " << MetresText(terrain.Metres(terrain.MinHeight)) << "\n"
-              << "MaxHeight: " << MetresText(terrain.Metres(terrain.MaxHeight)) << "\n"
+              << "MinHeight: " << extreme(terrain.MinHeight) << "\n"
+              << "MaxHeight: " << extreme(terrain.MaxHeight) << "\n"
               << "Voids: " << CountVoids(terrain.Heights) << "\n"
               << "Origin: " << FloatToStrN(origin.Lat) << ", " << FloatToStrN(origin.Lon) << "\n"
               << "LoadMs: " << MillisecondsText(ms) << "\n"

@@ -43,6 +43,17 @@ TEST(CliInfoRaster, SourceFieldsAndHeightAtAPoint)
         EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
     EXPECT_EQ(run.out.find("ReadAt"), std::string::npos);
 
+    // Nothing but no-data at a fine step: no height to show, not the placeholders in metres.
+    GDALDataset *voids = GetGDALDriverManager()->GetDriverByName("GTiff")->Create(dir.Path("voids.tif").c_str(), 300, 200, 1,
+                                                                                  GDT_Float32, nullptr);
+    voids->SetGeoTransform(gt);
+    voids->GetRasterBand(1)->SetNoDataValue(-9999);
+    voids->GetRasterBand(1)->Fill(-9999);
+    GDALClose(voids);
+    const TCliRun empty = RunCli({"info", QString::fromStdString(dir.Path("voids.tif"))});
+    ASSERT_EQ(empty.code, 0) << empty.err;
+    EXPECT_NE(empty.out.find("MinHeight: none\nMaxHeight: none\n"), std::string::npos) << empty.out;
+
     const TCliRun off = RunCli({"info", QString::fromStdString(path), "--at", "47.9,9.5"});
     EXPECT_EQ(off.code, 1);
     EXPECT_NE(off.err.find("is not on the terrain"), std::string::npos) << off.err;
