@@ -3,9 +3,10 @@
 //
 // Fresh memory costs a page fault on the first touch of every 4 KB page; on
 // a virtual machine each fault is tens of microseconds, over a second for the
-// 233 MB grid of a 3 × 3 block of 3601 tiles. Large allocations here come
-// from the kernel as transparent huge pages (one fault per 2 MB), taken all
-// at once; where that is refused they are ordinary zeroed pages. Builds with
+// 233 MB grid of a 3 × 3 block of 3601 tiles. Large allocations here are
+// taken from the kernel all at once: as transparent huge pages (one fault
+// per 2 MB) up to 128 MB, as ordinary zeroed pages beyond that and where
+// huge pages are refused (HugePages.cpp says why). Builds with
 // AddressSanitizer or ThreadSanitizer take them from calloc instead, where
 // the sanitizers can watch them.
 #pragma once
