@@ -1,6 +1,7 @@
 #include "DrawTarget.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
@@ -61,8 +62,17 @@ bool TGLDrawWindow::Present(QOpenGLContext &context)
 
 std::optional<QPoint> TGLDrawWindow::PointerPixel() const
 {
-    const QPoint local = mapFromGlobal(QCursor::pos());
+    const QPoint global = QCursor::pos();
+    const QPoint local = mapFromGlobal(global);
     if (local.x() < 0 || local.y() < 0 || local.x() >= width() || local.y() >= height())
+        return std::nullopt;
+    // A window above the view (the navigation pad, a dialog) has the pointer,
+    // not the terrain under it. A system that cannot say which window is on
+    // top answers null, and the view is taken to be uncovered.
+    const QWindow *ours = this;
+    while (ours->parent())
+        ours = ours->parent();
+    if (const QWindow *top = QGuiApplication::topLevelAt(global); top && top != ours)
         return std::nullopt;
     const qreal ratio = devicePixelRatio();
     return QPoint(int(local.x() * ratio), int(local.y() * ratio));

@@ -51,7 +51,8 @@ public:
     QSurface *Surface() override;
     QSize PixelSize() const override;
     bool Present(QOpenGLContext &context) override;
-    // The mouse cursor's position over the window, when it is inside.
+    // The mouse cursor's position over the window, when it is inside and
+    // no other window lies over it there.
     std::optional<QPoint> PointerPixel() const override;
 
 signals:
