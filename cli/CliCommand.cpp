@@ -52,11 +52,24 @@ bool IsValidUtf8(const std::string &name)
     return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
-std::string MillisecondsText(double ms)
+std::string OneDecimalText(double value)
 {
     char text[32];
-    *std::to_chars(text, text + sizeof text - 1, ms, std::chars_format::fixed, 1).ptr = '\0';
+    *std::to_chars(text, text + sizeof text - 1, value, std::chars_format::fixed, 1).ptr = '\0';
     return text;
+}
+
+std::optional<TLatLon> ParseLatLonText(const std::string &text)
+{
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        return std::nullopt;
+    TLatLon p;
+    const char *b = text.data(), *mid = b + comma, *e = b + text.size();
+    const auto lat = std::from_chars(b, mid, p.Lat), lon = std::from_chars(mid + 1, e, p.Lon);
+    if (lat.ec != std::errc() || lat.ptr != mid || lon.ec != std::errc() || lon.ptr != e)
+        return std::nullopt;
+    return p;
 }
 
 bool CliArgs::Has(const std::string &name) const

@@ -2,7 +2,10 @@
 // static CliCommand, so adding a command touches no other file.
 #pragma once
 
+#include "TilePos.h"
+
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,9 +37,12 @@ std::string CliWriteFailure(const std::string &what);
 extern const char *const NotUtf8Problem;
 bool IsValidUtf8(const std::string &name);
 
-// Milliseconds with one decimal and "." whatever the locale (printf would
-// follow the one the application sets up).
-std::string MillisecondsText(double ms);
+// Milliseconds and heights with one decimal and "." whatever the locale
+// (printf would follow the one the application sets up).
+std::string OneDecimalText(double value);
+// "LAT,LON" in degrees with "." decimals (the comma parts them), not checked
+// for range; empty when the text is not that.
+std::optional<TLatLon> ParseLatLonText(const std::string &text);
 
 // Reads "--name value" options; positional arguments come back in order.
 struct CliArgs {

@@ -41,21 +41,6 @@ std::string MetresText(double metres, int decimals = 2)
     return s;
 }
 
-// "LAT,LON" in degrees, "." as the decimal separator; empty when it is not that.
-std::optional<TLatLon> ParseLatLon(const std::string &text)
-{
-    const size_t comma = text.find(',');
-    if (comma == std::string::npos)
-        return std::nullopt;
-    double lat = 0, lon = 0;
-    const char *b = text.data(), *mid = b + comma, *e = b + text.size();
-    const auto first = std::from_chars(b, mid, lat), second = std::from_chars(mid + 1, e, lon);
-    if (first.ec != std::errc() || first.ptr != mid || second.ec != std::errc() || second.ptr != e ||
-        !(std::fabs(lat) <= 90) || !(std::fabs(lon) <= 180))
-        return std::nullopt;
-    return TLatLon{lat, lon};
-}
-
 // The height the status bar shows at `p`: the sample under it, in metres
 // with one decimal; empty off the grid.
 std::optional<std::string> HeightAtText(const TTerrain &terrain, const TLatLon &p)
@@ -64,8 +49,7 @@ std::optional<std::string> HeightAtText(const TTerrain &terrain, const TLatLon &
     if (!g || !((*g)[0] >= 0 && (*g)[1] >= 0 && (*g)[0] <= terrain.GridHigh && (*g)[1] <= terrain.GridHigh))
         return std::nullopt;
     const double metres = terrain.SampleHeight(static_cast<float>((*g)[0]), static_cast<float>((*g)[1])) / TTerrain::HeightScale;
-    char text[64];
-    return std::string(text, std::to_chars(text, text + sizeof text, metres, std::chars_format::fixed, 1).ptr);
+    return OneDecimalText(metres);
 }
 
 // The file's own sample spacing, not the grid's: a raster resampled along
@@ -81,7 +65,7 @@ int RunInfo(const std::vector<std::string> &args)
     if (a.positional.empty())
         return CliFail("", "usage: info FILE... [--at LAT,LON]");
     std::optional<TLatLon> at;
-    if (a.Has("at") && !(at = ParseLatLon(a.Value("at"))))
+    if (a.Has("at") && !((at = ParseLatLonText(a.Value("at"))) && OnEarth(*at)))
         return CliFail("", "--at must be LAT,LON in degrees (latitude −90 … 90, longitude −180 … 180), not '" +
                                a.Value("at") + "'");
     TTerrain terrain;
@@ -106,7 +90,7 @@ int RunInfo(const std::vector<std::string> &args)
               << "MaxHeight: " << extreme(terrain.MaxHeight) << "\n"
               << "Voids: " << CountVoids(terrain.Heights) << "\n"
               << "Origin: " << FloatToStrN(origin.Lat) << ", " << FloatToStrN(origin.Lon) << "\n"
-              << "LoadMs: " << MillisecondsText(ms) << "\n"
+              << "LoadMs: " << OneDecimalText(ms) << "\n"
               << "Driver: " << terrain.Source.Driver << "\n"
               << "CRS: " << terrain.GeoRef.CrsName() << "\n"
               << "SourceSize: " << terrain.Source.Width << " x " << terrain.Source.Height << "\n"

@@ -80,7 +80,7 @@ int RunMesh(const std::vector<std::string> &args)
         std::cout << "LatticeSize: " << lod->LatticeSize << "\n";
     std::cout << "Vertices: " << vertices << "\n"
               << "Triangles: " << triangles << "\n"
-              << "BuildMs: " << MillisecondsText(ms) << "\n";
+              << "BuildMs: " << OneDecimalText(ms) << "\n";
     return 0;
 }
 

@@ -21,19 +21,11 @@ namespace {
 
 const char *const Usage = "usage: profile FILE... --track T.gpx OUT.csv|svg|png, or FILE... --line LAT,LON LAT,LON... OUT";
 
-// "47.25,11.5": latitude then longitude, "." decimals (the comma parts them).
+// "47.25,11.5": latitude then longitude; a point off the globe is refused.
 std::optional<TLatLon> ParseLatLon(const std::string &text)
 {
-    const size_t comma = text.find(',');
-    if (comma == std::string::npos)
-        return std::nullopt;
-    TLatLon p;
-    const char *end = text.data() + text.size();
-    const auto lat = std::from_chars(text.data(), text.data() + comma, p.Lat);
-    const auto lon = std::from_chars(text.data() + comma + 1, end, p.Lon);
-    if (lat.ec != std::errc() || lat.ptr != text.data() + comma || lon.ec != std::errc() || lon.ptr != end)
-        return std::nullopt;
-    if (!(std::abs(p.Lat) <= 90 && std::abs(p.Lon) <= 180))
+    const auto p = ParseLatLonText(text);
+    if (p && !OnEarth(*p))
         throw std::invalid_argument("--line: " + text + " lies outside latitude -90 … 90 or longitude -180 … 180");
     return p;
 }
@@ -57,13 +49,6 @@ std::vector<std::string> TakeLine(const std::vector<std::string> &args, std::vec
             }
     }
     return rest;
-}
-
-std::string OneDecimal(double value)
-{
-    char buffer[64];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
-    return std::string(buffer, r.ptr);
 }
 
 int RunProfile(const std::vector<std::string> &args)
@@ -105,11 +90,11 @@ int RunProfile(const std::vector<std::string> &args)
         return CliFail(e.File(), e.what());
     }
     const TProfileSummary &s = profile.Summary;
-    std::cout << "Length: " << OneDecimal(s.Length) << "\n"
-              << "Ascent: " << OneDecimal(s.Ascent) << "\n"
-              << "Descent: " << OneDecimal(s.Descent) << "\n"
-              << "MinHeight: " << OneDecimal(*s.MinHeight) << "\n"
-              << "MaxHeight: " << OneDecimal(*s.MaxHeight) << "\n";
+    std::cout << "Length: " << OneDecimalText(s.Length) << "\n"
+              << "Ascent: " << OneDecimalText(s.Ascent) << "\n"
+              << "Descent: " << OneDecimalText(s.Descent) << "\n"
+              << "MinHeight: " << OneDecimalText(*s.MinHeight) << "\n"
+              << "MaxHeight: " << OneDecimalText(*s.MaxHeight) << "\n";
     return 0;
 }
 

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             __builtin_trap();
         for (const auto &segment : track.Segments)
             for (const auto &p : segment.Points)
-                if (!(std::abs(p.Where.Lat) <= 90 && std::abs(p.Where.Lon) <= 180))
+                if (!OnEarth(p.Where))
                     __builtin_trap();
     } catch (const ETerrainError &e) {
         if (e.File() != path)

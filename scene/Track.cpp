@@ -208,7 +208,7 @@ private:
 
     TLatLon Checked(double lat, double lon) const
     {
-        if (!(std::abs(lat) <= 90 && std::abs(lon) <= 180))
+        if (!OnEarth({lat, lon}))
             throw ETerrainError("a point lies outside latitude -90 … 90 or longitude -180 … 180", path_);
         return {lat, lon};
     }

@@ -10,6 +10,12 @@ struct TLatLon {
     double Lon = 0.0;
 };
 
+// Latitude −90 … 90 and longitude −180 … 180 (NaN is neither).
+inline bool OnEarth(const TLatLon &p)
+{
+    return p.Lat >= -90 && p.Lat <= 90 && p.Lon >= -180 && p.Lon <= 180;
+}
+
 // A tile's south-west corner plus a point inside it, with the terrain square
 // it is drawn on. Every geographic read-out goes through one of these.
 struct TTilePos {
