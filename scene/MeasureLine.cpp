@@ -10,14 +10,6 @@ constexpr TOverlayColor MeasureColor{1.0f, 0.9f, 0.1f};
 
 }  // namespace
 
-double TMeasureLine::LengthMetres() const
-{
-    double metres = 0;
-    for (size_t i = 1; i < Points.size(); ++i)
-        metres += GeodesicMetres(Points[i - 1], Points[i]);
-    return metres;
-}
-
 std::optional<double> TMeasureLine::HeightDifference(const TTerrain &terrain) const
 {
     if (Points.size() < 2)

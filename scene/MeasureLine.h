@@ -13,7 +13,6 @@ class TMeasureLine : public TOverlay {
 public:
     std::vector<TLatLon> Points;
     bool Finished = false;  // ended by Esc or a double-click
-    double LengthMetres() const;
     // The terrain's height at the last point minus at the first; empty
     // without two points or where either is a void.
     std::optional<double> HeightDifference(const TTerrain &terrain) const;

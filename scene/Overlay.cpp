@@ -8,12 +8,6 @@ void TScene::Add(std::shared_ptr<TOverlay> overlay)
     Changed();
 }
 
-void TScene::Remove(const TOverlay *overlay)
-{
-    std::erase_if(overlays_, [overlay](const auto &o) { return o.get() == overlay; });
-    Changed();
-}
-
 std::vector<TOverlayLine> TScene::AllLines() const
 {
     std::vector<TOverlayLine> lines;
