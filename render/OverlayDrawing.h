@@ -16,8 +16,6 @@ public:
 
     void SetLines(TDrapedLines lines) { lines_ = std::move(lines); }
     void SetMarkers(std::vector<TPlaceOverlay::TMarker> markers) { markers_.SetMarkers(std::move(markers)); }
-    const TDrapedLines &Lines() const { return lines_; }
-    const TPlaceOverlay &Markers() const { return markers_; }
 
     // Over the current frame, with its context current; the matrices are
     // those the frame drew the terrain with (column-major), the viewport x,

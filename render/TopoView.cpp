@@ -48,11 +48,13 @@ void TTopoView::SetLoaded()
     ContentChanged();
 }
 
-void TTopoView::ContentChanged()
+void TTopoView::ContentChanged(bool ground)
 {
     // One counter for all views: a new view never repeats an old one's number.
     static uint64_t lastVersion = 0;
     contentVersion_ = ++lastVersion;
+    if (ground)
+        groundVersion_ = contentVersion_;
 }
 
 TTopoView::TFrameKey TTopoView::FrameKey() const
@@ -100,7 +102,8 @@ void TTopoView::InitGL()
 void TTopoView::BuildFont()
 {
     overlayDrawing_ = std::make_unique<TOverlayDrawing>(BuildLabelAtlas(GlyphWidths));
-    overlaysScene_ = overlaysContent_ = 0;
+    overlaysScene_ = overlaysGround_ = 0;
+    overlaysLines_.clear();
 }
 
 void TTopoView::ResetCamera()
@@ -230,7 +233,7 @@ void TTopoView::UploadTexture(uint8_t mode)
     }
     if (MakeCurrent())
         Texture->GenTexture(true, false);
-    ContentChanged();
+    ContentChanged(false);
 }
 
 bool TTopoView::SaveScreenshot(const std::string &fileName)

@@ -134,7 +134,10 @@ public:
 
     // Drawing. Each makes the context current itself.
     void SetupProjection();
+    // Draws and presents a frame, keeping the depth under `pixel` for the
+    // read-outs (without one: the pick pixel, else the pointer's).
     void Render();
+    void Render(std::optional<QPoint> pixel);
     // 0 as is, 1 mirrored left–right, 2 flipped top–bottom, 3 turned by 180°, 4 inverted.
     void UploadTexture(uint8_t mode);
     // Draws the current frame again and writes it; the format follows the
@@ -219,7 +222,9 @@ protected:
     // stand only on tiles, as they always did.
     std::vector<TPlaceOverlay::TMarker> SceneMarkers();
     // Takes a new ContentVersion: the picture is no longer what it was.
-    void ContentChanged();
+    // `ground` is false when only the texture changed, not the mesh and
+    // heights the overlays lie on.
+    void ContentChanged(bool ground = true);
     // One draw of Vertices/TexCoords from client memory as GL primitives of
     // the given kind (GL_QUADS for the base mesh, GL_TRIANGLES for a list).
     void DrawMeshArrays(unsigned primitive);
@@ -257,6 +262,9 @@ private:
     QSize presentedSize_;  // the target's size when a frame last reached it
     uint64_t contentVersion_ = 0;
     std::unique_ptr<TOverlayDrawing> overlayDrawing_;  // made with the context
-    // The scene and content versions the drawing's overlays come from.
-    uint64_t overlaysScene_ = 0, overlaysContent_ = 0;
+    uint64_t groundVersion_ = 0;  // changes with the mesh and heights only
+    // What the drawing's overlays come from: the scene's and the ground's
+    // versions, and the lines as last laid on the ground.
+    uint64_t overlaysScene_ = 0, overlaysGround_ = 0;
+    std::vector<TOverlayLine> overlaysLines_;
 };

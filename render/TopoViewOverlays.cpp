@@ -76,14 +76,20 @@ void TTopoView::DrawOverlays()
         return;
     // Overlays and the ground they lie on change seldom: lay them out again
     // only then, not every frame. The vertical scale is the frame's matrix.
-    if (overlaysScene_ != Scene.Version() || overlaysContent_ != contentVersion_) {
-        const std::vector<TOverlayLine> lines = Scene.AllLines();
-        overlayDrawing_->SetLines(lines.empty() ? TDrapedLines()
-                                                : DrapeOverlayLines(lines, Terrain, *DrawnSurface(),
-                                                                    DrapeTolerance(Terrain)));
+    // Laying long tracks on the ground takes a good part of a second, so
+    // lines are laid again only when they or the ground changed, not when a
+    // marker moved (the profile's hover mark, a measuring click's point).
+    if (overlaysScene_ != Scene.Version() || overlaysGround_ != groundVersion_) {
+        std::vector<TOverlayLine> lines = Scene.AllLines();
+        if (overlaysGround_ != groundVersion_ || lines != overlaysLines_) {
+            overlayDrawing_->SetLines(lines.empty() ? TDrapedLines()
+                                                    : DrapeOverlayLines(lines, Terrain, *DrawnSurface(),
+                                                                        DrapeTolerance(Terrain)));
+            overlaysLines_ = std::move(lines);
+        }
         overlayDrawing_->SetMarkers(SceneMarkers());
         overlaysScene_ = Scene.Version();
-        overlaysContent_ = contentVersion_;
+        overlaysGround_ = groundVersion_;
     }
     overlayDrawing_->Draw(frame_.ModelView, frame_.Projection, frame_.Viewport);
 }

@@ -13,6 +13,7 @@
 
 struct TOverlayColor {
     float R = 1, G = 1, B = 1;  // 0 … 1
+    bool operator==(const TOverlayColor &) const = default;
 };
 
 // A line lying on the ground, drawn draped over the terrain as drawn.
@@ -20,6 +21,7 @@ struct TOverlayLine {
     std::vector<TLatLon> Points;
     TOverlayColor Color;
     float WidthPixels = 3;
+    bool operator==(const TOverlayLine &) const = default;
 };
 
 // A marker standing on the ground with its name beside it: one placemark,
@@ -43,7 +45,6 @@ public:
 class TScene {
 public:
     void Add(std::shared_ptr<TOverlay> overlay);
-    void Remove(const TOverlay *overlay);
     const std::vector<std::shared_ptr<TOverlay>> &Overlays() const { return overlays_; }
     // Every line and marker of every overlay, in order.
     std::vector<TOverlayLine> AllLines() const;

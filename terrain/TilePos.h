@@ -8,6 +8,7 @@
 struct TLatLon {
     double Lat = 0.0;
     double Lon = 0.0;
+    bool operator==(const TLatLon &) const = default;
 };
 
 // Latitude −90 … 90 and longitude −180 … 180 (NaN is neither).
