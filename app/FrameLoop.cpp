@@ -65,8 +65,9 @@ bool TfmView::DrawIfChanged()
     const TTopoView::TFrameKey key = View_->FrameKey();
     if (!frameOutdated_ && lastFrameKey_ && *lastFrameKey_ == key)
         return false;
-    // Without a terrain this clears the panel to the sky.
-    View_->Render();
+    // Without a terrain this clears the panel to the sky. The key's pixel:
+    // asking the window system where the pointer is costs a round trip.
+    View_->Render(key.Pixel);
     lastFrameKey_ = key;
     frameOutdated_ = false;
     if (!View_->Loaded) {

@@ -101,6 +101,11 @@ bool TTopoView::DrawFrame()
 
 void TTopoView::Render()
 {
+    Render(PickPixel ? PickPixel : DrawControl ? DrawControl->PointerPixel() : std::nullopt);
+}
+
+void TTopoView::Render(std::optional<QPoint> pixel)
+{
     if (!MakeCurrent())
         return;
     // A window's buffers take a new size only when a frame is presented
@@ -121,7 +126,6 @@ void TTopoView::Render()
     }
     // Keep the depth under the pixel the owner will pick at, while the frame
     // is still in the back buffer: after the swap its content is undefined.
-    const std::optional<QPoint> pixel = PickPixel ? PickPixel : DrawControl->PointerPixel();
     if (pixel)
         keptDepth_ = {true, *pixel, ReadDepth(pixel->x(), pixel->y())};
     DrawControl->Present(*RC);
