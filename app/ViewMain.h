@@ -226,9 +226,11 @@ private:
     // profile's point there.
     void PointerOverGround(const std::optional<TGroundPoint> &ground);
     // World units a few pixels span on the ground at world point (x, z).
-    double PixelsToWorld(double pixels, double x, double z) const;
-    // The track's points on the terrain square, world X and Z; its
-    // waypoints too when asked (a file of waypoints alone has no line).
+    double PixelsToWorld(double pixels, double worldX, double worldZ) const;
+    // The track's points on the terrain square, as drawn: world X and Z
+    // times the drawing's stretch, the units of the camera's offsets and of
+    // EyeHeightAbove. Its waypoints too when asked (a file of waypoints
+    // alone has no line).
     std::vector<std::array<float, 2>> TrackOnTerrain(const TTrack &track, bool withWaypoints = false) const;
     void SceneChanged();
     // Draws a frame when it would differ from the last; true for a frame of a terrain.

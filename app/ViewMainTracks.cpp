@@ -157,7 +157,8 @@ void TfmView::RefreshProfile(bool show)
 // ground under the pointer choose it.
 void TfmView::PointerOverGround(const std::optional<TGroundPoint> &ground)
 {
-    if (!profilePanel_->HasProfile() || profilePanel_->Plot->Pointing())
+    // Runs after every frame: nothing to mark while no profile is shown.
+    if (!profilePanel_->HasProfile() || !profilePanel_->isVisible() || profilePanel_->Plot->Pointing())
         return;
     std::optional<double> distance;
     if (ground) {
@@ -170,12 +171,16 @@ void TfmView::PointerOverGround(const std::optional<TGroundPoint> &ground)
     profilePanel_->Plot->SetMark(distance);
 }
 
-// A pixel spans 2·d·tan(fov/2) / height world units at distance d from the
+// A pixel spans 2·d·tan(fov/2) / height drawn units at distance d from the
 // eye; the eye stands where the view's translation puts it, in hiking mode
-// at its own height, else on the orbit 2·WorldSize from the centre.
-double TfmView::PixelsToWorld(double pixels, double x, double z) const
+// at its own height, else on the orbit 2·WorldSize from the centre. The
+// camera works in drawn units: the ground point is stretched as drawn, and
+// the span comes back in world units along X.
+double TfmView::PixelsToWorld(double pixels, double worldX, double worldZ) const
 {
     const TTopoView &v = *View_;
+    const TDrawnScale drawn = v.DrawnScale();
+    const double x = worldX * drawn.X, z = worldZ * drawn.Z;
     double eyeX = -v.OffsetX, eyeY = v.EyeHeight, eyeZ = -v.OffsetZ;
     if (!v.HikingMode) {
         const double d = 2.0 * v.WorldSize, pitch = v.Pitch * kPi / 180, yaw = v.Yaw * kPi / 180;
@@ -186,7 +191,7 @@ double TfmView::PixelsToWorld(double pixels, double x, double z) const
     // The ground's own height changes the distance too little to matter.
     const double distance = std::sqrt((eyeX - x) * (eyeX - x) + eyeY * eyeY + (eyeZ - z) * (eyeZ - z));
     const int height = std::max(1, drawWindow_->height());
-    return pixels * 2 * distance * std::tan(v.FieldOfView * kPi / 360) / height;
+    return pixels * 2 * distance * std::tan(v.FieldOfView * kPi / 360) / height / drawn.X;
 }
 
 std::vector<std::array<float, 2>> TfmView::TrackOnTerrain(const TTrack &track, bool withWaypoints) const
@@ -195,10 +200,11 @@ std::vector<std::array<float, 2>> TfmView::TrackOnTerrain(const TTrack &track, b
     if (!View_->Loaded)
         return points;
     const double half = View_->WorldSize / 2.0;
+    const TDrawnScale drawn = View_->DrawnScale();
     const auto add = [&](const TLatLon &where) {
         if (const auto world = View_->Terrain.WorldAt(where);
             world && std::abs((*world)[0]) <= half && std::abs((*world)[1]) <= half)
-            points.push_back({float((*world)[0]), float((*world)[1])});
+            points.push_back({float((*world)[0] * drawn.X), float((*world)[1] * drawn.Z)});
     };
     for (const TTrackSegment &segment : track.Segments)
         for (const TTrackPoint &point : segment.Points)

@@ -218,4 +218,24 @@ TEST_F(TrackProfileTest, FollowWalksTheEyeAlongTheTrackLookingAhead)
     EXPECT_FALSE(pad().IsFollowing());
 }
 
+TEST_F(TrackProfileTest, ZoomToTrackCentresItInTrueProportions)
+{
+    // At 60°N the terrain is drawn half as wide as tall: the camera must aim
+    // at the track where it is drawn, not where it lies on the square.
+    topo().TrueProportions = true;
+    view().LoadTerrainFile(WriteRampTile(dir, "N60E011.hgt"));
+    const std::string path = dir.Path("short.gpx");
+    std::ofstream(path) << "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"test\" "
+                           "xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>"
+                           "<trkpt lat=\"60.2\" lon=\"11.7\"/><trkpt lat=\"60.4\" lon=\"11.9\"/>"
+                           "</trkseg></trk></gpx>\n";
+    ASSERT_TRUE(view().OpenTrackFiles({path}));
+    view().ZoomToTrack(int(view().Tracks().Tracks.size()) - 1);
+    ASSERT_TRUE(WaitForFrame());
+    const TLatLon centre = topo().GetViewCenter().LatLon;
+    // Within a step of the pad's sliders, which move by whole units.
+    EXPECT_NEAR(centre.Lat, 60.3, 0.01);
+    EXPECT_NEAR(centre.Lon, 11.8, 0.02);
+}
+
 }  // namespace
