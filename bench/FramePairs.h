@@ -10,7 +10,6 @@
 #include "Utils.h"
 #include "ViewFactory.h"
 
-#include <QApplication>
 
 #include <memory>
 
@@ -27,12 +26,8 @@ struct TDefaultViewWindow {
 
     explicit TDefaultViewWindow(int topoClass)
     {
-        Window.resize(1024, 768);
-        Window.show();
-        QApplication::processEvents();
         View = CreateTopoView(topoClass);
-        View->DrawControl = &Window;
-        View->InitGL();
+        ShowViewInWindow(Window, *View);
         if (auto *lod = dynamic_cast<TTopoViewCLOD *>(View.get())) {
             lod->C = 4.0f;
             lod->SmallC = 0.8f;

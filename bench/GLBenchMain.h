@@ -1,11 +1,13 @@
 // What the benchmarks that draw share: a temporary work folder with made-up
-// sample tiles, and a main() that runs them inside a QApplication with the
-// terrain's GL format and names the renderer in the report.
+// sample tiles, a shown window for a view, and a main() that runs them inside
+// a QApplication with the terrain's GL format and names the renderer in the
+// report.
 #pragma once
 
 #include "DrawTarget.h"
 #include "FrameMemory.h"
 #include "SyntheticTile.h"
+#include "TopoView.h"
 
 #include <benchmark/benchmark.h>
 
@@ -48,6 +50,17 @@ inline std::string BenchTilePath(int side)
         WriteSyntheticTile(path, side, 8);
     }
     return path;
+}
+
+// Shows `window` at 1024 × 768, as the viewer's frame is measured, and makes
+// it the one `view` draws into, its GL set up there.
+inline void ShowViewInWindow(TGLDrawWindow &window, TTopoView &view)
+{
+    window.resize(1024, 768);
+    window.show();
+    QApplication::processEvents();
+    view.DrawControl = &window;
+    view.InitGL();
 }
 
 // The renderer's name heads the report: the figures mean little without it.

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,10 @@ inline std::string CliPath()
 struct TRun {
     double wall = 0, cpu = 0;
 };
-inline TRun RunCommand(const std::string &command, bool &ok)
+inline TRun RunCommand(const std::string &command, bool &ok, const std::function<void()> &prepare = {})
 {
+    if (prepare)
+        prepare();
     const double cpu0 = CpuSeconds(RUSAGE_CHILDREN);
     const auto start = std::chrono::steady_clock::now();
     ok = ok && std::system(command.c_str()) == 0;
@@ -59,8 +62,10 @@ inline TRun RunCommand(const std::string &command, bool &ok)
 // Runs `ours` and `peer` once per iteration; the counters are medians:
 // cli_ms, PEER_ms, their ratio, the median of the per-iteration ratios
 // (ratio_pairs), the same for processor time, and the load average.
+// `prepare`, if given, runs untimed before each command (say, to remove an
+// output a tool refuses to overwrite).
 inline void RunSideBySide(benchmark::State &state, const std::string &ours, const std::string &peer,
-                          const std::string &peerName)
+                          const std::string &peerName, const std::function<void()> &prepare = {})
 {
     double load[3] = {};
     getloadavg(load, 3);
@@ -69,11 +74,11 @@ inline void RunSideBySide(benchmark::State &state, const std::string &ours, cons
     for (auto _ : state) {
         TRun a, b;
         if (oursFirst) {
-            a = RunCommand(ours, ok);
-            b = RunCommand(peer, ok);
+            a = RunCommand(ours, ok, prepare);
+            b = RunCommand(peer, ok, prepare);
         } else {
-            b = RunCommand(peer, ok);
-            a = RunCommand(ours, ok);
+            b = RunCommand(peer, ok, prepare);
+            a = RunCommand(ours, ok, prepare);
         }
         oursFirst = !oursFirst;
         if (!ok) {

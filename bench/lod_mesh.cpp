@@ -12,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QOpenGLContext>
 #include <qopengl.h>
 
@@ -99,12 +98,8 @@ struct TFrameRig {
 
     TFrameRig(int topoClass, int side, float c)
     {
-        window.resize(1024, 768);
-        window.show();
-        QApplication::processEvents();
         view = LoadedView(topoClass, side);
-        view->DrawControl = &window;
-        view->InitGL();
+        ShowViewInWindow(window, *view);
         SetLodOptions(*view, c);
         view->BuildTexture();
         view->UploadTexture(0);

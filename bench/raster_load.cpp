@@ -8,63 +8,24 @@
 //   average -outsize` to the same 10,800² in memory.
 // Each iteration runs both, taking turns at going first; the counters are
 // medians over the iterations.
+#include "CopernicusLike.h"
 #include "SideBySide.h"
-#include "SyntheticTile.h"
 
 #include <benchmark/benchmark.h>
-
-#include <gdal_priv.h>
-#include <gdal_utils.h>
-#include <ogr_spatialref.h>
 
 #include <QTemporaryDir>
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace {
 
 constexpr int Side = 3600;
 constexpr int Mosaic = 6;
-
-// A tile like Copernicus GLO-30 N47E008: heights as floats with decimals,
-// pixel-is-point corners half a sample outside the degree square.
-void WriteCopernicusLike(const std::string &path)
-{
-    const std::vector<int16_t> whole = MakeSyntheticHeights(Side + 1, 4);
-    std::vector<float> heights(static_cast<size_t>(Side) * Side);
-    for (int r = 0; r < Side; ++r)
-        for (int c = 0; c < Side; ++c) {
-            const int16_t h = whole[static_cast<size_t>(r) * (Side + 1) + c];
-            heights[static_cast<size_t>(r) * Side + c] =
-                h == -32768 ? 0.0f : static_cast<float>(h + 0.37 * std::sin(c * 0.01) * std::cos(r * 0.013));
-        }
-    GDALAllRegister();
-    GDALDataset *mem = GetGDALDriverManager()->GetDriverByName("MEM")->Create("", Side, Side, 1, GDT_Float32, nullptr);
-    double gt[6] = {8 - 0.5 / Side, 1.0 / Side, 0, 48 + 0.5 / Side, 0, -1.0 / Side};
-    mem->SetGeoTransform(gt);
-    OGRSpatialReference wgs84;
-    wgs84.importFromEPSG(4326);
-    mem->SetSpatialRef(&wgs84);
-    mem->SetMetadataItem("AREA_OR_POINT", "Point");
-    if (mem->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, Side, Side, heights.data(), Side, Side, GDT_Float32, 0, 0) != CE_None)
-        throw std::runtime_error("cannot fill the tile");
-    const char *args[] = {"-of", "COG", "-co", "COMPRESS=DEFLATE", "-co", "PREDICTOR=3", "-co", "BLOCKSIZE=1024",
-                          "-co", "OVERVIEWS=NONE", nullptr};
-    GDALTranslateOptions *options = GDALTranslateOptionsNew(const_cast<char **>(args), nullptr);
-    GDALDatasetH out = GDALTranslate(path.c_str(), mem, options, nullptr);
-    GDALTranslateOptionsFree(options);
-    GDALClose(mem);
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
-    GDALClose(out);
-}
 
 // 6 × 6 tiles, each a hard link of the one tile under its own name, so GDAL
 // opens and decodes every one of them as it would distinct files.
@@ -102,7 +63,8 @@ struct TFiles {
         const std::string root = dir.path().toStdString();
         tile = root + "/Copernicus_like_N47_00_E008_00_DEM.tif";
         vrt = root + "/mosaic.vrt";
-        WriteCopernicusLike(tile);
+        WriteCopernicusLike(tile, 47, 8, 4,
+                            [](int r, int c) { return 0.37 * std::sin(c * 0.01) * std::cos(r * 0.013); });
         WriteMosaic(root, tile, vrt);
     }
 };

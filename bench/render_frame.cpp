@@ -17,7 +17,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QOpenGLContext>
 #include <qopengl.h>
 
@@ -36,12 +35,8 @@ struct TWindowScene {
 
     TWindowScene(int topoClass, int side)
     {
-        Window.resize(1024, 768);
-        Window.show();
-        QApplication::processEvents();
         View = CreateTopoView(topoClass);
-        View->DrawControl = &Window;
-        View->InitGL();
+        ShowViewInWindow(Window, *View);
         View->LoadFromFile(BenchTilePath(side));
         View->Resolution = Resolution;
         View->BuildTexture();

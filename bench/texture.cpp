@@ -13,11 +13,9 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <string>
