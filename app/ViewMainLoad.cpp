@@ -119,8 +119,7 @@ void TfmView::LoadTerrain(std::shared_ptr<const TTerrainSource> source)
     View_->ResetCamera();
     // The walker's eye starts at the height of the terrain's highest point, as drawn.
     if (controls_)
-        controls_->SetValue(pvHikeY, float(View_->Terrain.Metres(View_->MaxHeight)) * TTerrain::HeightScale *
-                                          View_->HeightDrawScale());
+        controls_->SetValue(pvHikeY, View_->TopEyeHeight());
 }
 
 namespace {

@@ -115,8 +115,7 @@ int RunRender(const std::vector<std::string> &args)
     view->FieldOfView = float(a.Number("fov", view->FieldOfView));
     view->VerticalScale = float(a.Number("vscale", view->VerticalScale));
     // The hiking eye starts at the height of the tile's highest point, as drawn.
-    view->EyeHeight = float(a.Number(
-        "eye-height", float(view->Terrain.Metres(view->MaxHeight)) * TTerrain::HeightScale * view->HeightDrawScale()));
+    view->EyeHeight = float(a.Number("eye-height", view->TopEyeHeight()));
     view->Wireframe = a.Has("wireframe");
     if (a.Has("sea-level"))
         view->SetSeaLevel(a.WholeNumber("sea-level", 0));

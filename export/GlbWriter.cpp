@@ -112,13 +112,13 @@ std::string Json(const TSurfaceMesh &surface, const TDrapedLines &lines, const T
         view = 3;
     }
     views += "," + View(at.indices, 4 * uint64_t(surface.Triangles.size()), IndexData);
-    const std::string indexAccessor = std::to_string(view);
-    accessors += ",{\"bufferView\":" + indexAccessor + ",\"componentType\":" + std::to_string(UnsignedInt) +
+    const int indexAccessor = view;  // one accessor a view so far
+    accessors += ",{\"bufferView\":" + std::to_string(indexAccessor) + ",\"componentType\":" + std::to_string(UnsignedInt) +
                  ",\"count\":" + std::to_string(surface.Triangles.size()) + ",\"type\":\"SCALAR\"}";
     ++view;
     TLineParts lineParts;
     if (!lines.Strips.empty()) {
-        lineParts = LineJson(lines, at, view, std::stoi(indexAccessor) + 1, 1);
+        lineParts = LineJson(lines, at, view, indexAccessor + 1, 1);
         views += lineParts.Views;
         ++view;
     }
@@ -140,7 +140,7 @@ std::string Json(const TSurfaceMesh &surface, const TDrapedLines &lines, const T
            std::string(withLines ? "0,1" : "0") + "]}],\"nodes\":[{\"name\":\"terrain\",\"mesh\":0}" +
            (withLines ? ",{\"name\":\"lines\",\"mesh\":1}" : "") +
            "],\"meshes\":[{\"name\":\"terrain\",\"primitives\":[{"
-           "\"attributes\":{" + attributes + "},\"indices\":" + indexAccessor + ",\"material\":0,\"mode\":4}]}" +
+           "\"attributes\":{" + attributes + "},\"indices\":" + std::to_string(indexAccessor) + ",\"material\":0,\"mode\":4}]}" +
            lineParts.Mesh + "],\"materials\":[" + material + lineParts.Materials + "]" + texture +
            ",\"accessors\":[" + accessors + lineParts.Accessors + "],\"bufferViews\":[" + views +
            "],\"buffers\":[{\"byteLength\":" + std::to_string(at.end) + "}]}";

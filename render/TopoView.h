@@ -157,6 +157,8 @@ public:
     TDrawnScale DrawnScale() const { return DrawnScaleOf(Terrain, TrueProportions); }
     // What the drawing multiplies heights by besides VerticalScale.
     float HeightDrawScale() const { return DrawnScale().Y; }
+    // The terrain's highest point as drawn: where the walker's eye starts.
+    float TopEyeHeight() const { return float(Terrain.Metres(MaxHeight)) * TTerrain::HeightScale * HeightDrawScale(); }
     // Where the hiking eye stands at the drawn point (x, z), the negated
     // hiking offsets: just above the ground as drawn (HeightAbove for a
     // single tile).

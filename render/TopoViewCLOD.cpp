@@ -13,13 +13,12 @@ void TTopoViewCLOD::InitGL()
 
 void TTopoViewCLOD::BuildMesh(int size)
 {
+    // The drawn relief depends on the square's size.
+    WorldSize = size;
     if (Terrain.Empty()) {
-        WorldSize = size;
         ClearMesh();
         return;
     }
-    // The drawn relief depends on the square's size.
-    WorldSize = size;
     RoughnessWeight = DrawnScale().Roughness;
     BuildLod(Terrain, size, Vertices, TexCoords, [this](float fraction) { DoProgress(fraction); });
     ContentChanged();

@@ -171,21 +171,25 @@ TGroundPoint TTopoView::GetViewCenter() const
 
 bool TTopoView::PickGround(int winX, int winY, TGroundPoint &pos)
 {
-    pos = GetViewCenter();
+    // Missing the ground leaves the view's centre in `pos`.
+    const auto miss = [&] {
+        pos = GetViewCenter();
+        return false;
+    };
     float depth = 1.0f;
     if (keptDepth_.Valid && keptDepth_.Pixel == QPoint(winX, winY)) {
         depth = keptDepth_.Depth;
     } else {
         if (!MakeCurrent())
-            return false;
+            return miss();
         // An offscreen frame is still there to read; a window's is not.
         if (!(DrawControl->FrameSurvivesPresent() && frame_.Valid) && !DrawFrame())
-            return false;
+            return miss();
         depth = ReadDepth(winX, winY);
     }
     // The far plane's depth: the pixel shows the sky, no ground.
     if (!frame_.Valid || depth >= 1.0f)
-        return false;
+        return miss();
 
     // The centre of the pixel, GL's window rows counted from the bottom. The
     // matrix without the vertical scale gives the same X and Z and stays
@@ -194,7 +198,7 @@ bool TTopoView::PickGround(int winX, int winY, TGroundPoint &pos)
     double ox = 0, oy = 0, oz = 0;
     if (gluUnProject(winX + 0.5, vp[3] - 1 - winY + 0.5, depth, unscaledModelView_.data(),
                      frame_.Projection.data(), vp.data(), &ox, &oy, &oz) != GL_TRUE)
-        return false;
+        return miss();
     const double half = WorldSize / 2.0;
     pos = Terrain.GroundAt(std::clamp(ox, -half, half), std::clamp(oz, -half, half));
     return true;

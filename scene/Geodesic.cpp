@@ -28,7 +28,11 @@ TLatLon GeodesicPoint(const TLatLon &a, const TLatLon &b, double fraction)
 TGeodesicLeg::TGeodesicLeg(const TLatLon &a, const TLatLon &b)
     : line_(std::make_unique<GeographicLib::GeodesicLine>(Wgs84().InverseLine(a.Lat, a.Lon, b.Lat, b.Lon)))
 {
-    metres_ = line_->Distance();
+}
+
+double TGeodesicLeg::Metres() const
+{
+    return line_->Distance();
 }
 
 TGeodesicLeg::~TGeodesicLeg() = default;

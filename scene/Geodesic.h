@@ -21,11 +21,10 @@ class TGeodesicLeg {
 public:
     TGeodesicLeg(const TLatLon &a, const TLatLon &b);
     ~TGeodesicLeg();
-    double Metres() const { return metres_; }
+    double Metres() const;
     // The point `metres` along the leg from a.
     TLatLon At(double metres) const;
 
 private:
     std::unique_ptr<GeographicLib::GeodesicLine> line_;
-    double metres_ = 0;
 };

@@ -1,6 +1,6 @@
 // Named points on the Earth in coloured classes that can be hidden: the
 // first overlay of every view. The lists keep insertion order; the settings
-// file's text form lives in settings/Placemarks.h.
+// file's text form lives in settings/PlacemarkText.h.
 #pragma once
 
 #include "Overlay.h"

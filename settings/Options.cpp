@@ -60,9 +60,18 @@ void RegisterNavigationPad(TTranslationRangeTarget *pad)
     navigationPad = pad;
 }
 
+namespace {
+
+std::string FolderOf(const QString &executable)
+{
+    return IncludeTrailingSeparator(QFileInfo(executable).absolutePath().toStdString());
+}
+
+} // namespace
+
 std::string ProgramFolder()
 {
-    return IncludeTrailingSeparator(QFileInfo(ExecutablePath()).absolutePath().toStdString());
+    return FolderOf(ExecutablePath());
 }
 
 namespace {
@@ -79,7 +88,7 @@ std::string TileFolderBase(const std::string &executable, const std::string &hom
 {
     if (Packaged(QString::fromStdString(executable)))
         return IncludeTrailingSeparator(home);
-    return IncludeTrailingSeparator(QFileInfo(QString::fromStdString(executable)).absolutePath().toStdString());
+    return FolderOf(QString::fromStdString(executable));
 }
 
 std::string TileFolderBase()
