@@ -287,16 +287,10 @@ std::pair<int, int> TTileBlock::WrittenColumns(const TTile &tile, int r) const
 
 void TTileBlock::FillMissingTiles(TSIArray &grid) const
 {
-    if (copernicus_) {
-        // Sea: the product leaves out tiles of open water.
-        for (int row = 0; row < side_; ++row)
-            for (int col = 0; col < side_; ++col)
-                if (!Has(row, col))
-                    for (int r = 0; r < samples_; ++r)
-                        std::fill_n(grid.Row(row * samples_ + r) + static_cast<size_t>(col) * samples_, samples_,
-                                    int16_t{0});
+    // A missing Copernicus tile is sea at 0 m (the product leaves out tiles
+    // of open water): the grid SetSize has just made is zeros already.
+    if (copernicus_)
         return;
-    }
     // Every sample of a missing tile that no tile around it writes (see LoadTile).
     const int step = samples_ - 1;
     for (int row = 0; row < side_; ++row)
