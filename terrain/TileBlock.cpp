@@ -138,10 +138,10 @@ TTileBlock TTileBlock::Covering(const std::vector<std::string> &files)
     return CoveringTiles(tiles, files);
 }
 
-TTileBlock TTileBlock::OfSheet(const std::string &archive)
+TTileBlock TTileBlock::OfSheet(const std::string &archive, const std::vector<TZipTile> &members)
 {
     std::vector<TTile> tiles;
-    for (const TZipTile &member : SheetTiles(archive))
+    for (const TZipTile &member : members)
         tiles.push_back({archive, member.Name, member.Size, 0, 0});
     return CoveringTiles(tiles, {archive});
 }

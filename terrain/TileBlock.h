@@ -29,6 +29,8 @@
 #include <utility>
 #include <vector>
 
+struct TZipTile;
+
 class TTileBlock : public TTerrainSource {
 public:
     // The largest grid a block may have, samples a side (4 × 4 tiles of 3601
@@ -48,9 +50,10 @@ public:
     // grid within MaxSamples. Throws ETerrainError naming the file(s) otherwise.
     TTileBlock(int southLat, int westLon, int side, const std::vector<std::string> &files);
 
-    // The tiles of a sheet's archive (SheetTiles in ZipExtract.h) as the
-    // smallest square block that covers them; checked as above.
-    static TTileBlock OfSheet(const std::string &archive);
+    // The tiles of a sheet's archive, `members` as SheetTiles (ZipExtract.h)
+    // lists them, as the smallest square block that covers them; checked as
+    // above.
+    static TTileBlock OfSheet(const std::string &archive, const std::vector<TZipTile> &members);
 
     int SouthLat() const { return southLat_; }
     int WestLon() const { return westLon_; }
