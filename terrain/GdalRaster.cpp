@@ -264,10 +264,7 @@ std::array<double, 6> SampleCentres(const TRasterHeights &r, int n)
 // which is the raster's own when the other was resampled onto its count.
 double SampleSpacing(const TGeoReference &g)
 {
-    if (g.Geographic())
-        return std::max(std::hypot(g.Affine()[1], g.Affine()[4]), std::hypot(g.Affine()[2], g.Affine()[5])) *
-               MetresPerDegree;
-    return std::max(g.SpacingX(), g.SpacingY());
+    return std::max(g.AxisSpacingX(), g.AxisSpacingY());
 }
 
 // Where the grid of what `r` describes lies. Without a transform the raster
