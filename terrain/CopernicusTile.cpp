@@ -79,60 +79,12 @@ void MetresRow(const float *src, int16_t *dst, int n, int16_t &lo, int16_t &hi)
     hi = h;
 }
 
-// A single tile as a terrain of its own.
-class TCopernicusTile : public TTerrainSource {
-public:
-    explicit TCopernicusTile(const std::string &path) : TTerrainSource({path}) {}
-
-    void LoadInto(TTerrain &terrain) const override
-    {
-        const std::string &file = Files().front();
-        const TCopernicusHeader h = ReadCopernicusHeader(file);
-        TSIArray grid;
-        try {
-            grid.SetSize(h.Rows);
-        } catch (const std::bad_alloc &) {
-            throw ETerrainError("not enough memory for its grid", file);
-        }
-        int16_t lo = INT16_MAX, hi = INT16_MIN;
-        terrain.DoProgress(0.0f);
-        ReadCopernicusTile(file, grid, 0, 0, lo, hi, [&](float f) { terrain.DoProgress(f); });
-        std::array<double, 6> affine{};
-        if (h.HasAffine) {
-            affine = ResampledAffine(h);
-        } else {
-            int south = 0, west = 0;
-            CopernicusTileCorner(file, south, west);
-            affine = {static_cast<double>(west), 1.0 / h.Rows, 0, south + 1.0, 0, -1.0 / h.Rows};
-        }
-        const bool any = hi != TSIArray::Void;
-        terrain.AdoptRaster(grid, any ? lo : 9999999, any ? hi : -9999999, 1.0, 0.0,
-                            TGeoReference::ForRaster(affine, "", h.Rows - 1), {h.Driver, h.Columns, h.Rows, 1}, file);
-    }
-};
-
-}  // namespace
-
-TCopernicusHeader ReadCopernicusHeader(const std::string &file)
+// ReadCopernicusTile from a tile already opened, whose header `h` is.
+void ReadTile(const TGdalDataset &dataset, const TCopernicusHeader &h, TSIArray &grid, int col0, int row0,
+              int16_t &lo, int16_t &hi, const std::function<void(float fraction)> &onRows, int firstRow = 0,
+              int endRow = -1)
 {
-    return HeaderOf(TGdalDataset(file));
-}
-
-bool CopernicusHeaderMatches(const TCopernicusHeader &h, int south, int west)
-{
-    if (!h.HasAffine)
-        return true;  // nothing says otherwise: the name places it
-    const std::array<double, 6> &a = h.Affine;
-    const double dx = 1.0 / h.Columns, dy = 1.0 / h.Rows;
-    return std::fabs(a[0] - west) < dx / 4 && std::fabs(a[3] - (south + 1)) < dy / 4 &&
-           std::fabs(a[1] - dx) * h.Columns < dx / 4 && std::fabs(a[5] + dy) * h.Rows < dy / 4 && a[2] == 0 && a[4] == 0;
-}
-
-void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int row0, int16_t &lo, int16_t &hi,
-                        const std::function<void(float fraction)> &onRows, int firstRow, int endRow)
-{
-    const TGdalDataset dataset(file);
-    const TCopernicusHeader h = HeaderOf(dataset);
+    const std::string &file = dataset.Path();
     const int n = h.Rows, cols = h.Columns;
     if (col0 + n > grid.Size() || row0 + n > grid.Size())
         throw ETerrainError("has " + std::to_string(n) + " rows, more than its place in the grid", file);
@@ -207,6 +159,64 @@ void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int r
         if (onRows)
             onRows(static_cast<float>(first + count) / static_cast<float>(n));
     }
+}
+
+// A single tile as a terrain of its own.
+class TCopernicusTile : public TTerrainSource {
+public:
+    explicit TCopernicusTile(const std::string &path) : TTerrainSource({path}) {}
+
+    void LoadInto(TTerrain &terrain) const override
+    {
+        const std::string &file = Files().front();
+        // Opened once for its header and its heights.
+        const TGdalDataset dataset(file);
+        const TCopernicusHeader h = HeaderOf(dataset);
+        TSIArray grid;
+        try {
+            grid.SetSize(h.Rows);
+        } catch (const std::bad_alloc &) {
+            throw ETerrainError("not enough memory for its grid", file);
+        }
+        int16_t lo = INT16_MAX, hi = INT16_MIN;
+        terrain.DoProgress(0.0f);
+        ReadTile(dataset, h, grid, 0, 0, lo, hi, [&](float f) { terrain.DoProgress(f); });
+        std::array<double, 6> affine{};
+        if (h.HasAffine) {
+            affine = ResampledAffine(h);
+        } else {
+            int south = 0, west = 0;
+            CopernicusTileCorner(file, south, west);
+            affine = {static_cast<double>(west), 1.0 / h.Rows, 0, south + 1.0, 0, -1.0 / h.Rows};
+        }
+        const bool any = hi != TSIArray::Void;
+        terrain.AdoptRaster(grid, any ? lo : 9999999, any ? hi : -9999999, 1.0, 0.0,
+                            TGeoReference::ForRaster(affine, "", h.Rows - 1), {h.Driver, h.Columns, h.Rows, 1}, file);
+    }
+};
+
+}  // namespace
+
+TCopernicusHeader ReadCopernicusHeader(const std::string &file)
+{
+    return HeaderOf(TGdalDataset(file));
+}
+
+bool CopernicusHeaderMatches(const TCopernicusHeader &h, int south, int west)
+{
+    if (!h.HasAffine)
+        return true;  // nothing says otherwise: the name places it
+    const std::array<double, 6> &a = h.Affine;
+    const double dx = 1.0 / h.Columns, dy = 1.0 / h.Rows;
+    return std::fabs(a[0] - west) < dx / 4 && std::fabs(a[3] - (south + 1)) < dy / 4 &&
+           std::fabs(a[1] - dx) * h.Columns < dx / 4 && std::fabs(a[5] + dy) * h.Rows < dy / 4 && a[2] == 0 && a[4] == 0;
+}
+
+void ReadCopernicusTile(const std::string &file, TSIArray &grid, int col0, int row0, int16_t &lo, int16_t &hi,
+                        const std::function<void(float fraction)> &onRows, int firstRow, int endRow)
+{
+    const TGdalDataset dataset(file);
+    ReadTile(dataset, HeaderOf(dataset), grid, col0, row0, lo, hi, onRows, firstRow, endRow);
 }
 
 std::unique_ptr<TTerrainSource> CopernicusTileSource(const std::string &file)

@@ -3,6 +3,7 @@
 #include "GdalDataset.h"
 #include "GeoReference.h"
 #include "ParallelRows.h"
+#include "RasterGrid.h"
 #include "Terrain.h"
 #include "TerrainError.h"
 #include "TerrainReaders.h"
@@ -11,11 +12,27 @@
 #include <ogr_spatialref.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
+
+// Band 1 of a raster in metres, at most `maxSamples` a side (read decimated
+// otherwise), with where its samples lie.
+struct TRasterHeights {
+    TMetresRaster Heights;
+    // GDAL's geotransform of the pixels read (corners, not centres), rows
+    // running south and columns east; none for a raster without one.
+    bool Georeferenced = false;
+    std::array<double, 6> PixelCorners{0, 1, 0, 0, 0, -1};
+    std::string Wkt;       // horizontal system only; empty when unknown
+    std::string Driver;
+    int SourceWidth = 0, SourceHeight = 0;
+    int ReadAt = 1;
+};
 
 std::string Lower(std::string text)
 {
@@ -90,33 +107,48 @@ std::string HorizontalWkt(const OGRSpatialReference *srs)
     return wkt;
 }
 
-// Rows from the south or columns from the east are turned round, so that
-// the grid runs from the north-west as the views draw it; the corners'
-// transform follows.
-void TurnNorthUp(TRasterHeights &r)
+// Which of a raster's axes run against the grid's: rows from the south,
+// columns from the east.
+struct TTurn {
+    bool rows = false, columns = false;
+};
+
+// Such a raster is turned round, so that the grid runs from the north-west
+// as the views draw it: its corners' transform here, before it is placed,
+// and its heights once read (TurnHeights).
+TTurn TurnCornersNorthUp(TRasterHeights &r)
 {
     auto &gt = r.PixelCorners;
-    TMetresRaster &h = r.Heights;
     const double w = r.SourceWidth, ht = r.SourceHeight;
+    TTurn turn;
     if (gt[5] > 0) {
-        for (int row = 0; row < h.Height / 2; ++row)
-            std::swap_ranges(h.Metres.begin() + static_cast<ptrdiff_t>(row) * h.Width,
-                             h.Metres.begin() + static_cast<ptrdiff_t>(row + 1) * h.Width,
-                             h.Metres.begin() + static_cast<ptrdiff_t>(h.Height - 1 - row) * h.Width);
+        turn.rows = true;
         gt[0] += ht * gt[2];
         gt[3] += ht * gt[5];
         gt[2] = -gt[2];
         gt[5] = -gt[5];
     }
     if (gt[1] < 0) {
-        for (int row = 0; row < h.Height; ++row)
-            std::reverse(h.Metres.begin() + static_cast<ptrdiff_t>(row) * h.Width,
-                         h.Metres.begin() + static_cast<ptrdiff_t>(row + 1) * h.Width);
+        turn.columns = true;
         gt[0] += w * gt[1];
         gt[3] += w * gt[4];
         gt[1] = -gt[1];
         gt[4] = -gt[4];
     }
+    return turn;
+}
+
+void TurnHeights(TMetresRaster &h, TTurn turn)
+{
+    if (turn.rows)
+        for (int row = 0; row < h.Height / 2; ++row)
+            std::swap_ranges(h.Metres.begin() + static_cast<ptrdiff_t>(row) * h.Width,
+                             h.Metres.begin() + static_cast<ptrdiff_t>(row + 1) * h.Width,
+                             h.Metres.begin() + static_cast<ptrdiff_t>(h.Height - 1 - row) * h.Width);
+    if (turn.columns)
+        for (int row = 0; row < h.Height; ++row)
+            std::reverse(h.Metres.begin() + static_cast<ptrdiff_t>(row) * h.Width,
+                         h.Metres.begin() + static_cast<ptrdiff_t>(row + 1) * h.Width);
 }
 
 // Everything about the raster but its heights.
@@ -197,12 +229,11 @@ void ReadMetresBands(const TGdalDataset &dataset, const TRasterHeights &r,
     }
 }
 
-}  // namespace
-
-TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
-                                 const std::function<void(float fraction)> &progress)
+// The heights of what `r` describes, held whole in metres and turned as
+// `turn` says: a raster that cannot be rounded straight into the grid.
+void ReadHeights(const TGdalDataset &dataset, TRasterHeights &r, TTurn turn,
+                 const std::function<void(float fraction)> &progress)
 {
-    TRasterHeights r = DescribeRaster(dataset, maxSamples);
     TMetresRaster &heights = r.Heights;
     heights.Metres.resize(static_cast<size_t>(heights.Width) * heights.Height);
     float lo = std::numeric_limits<float>::infinity(), hi = -lo;
@@ -211,11 +242,8 @@ TRasterHeights ReadRasterHeights(const TGdalDataset &dataset, int maxSamples,
         [](int, int, const float *) {}, progress, lo, hi);
     heights.Lo = lo;
     heights.Hi = hi;
-    TurnNorthUp(r);
-    return r;
+    TurnHeights(heights, turn);
 }
-
-namespace {
 
 // Where the grid's samples lie: pixel (i, j) of what was read has its centre
 // half a pixel inside its corner (pixel-is-point files have their corners
@@ -236,10 +264,7 @@ std::array<double, 6> SampleCentres(const TRasterHeights &r, int n)
 // which is the raster's own when the other was resampled onto its count.
 double SampleSpacing(const TGeoReference &g)
 {
-    if (g.Geographic())
-        return std::max(std::hypot(g.Affine()[1], g.Affine()[4]), std::hypot(g.Affine()[2], g.Affine()[5])) *
-               MetresPerDegree;
-    return std::max(g.SpacingX(), g.SpacingY());
+    return std::max(g.AxisSpacingX(), g.AxisSpacingY());
 }
 
 // Where the grid of what `r` describes lies. Without a transform the raster
@@ -255,19 +280,23 @@ TGeoReference PlaceGrid(const TRasterHeights &r, const std::string &path)
     }
 }
 
-// A square raster laid out as the grid (north up, west left) is rounded
-// into it band by band, without holding its metres: at the step its spacing
-// asks for and a base that suits the first band with heights; in the rare
-// raster whose later heights do not fit that, read a second time at the
-// step the whole range needs.
-bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, const TGeoReference &geo,
+// Whether what `r` describes is square and laid out as the grid (north up,
+// west left), so that it can be rounded straight into it.
+bool LaidOutAsGrid(const TRasterHeights &r)
+{
+    const auto &gt = r.PixelCorners;
+    return r.Heights.Height == r.Heights.Width && (!r.Georeferenced || (gt[5] < 0 && gt[1] > 0));
+}
+
+// A raster laid out as the grid is rounded into it band by band, without
+// holding its metres: at the step its spacing asks for and a base that
+// suits the first band with heights; in the rare raster whose later heights
+// do not fit that, read a second time at the step the whole range needs.
+void ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, const TGeoReference &geo,
                           const std::function<void(float)> &progress, TSIArray &grid, THeightQuantum &q,
                           int &minHeight, int &maxHeight)
 {
     const int n = r.Heights.Width;
-    const auto &gt = r.PixelCorners;
-    if (r.Heights.Height != n || (r.Georeferenced && !(gt[5] < 0 && gt[1] > 0)))
-        return false;
     grid.SetSize(n);
     std::vector<float> band;
     const double spacing = SampleSpacing(geo);
@@ -301,7 +330,7 @@ bool ReadStraightIntoGrid(const TGdalDataset &dataset, const TRasterHeights &r, 
             const int high = *std::max_element(workerHigh.begin(), workerHigh.end());
             minHeight = low <= high ? low : 9999999;
             maxHeight = low <= high ? high : -9999999;
-            return true;
+            return;
         }
         q = ChooseHeightQuantum(lo, hi, spacing);
     }
@@ -319,13 +348,17 @@ void LoadRasterInto(TTerrain &terrain, const TGdalDataset &dataset, const std::s
 {
     const auto progress = [&](float f) { terrain.DoProgress(f * 0.9f); };
     TRasterHeights r = DescribeRaster(dataset, TTileBlock::MaxSamples);
-    TGeoReference geo = PlaceGrid(r, path);
     TSIArray grid;
     THeightQuantum q;
     int minHeight = 0, maxHeight = 0;
-    if (!ReadStraightIntoGrid(dataset, r, geo, progress, grid, q, minHeight, maxHeight)) {
-        r = ReadRasterHeights(dataset, TTileBlock::MaxSamples, progress);
-        geo = PlaceGrid(r, path);
+    const bool straight = LaidOutAsGrid(r);
+    // Placed where its corners lie once turned north up.
+    const TTurn turn = straight ? TTurn{} : TurnCornersNorthUp(r);
+    const TGeoReference geo = PlaceGrid(r, path);
+    if (straight) {
+        ReadStraightIntoGrid(dataset, r, geo, progress, grid, q, minHeight, maxHeight);
+    } else {
+        ReadHeights(dataset, r, turn, progress);
         q = ChooseHeightQuantum(r.Heights.Lo, r.Heights.Hi, SampleSpacing(geo));
         SquareGrid(r.Heights, q, grid, minHeight, maxHeight);
     }

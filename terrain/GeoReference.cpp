@@ -140,6 +140,16 @@ std::optional<std::array<double, 2>> TGeoReference::FractionAt(const TLatLon &p)
     return std::array<double, 2>{(*g)[0] / high_, 1 - (*g)[1] / high_};
 }
 
+double TGeoReference::AxisSpacingX() const
+{
+    return projection_ ? spacingX_ : std::hypot(affine_[1], affine_[4]) * MetresPerDegree;
+}
+
+double TGeoReference::AxisSpacingY() const
+{
+    return projection_ ? spacingY_ : std::hypot(affine_[2], affine_[5]) * MetresPerDegree;
+}
+
 double TGeoReference::LatitudeSpan() const
 {
     if (tiles_)

@@ -58,6 +58,11 @@ public:
     // a column (north–south), measured at the grid's centre.
     double SpacingX() const { return spacingX_; }
     double SpacingY() const { return spacingY_; }
+    // The same as the grid's own axes measure them, a degree of longitude as
+    // long as one of latitude (MetresPerDegree): the grid's proportions, not
+    // the ground's. Projected grids: SpacingX and SpacingY.
+    double AxisSpacingX() const;
+    double AxisSpacingY() const;
     double WidthMetres() const { return spacingX_ * high_; }
     double HeightMetres() const { return spacingY_ * high_; }
     // Degrees of latitude from the southern to the northern edge (geographic

@@ -235,11 +235,7 @@ TShadeScale ShadeScale(const TTerrain &terrain)
     const TGeoReference &g = terrain.GeoRef;
     if (g.TileLike())
         return {};
-    double x = g.SpacingX(), z = g.SpacingY();
-    if (g.Geographic()) {
-        x = std::hypot(g.Affine()[1], g.Affine()[4]) * MetresPerDegree;
-        z = std::hypot(g.Affine()[2], g.Affine()[5]) * MetresPerDegree;
-    }
+    const double x = g.AxisSpacingX(), z = g.AxisSpacingY();
     if (!(x > 0) || !(z > 0))
         return {};
     constexpr double ArcSecondMetres = MetresPerDegree / 3600;

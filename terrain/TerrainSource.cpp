@@ -45,13 +45,13 @@ public:
 // source, whose load says what is wrong with it.
 std::unique_ptr<TTerrainSource> OpenArchive(const std::string &path)
 {
-    bool sheet = false;
+    std::vector<TZipTile> members;
     try {
-        sheet = !SheetTiles(path).empty();
+        members = SheetTiles(path);
     } catch (const ETerrainError &) {
     }
-    if (sheet)
-        return std::make_unique<TTileBlock>(TTileBlock::OfSheet(path));
+    if (!members.empty())
+        return std::make_unique<TTileBlock>(TTileBlock::OfSheet(path, members));
     return std::make_unique<TZippedTile>(path);
 }
 

@@ -130,18 +130,23 @@ void KeepBlockInsideWorld(int &southLat, int &westLon, int side)
         westLon = std::clamp(westLon, -180, 180 - side);
 }
 
-TTileBlock TTileBlock::Covering(const std::vector<std::string> &files)
+std::vector<TTileBlock::TTile> TTileBlock::FileTiles(const std::vector<std::string> &files)
 {
     std::vector<TTile> tiles;
     for (const std::string &file : files)
         tiles.push_back({file, {}, 0, 0, 0});
-    return CoveringTiles(tiles, files);
+    return tiles;
 }
 
-TTileBlock TTileBlock::OfSheet(const std::string &archive)
+TTileBlock TTileBlock::Covering(const std::vector<std::string> &files)
+{
+    return CoveringTiles(FileTiles(files), files);
+}
+
+TTileBlock TTileBlock::OfSheet(const std::string &archive, const std::vector<TZipTile> &members)
 {
     std::vector<TTile> tiles;
-    for (const TZipTile &member : SheetTiles(archive))
+    for (const TZipTile &member : members)
         tiles.push_back({archive, member.Name, member.Size, 0, 0});
     return CoveringTiles(tiles, {archive});
 }
@@ -166,14 +171,7 @@ TTileBlock TTileBlock::CoveringTiles(const std::vector<TTile> &tiles, const std:
 }
 
 TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<std::string> &files)
-    : TTileBlock(southLat, westLon, side,
-                 [&] {
-                     std::vector<TTile> tiles;
-                     for (const std::string &file : files)
-                         tiles.push_back({file, {}, 0, 0, 0});
-                     return tiles;
-                 }(),
-                 files)
+    : TTileBlock(southLat, westLon, side, FileTiles(files), files)
 {
 }
 
@@ -236,8 +234,6 @@ TTileBlock::TTileBlock(int southLat, int westLon, int side, const std::vector<TT
         tiles_.push_back(tile);
         present_[static_cast<size_t>(tile.row) * side_ + tile.col] = true;
     }
-    const long long grid = static_cast<long long>(side_) * Step() + (copernicus_ ? 0 : 1);
-    decimated_ = grid > MaxSamples;
 }
 
 std::string TTileBlock::Name() const
@@ -287,16 +283,10 @@ std::pair<int, int> TTileBlock::WrittenColumns(const TTile &tile, int r) const
 
 void TTileBlock::FillMissingTiles(TSIArray &grid) const
 {
-    if (copernicus_) {
-        // Sea: the product leaves out tiles of open water.
-        for (int row = 0; row < side_; ++row)
-            for (int col = 0; col < side_; ++col)
-                if (!Has(row, col))
-                    for (int r = 0; r < samples_; ++r)
-                        std::fill_n(grid.Row(row * samples_ + r) + static_cast<size_t>(col) * samples_, samples_,
-                                    int16_t{0});
+    // A missing Copernicus tile is sea at 0 m (the product leaves out tiles
+    // of open water): the grid SetSize has just made is zeros already.
+    if (copernicus_)
         return;
-    }
     // Every sample of a missing tile that no tile around it writes (see LoadTile).
     const int step = samples_ - 1;
     for (int row = 0; row < side_; ++row)
@@ -335,7 +325,7 @@ void TTileBlock::LoadDecimated(TTerrain &terrain) const
     // A zipped tile is read where it lies in its archive, whatever its
     // member's name: GDAL looks only for one named like the archive.
     for (const TTile &tile : tiles_) {
-        const bool zipped = !tile.member.empty() || LowerExtension(tile.file) == "zip";
+        const bool zipped = !tile.member.empty() || IsZipped(tile.file);
         const std::string member = tile.member.empty() && zipped ? TileMemberInZip(tile.file) : tile.member;
         paths.push_back(zipped ? "/vsizip/" + tile.file + "/" + member : tile.file);
         // A virtual raster leaves out, with a mere warning, a file GDAL cannot
@@ -370,12 +360,12 @@ void TTileBlock::LoadDecimated(TTerrain &terrain) const
 
 void TTileBlock::LoadInto(TTerrain &terrain) const
 {
-    if (decimated_) {
+    if (Decimated()) {
         LoadDecimated(terrain);
         return;
     }
     TSIArray grid;
-    const int samples = GridSamples();
+    const int samples = static_cast<int>(GridSamples());  // within MaxSamples
     try {
         grid.SetSize(samples);
     } catch (const std::bad_alloc &) {

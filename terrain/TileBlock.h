@@ -29,6 +29,8 @@
 #include <utility>
 #include <vector>
 
+struct TZipTile;
+
 class TTileBlock : public TTerrainSource {
 public:
     // The largest grid a block may have, samples a side (4 × 4 tiles of 3601
@@ -48,9 +50,10 @@ public:
     // grid within MaxSamples. Throws ETerrainError naming the file(s) otherwise.
     TTileBlock(int southLat, int westLon, int side, const std::vector<std::string> &files);
 
-    // The tiles of a sheet's archive (SheetTiles in ZipExtract.h) as the
-    // smallest square block that covers them; checked as above.
-    static TTileBlock OfSheet(const std::string &archive);
+    // The tiles of a sheet's archive, `members` as SheetTiles (ZipExtract.h)
+    // lists them, as the smallest square block that covers them; checked as
+    // above.
+    static TTileBlock OfSheet(const std::string &archive, const std::vector<TZipTile> &members);
 
     int SouthLat() const { return southLat_; }
     int WestLon() const { return westLon_; }
@@ -73,9 +76,15 @@ private:
 
     TTileBlock(int southLat, int westLon, int side, const std::vector<TTile> &tiles, const std::vector<std::string> &files);
     static TTileBlock CoveringTiles(const std::vector<TTile> &tiles, const std::vector<std::string> &files);
+    // Plain tile files, each a tile of its own.
+    static std::vector<TTile> FileTiles(const std::vector<std::string> &files);
     // Grid samples from one tile's first to the next one's.
     int Step() const { return copernicus_ ? samples_ : samples_ - 1; }
-    int GridSamples() const { return side_ * Step() + (copernicus_ ? 0 : 1); }
+    // The block's grid, samples a side: counted wide, since a block too large
+    // to read whole may have more than an int holds.
+    long long GridSamples() const { return static_cast<long long>(side_) * Step() + (copernicus_ ? 0 : 1); }
+    // Larger than MaxSamples a side: read through LoadDecimated.
+    bool Decimated() const { return GridSamples() > MaxSamples; }
 
     bool Has(int row, int col) const;
     // Whether a tile that exists holds grid sample (gridRow, gridCol).
@@ -94,7 +103,6 @@ private:
 
     int southLat_ = 0, westLon_ = 0, side_ = 1, samples_ = 0;
     bool copernicus_ = false;
-    bool decimated_ = false;  // larger than MaxSamples a side
     std::string driver_;  // of the Copernicus tiles
     // Rows a thread reads of a Copernicus tile at a time: the first tile's
     // blocks, so that nine tiles on two cores end nearly together.
