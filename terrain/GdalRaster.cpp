@@ -352,8 +352,10 @@ void LoadRasterInto(TTerrain &terrain, const TGdalDataset &dataset, const std::s
     THeightQuantum q;
     int minHeight = 0, maxHeight = 0;
     const bool straight = LaidOutAsGrid(r);
-    // Placed where its corners lie once turned north up.
-    const TTurn turn = straight ? TTurn{} : TurnCornersNorthUp(r);
+    // Placed where its corners lie once turned north up. Without a transform
+    // the rows run from the north as in a picture; GDAL's stand-in for one
+    // would turn them.
+    const TTurn turn = straight || !r.Georeferenced ? TTurn{} : TurnCornersNorthUp(r);
     const TGeoReference geo = PlaceGrid(r, path);
     if (straight) {
         ReadStraightIntoGrid(dataset, r, geo, progress, grid, q, minHeight, maxHeight);

@@ -21,6 +21,7 @@ struct TTiff {
     int w = 100, h = 100, bands = 1;
     GDALDataType type = GDT_Float32;
     std::array<double, 6> gt{8, 0.01, 0, 48, 0, -0.01};
+    bool georeferenced = true;
     int epsg = 4326;
     const char *areaOrPoint = "Area";
     const char *unit = "";
@@ -34,10 +35,12 @@ std::string Write(const TestDir &dir, const std::string &name, const TTiff &t)
     const std::string path = dir.Path(name);
     GDALDataset *ds = GetGDALDriverManager()->GetDriverByName("GTiff")->Create(path.c_str(), t.w, t.h, t.bands, t.type, nullptr);
     std::array<double, 6> gt = t.gt;
-    ds->SetGeoTransform(gt.data());
     OGRSpatialReference srs;
     srs.importFromEPSG(t.epsg);
-    ds->SetSpatialRef(&srs);
+    if (t.georeferenced) {
+        ds->SetGeoTransform(gt.data());
+        ds->SetSpatialRef(&srs);
+    }
     ds->SetMetadataItem("AREA_OR_POINT", t.areaOrPoint);
     std::vector<double> values(static_cast<size_t>(t.w) * t.h);
     for (int r = 0; r < t.h; ++r)
@@ -167,6 +170,19 @@ TEST(GdalRaster, NotSquareIsResampledAlongItsShorterAxis)
     EXPECT_EQ(t.Heights(50, 101), TSIArray::Void);
     EXPECT_NE(t.Heights(50, 98), TSIArray::Void);
     EXPECT_NE(t.Heights(51, 100), TSIArray::Void);
+
+    // Without a transform the first row stored is the northern one, as in a
+    // picture, whatever the shape (GDAL's stand-in transform runs south).
+    TTiff plain;
+    plain.georeferenced = false;
+    plain.value = [](int, int r) { return 10.0 * r; };
+    for (const int h : {101, 51}) {
+        plain.w = 101;
+        plain.h = h;
+        const TTerrain p = Load(Write(dir, "plain" + std::to_string(h) + ".tif", plain));
+        EXPECT_NEAR(MetresAt(p, 5, 0), 0, p.HeightStep) << h;
+        EXPECT_NEAR(MetresAt(p, 5, p.GridHigh), 10.0 * (h - 1), p.HeightStep) << h;
+    }
 }
 
 TEST(GdalRaster, PicturesAndBrokenFilesAreRefusedAndLeaveTheTerrainAlone)
