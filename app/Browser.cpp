@@ -243,10 +243,13 @@ std::shared_ptr<const TTerrainSource> TfmBrowser::PickedSource() const
         return !file.empty() && QFileInfo(QString::fromStdString(file)).isFile();
     };
     // A tile's SRTM archive: the one named exactly after it, else one the scan
-    // found under another letter case.
+    // found under another letter case; empty when there is neither.
     const auto srtmOf = [&](int lat, int lon) {
         const std::string named = Options.ZipPath + TileBlockName(lat, lon, 1) + ".hgt.zip";
-        return exists(named) ? named : TileAvailable.SrtmFile(lat, lon);
+        if (exists(named))
+            return named;
+        const std::string found = TileAvailable.SrtmFile(lat, lon);
+        return exists(found) ? found : std::string();
     };
     const TLatLon corner = CurrentTile.GetLatLon();
     const int south = static_cast<int>(std::lround(corner.Lat)), west = static_cast<int>(std::lround(corner.Lon));
@@ -257,7 +260,7 @@ std::shared_ptr<const TTerrainSource> TfmBrowser::PickedSource() const
     for (int lat = south; lat < south + PickedSide; ++lat)
         for (int lon = west; lon < west + PickedSide; ++lon) {
             const std::string a = srtmOf(lat, lon), b = TileAvailable.CopernicusFile(lat, lon);
-            const bool hasA = exists(a), hasB = exists(b);
+            const bool hasA = !a.empty(), hasB = exists(b);
             if (hasA)
                 srtm.push_back(a);
             if (hasB)

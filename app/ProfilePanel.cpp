@@ -110,10 +110,15 @@ void TProfilePanel::Clear()
     btnSaveCsv->setEnabled(false);
 }
 
+namespace {
+
+// "1234.5 m" below a kilometre, "12.35 km" above.
 QString LengthText(double metres)
 {
     return metres < 1000 ? QString::asprintf("%.1f m", metres) : QString::asprintf("%.2f km", metres / 1000);
 }
+
+}  // namespace
 
 QString ProfileSummaryText(const TProfileSummary &s)
 {

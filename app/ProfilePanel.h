@@ -60,7 +60,5 @@ public:
     QPushButton *btnSavePicture, *btnSaveCsv;
 };
 
-// "1234.5 m" below a kilometre, "12.35 km" above.
-QString LengthText(double metres);
 // Length, ascent, descent, lowest and highest point and the steepest slope.
 QString ProfileSummaryText(const TProfileSummary &summary);

@@ -42,10 +42,13 @@ void TTileAvailability::Scan(const std::string &folder)
     if (folder.empty())
         return;
     // Hidden files count too. ".hgt.zip" is matched in lower case only, the
-    // form the browser has always listed.
+    // form the browser has always listed; the filter (in any case) only
+    // spares looking at files of other kinds, a home folder's many.
     QDir dir(QString::fromStdString(folder), QString(), QDir::NoSort, QDir::Files | QDir::Hidden | QDir::System);
+    dir.setNameFilters({QStringLiteral("*.hgt.zip"), QStringLiteral("*.tif"), QStringLiteral("*.tiff")});
     for (const QString &entry : dir.entryList()) {
-        const std::string name = entry.toStdString(), path = dir.filePath(entry).toStdString();
+        const std::string name = entry.toStdString();
+        const auto path = [&] { return dir.filePath(entry).toStdString(); };
         int lat = 0, lon = 0;
         if (entry.endsWith(QStringLiteral(".hgt.zip"))) {
             TTilePos pos{};
@@ -54,9 +57,9 @@ void TTileAvailability::Scan(const std::string &folder)
             lat = static_cast<int>(std::lround(pos.Lat));
             lon = static_cast<int>(std::lround(pos.Lon));
             if (Set(lat, lon) && IsTileName(name))
-                srtm_[Index(lat, lon)] = path;
+                srtm_[Index(lat, lon)] = path();
         } else if (CopernicusTileCorner(name, lat, lon) && Set(lat, lon)) {
-            copernicus_[Index(lat, lon)] = path;
+            copernicus_[Index(lat, lon)] = path();
         }
     }
 }

@@ -31,11 +31,6 @@ public:
     }
 };
 
-struct TCloseDataset {
-    void operator()(GDALDataset *d) const { GDALClose(d); }
-};
-using TDatasetPtr = std::unique_ptr<GDALDataset, TCloseDataset>;
-
 // Track files hold longitude and latitude on WGS 84; a GeoJSON file may still
 // name another system, whose coordinates are converted.
 class TToWgs84 {
@@ -74,7 +69,7 @@ public:
         // when every point has one; mixed tracks are completed point by point.
         static const char *const options[] = {"ELE_AS_25D=YES", nullptr};
         TGdalComplaints complaints;
-        TDatasetPtr ds(GDALDataset::FromHandle(
+        TGdalDatasetPtr ds(GDALDataset::FromHandle(
             GDALOpenEx(path_.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, drivers, options, nullptr)));
         complaints.Check(path_);
         if (!ds)

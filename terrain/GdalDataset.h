@@ -9,6 +9,12 @@
 #include <memory>
 #include <string>
 
+// Owns what GDALOpen gives and closes it.
+struct TGdalClose {
+    void operator()(GDALDataset *d) const { GDALClose(d); }
+};
+using TGdalDatasetPtr = std::unique_ptr<GDALDataset, TGdalClose>;
+
 class TGdalDataset {
 public:
     // Throws ETerrainError naming `path` when it is no regular file (a FIFO
@@ -33,11 +39,8 @@ public:
     void ReadRows(int band, double srcRow, double srcRows, int rows, int width, float *out) const;
 
 private:
-    struct TClose {
-        void operator()(GDALDataset *d) const { GDALClose(d); }
-    };
     std::string path_;
-    std::unique_ptr<GDALDataset, TClose> dataset_;
+    TGdalDatasetPtr dataset_;
 };
 
 // GDAL reports through a per-thread error state: while one of these lives,
