@@ -1,5 +1,6 @@
 #include "DrapedLine.h"
 
+#include "QuadMesh.h"
 #include "Terrain.h"
 
 #include <algorithm>
@@ -19,23 +20,22 @@ double Cross(double ax, double az, double bx, double bz)
 class TQuadSurface : public TDrawnSurface {
 public:
     TQuadSurface(const TTerrain &terrain, int resolution, int worldSize)
-        : terrain_(terrain), r_(resolution), fr_(float(resolution)), size_(float(worldSize)), half_(size_ / 2),
-          step_(float(terrain.GridHigh) / fr_)
+        : terrain_(terrain), r_(resolution), grid_(terrain, resolution, worldSize)
     {
     }
 
     // The mesh stops one cell short of the square's south and east edges.
     std::array<double, 4> Extent() const override
     {
-        if (r_ < 2 || size_ <= 0)
+        if (r_ < 2 || grid_.Size <= 0)
             return {0, 0, 0, 0};
-        return {-half_, -half_, Coord(r_ - 1), Coord(r_ - 1)};
+        return {-grid_.Half, -grid_.Half, grid_.Coord(r_ - 1), grid_.Coord(r_ - 1)};
     }
 
     void TrianglesNear(double x0, double z0, double x1, double z1, std::vector<TSurfaceTriangle> &out) const override
     {
         const double cell = PieceLength(), slack = cell * 1e-6;
-        const auto index = [&](double v) { return std::clamp(int(std::floor((v + half_) / cell)), 0, r_ - 2); };
+        const auto index = [&](double v) { return std::clamp(int(std::floor((v + grid_.Half) / cell)), 0, r_ - 2); };
         for (int i = index(x0 - slack); i <= index(x1 + slack); ++i)
             for (int j = index(z0 - slack); j <= index(z1 + slack); ++j) {
                 const TVertex3f c00 = Vertex(i, j), c01 = Vertex(i, j + 1), c11 = Vertex(i + 1, j + 1),
@@ -47,20 +47,17 @@ public:
             }
     }
 
-    double PieceLength() const override { return double(size_) / r_; }
+    double PieceLength() const override { return double(grid_.Size) / r_; }
 
 private:
-    // As the mesh computes its vertices, to the last bit.
-    float Coord(int g) const { return float(g) / fr_ * size_ - half_; }
     TVertex3f Vertex(int gi, int gj) const
     {
-        return {Coord(gi), terrain_.SampleHeight(std::trunc(float(gi) * step_), std::trunc(float(gj) * step_)),
-                Coord(gj)};
+        return {grid_.Coord(gi), grid_.Height(terrain_, gi, gj), grid_.Coord(gj)};
     }
 
     const TTerrain &terrain_;
     int r_;
-    float fr_, size_, half_, step_;
+    TQuadMeshGrid grid_;
 };
 
 // Triangles sorted into a grid of buckets by their bounding boxes.

@@ -23,6 +23,24 @@ inline long long QuadMeshVertexCount(int resolution)
     return resolution < 2 ? 0 : 4LL * (resolution - 1) * (resolution - 1);
 }
 
+// Where the mesh puts grid point (gi, gj) of its resolution: everything
+// that must meet the drawn quads (lines laid on them) asks here, so that it
+// agrees with them to the last bit.
+struct TQuadMeshGrid {
+    TQuadMeshGrid(const TTerrain &terrain, int resolution, int size)
+        : Resolution(static_cast<float>(resolution)), Size(static_cast<float>(size)), Half(Size / 2),
+          Step(static_cast<float>(terrain.GridHigh) / Resolution)
+    {
+    }
+    float Coord(int g) const { return static_cast<float>(g) / Resolution * Size - Half; }
+    float Height(const TTerrain &terrain, int gi, int gj) const
+    {
+        return terrain.SampleHeight(std::trunc(static_cast<float>(gi) * Step),
+                                    std::trunc(static_cast<float>(gj) * Step));
+    }
+    float Resolution, Size, Half, Step;
+};
+
 // Calls visit(vertex) for every vertex in order and progress(fraction) with 0
 // first, after each cell column and exactly 1 at the end.
 template <class Emit>
@@ -35,22 +53,18 @@ void BuildQuadMesh(const TTerrain &terrain, int resolution, int size, Emit &&vis
         progress(1);
         return;
     }
-    const float fr = static_cast<float>(r);
-    const float fsize = static_cast<float>(size);
-    const float half = fsize / 2;
-    const float step = static_cast<float>(terrain.GridHigh) / fr;
+    const TQuadMeshGrid grid(terrain, r, size);
     constexpr int corners[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
     for (int i = 0; i <= r - 2; ++i) {
         for (int j = 0; j <= r - 2; ++j) {
             for (const auto &c : corners) {
                 const int gi = i + c[0], gj = j + c[1];
                 TQuadMeshVertex v;
-                v.X = static_cast<float>(gi) / fr * fsize - half;
-                v.Z = static_cast<float>(gj) / fr * fsize - half;
-                v.Y = terrain.SampleHeight(std::trunc(static_cast<float>(gi) * step),
-                                           std::trunc(static_cast<float>(gj) * step));
-                v.S = (v.X - half) / fsize;
-                v.T = (-v.Z - half) / fsize;
+                v.X = grid.Coord(gi);
+                v.Z = grid.Coord(gj);
+                v.Y = grid.Height(terrain, gi, gj);
+                v.S = (v.X - grid.Half) / grid.Size;
+                v.T = (-v.Z - grid.Half) / grid.Size;
                 visit(v);
             }
         }
